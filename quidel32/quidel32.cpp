@@ -1,0 +1,236 @@
+// quidel32.cpp - memory objects under 16-bit handles.
+//
+// The handle table has two levels: 256 pages of 256 slots, a page allocated
+// when its first handle is handed out and kept for the life of the process.
+// Readers find an object with two atomic loads and no lock; only handing out
+// and taking back handles is serialised.
+#include "quidel32.h"
+
+#include "../src/platform/plattform.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+struct Objekt {
+    unsigned char *daten;
+    uint32_t groesse;
+    uint32_t kapazitaet;
+};
+
+struct Seite {
+    std::atomic<Objekt *> platz[256];
+};
+
+std::atomic<Seite *> seiten[256];
+std::mutex tabellensperre;
+uint32_t naechster_versuch = 1; // under tabellensperre
+
+Objekt *Objekt_holen(Quidel_Handle h)
+{
+    if (h == 0)
+        return nullptr;
+    Seite *s = seiten[h >> 8].load(std::memory_order_acquire);
+    return s ? s->platz[h & 0xFF].load(std::memory_order_acquire) : nullptr;
+}
+
+// Finds a free handle from the last one handed out on, so released handles
+// come round again; 0 when all are in use.
+Quidel_Handle Handle_vergeben(Objekt *o)
+{
+    std::lock_guard<std::mutex> sperre(tabellensperre);
+    for (uint32_t n = 0; n < 65535; ++n) {
+        uint32_t h = (naechster_versuch + n - 1) % 65535 + 1;
+        Seite *s = seiten[h >> 8].load(std::memory_order_relaxed);
+        if (!s) {
+            s = static_cast<Seite *>(std::calloc(1, sizeof(Seite)));
+            if (!s)
+                return 0;
+            seiten[h >> 8].store(s, std::memory_order_release);
+        }
+        if (s->platz[h & 0xFF].load(std::memory_order_relaxed) == nullptr) {
+            s->platz[h & 0xFF].store(o, std::memory_order_release);
+            naechster_versuch = h % 65535 + 1;
+            return static_cast<Quidel_Handle>(h);
+        }
+    }
+    return 0;
+}
+
+Objekt *Handle_zuruecknehmen(Quidel_Handle h)
+{
+    std::lock_guard<std::mutex> sperre(tabellensperre);
+    Seite *s = h ? seiten[h >> 8].load(std::memory_order_relaxed) : nullptr;
+    if (!s)
+        return nullptr;
+    return s->platz[h & 0xFF].exchange(nullptr, std::memory_order_acq_rel);
+}
+
+bool Im_Bereich(const Objekt *o, uint32_t offset, uint32_t laenge)
+{
+    return offset <= o->groesse && laenge <= o->groesse - offset;
+}
+
+// Makes room for groesse bytes; appends double the capacity so that a
+// series of small appends stays linear.
+bool Platz_schaffen(Objekt *o, uint32_t groesse)
+{
+    if (groesse <= o->kapazitaet)
+        return true;
+    uint64_t kap = static_cast<uint64_t>(o->kapazitaet) * 2;
+    if (kap < groesse)
+        kap = groesse;
+    if (kap > UINT32_MAX)
+        kap = UINT32_MAX;
+    auto *neu = static_cast<unsigned char *>(std::realloc(o->daten, kap ? kap : 1));
+    if (!neu)
+        return false;
+    o->daten = neu;
+    o->kapazitaet = static_cast<uint32_t>(kap);
+    return true;
+}
+
+Quidel_Status Objekt_eintragen(unsigned char *daten, uint32_t groesse, uint32_t kapazitaet, Quidel_Handle *handle)
+{
+    auto *o = static_cast<Objekt *>(std::malloc(sizeof(Objekt)));
+    if (!o) {
+        std::free(daten);
+        return QUIDEL_STATUS_KEIN_SPEICHER;
+    }
+    o->daten = daten;
+    o->groesse = groesse;
+    o->kapazitaet = kapazitaet;
+    Quidel_Handle h = Handle_vergeben(o);
+    if (h == 0) {
+        std::free(daten);
+        std::free(o);
+        return QUIDEL_STATUS_KEIN_HANDLE;
+    }
+    *handle = h;
+    return QUIDEL_STATUS_OK;
+}
+
+Quidel_Status Dateistatus_abbilden(Dateistatus s)
+{
+    switch (s) {
+    case Dateistatus::ok: return QUIDEL_STATUS_OK;
+    case Dateistatus::nicht_lesbar: return QUIDEL_STATUS_NICHT_LESBAR;
+    case Dateistatus::zu_gross: return QUIDEL_STATUS_ZU_GROSS;
+    case Dateistatus::kein_speicher: return QUIDEL_STATUS_KEIN_SPEICHER;
+    case Dateistatus::nicht_anlegbar: return QUIDEL_STATUS_NICHT_ANLEGBAR;
+    case Dateistatus::schreibfehler: return QUIDEL_STATUS_SCHREIBFEHLER;
+    }
+    return QUIDEL_STATUS_SCHREIBFEHLER;
+}
+
+} // namespace
+
+extern "C" {
+
+Quidel_Status QUIDEL_CALL Quidel_Anlegen(uint32_t groesse, Quidel_Handle *handle, uint32_t reserviert)
+{
+    if (!handle || reserviert != 0)
+        return QUIDEL_STATUS_ARGUMENT;
+    auto *daten = static_cast<unsigned char *>(std::calloc(groesse ? groesse : 1, 1));
+    if (!daten)
+        return QUIDEL_STATUS_KEIN_SPEICHER;
+    return Objekt_eintragen(daten, groesse, groesse, handle);
+}
+
+Quidel_Status QUIDEL_CALL Quidel_Freigeben(Quidel_Handle handle)
+{
+    Objekt *o = Handle_zuruecknehmen(handle);
+    if (!o)
+        return QUIDEL_STATUS_HANDLE;
+    std::free(o->daten);
+    std::free(o);
+    return QUIDEL_STATUS_OK;
+}
+
+Quidel_Status QUIDEL_CALL Quidel_Schreiben(Quidel_Handle handle, uint32_t laenge, uint32_t offset, const void *quelle, uint32_t reserviert)
+{
+    Objekt *o = Objekt_holen(handle);
+    if (!o)
+        return QUIDEL_STATUS_HANDLE;
+    if ((!quelle && laenge) || reserviert != 0)
+        return QUIDEL_STATUS_ARGUMENT;
+    if (!Im_Bereich(o, offset, laenge))
+        return QUIDEL_STATUS_BEREICH;
+    if (laenge)
+        std::memcpy(o->daten + offset, quelle, laenge);
+    return QUIDEL_STATUS_OK;
+}
+
+Quidel_Status QUIDEL_CALL Quidel_Lesen(Quidel_Handle handle, uint32_t laenge, uint32_t offset, void *ziel, uint32_t reserviert)
+{
+    Objekt *o = Objekt_holen(handle);
+    if (!o)
+        return QUIDEL_STATUS_HANDLE;
+    if ((!ziel && laenge) || reserviert != 0)
+        return QUIDEL_STATUS_ARGUMENT;
+    if (!Im_Bereich(o, offset, laenge))
+        return QUIDEL_STATUS_BEREICH;
+    if (laenge == 1)
+        *static_cast<unsigned char *>(ziel) = o->daten[offset];
+    else if (laenge)
+        std::memcpy(ziel, o->daten + offset, laenge);
+    return QUIDEL_STATUS_OK;
+}
+
+Quidel_Status QUIDEL_CALL Quidel_Kopieren(Quidel_Handle ziel, uint32_t zieloffset, Quidel_Handle quelle, uint32_t quelloffset, uint32_t laenge, uint32_t reserviert)
+{
+    Objekt *z = Objekt_holen(ziel);
+    Objekt *q = Objekt_holen(quelle);
+    if (!z || !q)
+        return QUIDEL_STATUS_HANDLE;
+    if (reserviert != 0)
+        return QUIDEL_STATUS_ARGUMENT;
+    if (!Im_Bereich(z, zieloffset, laenge) || !Im_Bereich(q, quelloffset, laenge))
+        return QUIDEL_STATUS_BEREICH;
+    if (laenge)
+        std::memmove(z->daten + zieloffset, q->daten + quelloffset, laenge);
+    return QUIDEL_STATUS_OK;
+}
+
+Quidel_Status QUIDEL_CALL Quidel_Groesse_aendern(Quidel_Handle handle, uint32_t groesse)
+{
+    Objekt *o = Objekt_holen(handle);
+    if (!o)
+        return QUIDEL_STATUS_HANDLE;
+    if (!Platz_schaffen(o, groesse))
+        return QUIDEL_STATUS_KEIN_SPEICHER;
+    if (groesse > o->groesse)
+        std::memset(o->daten + o->groesse, 0, groesse - o->groesse);
+    o->groesse = groesse;
+    return QUIDEL_STATUS_OK;
+}
+
+Quidel_Status QUIDEL_CALL Quidel_Speichern(const char *pfad, Quidel_Handle handle)
+{
+    if (!pfad || !*pfad)
+        return QUIDEL_STATUS_ARGUMENT;
+    Objekt *o = Objekt_holen(handle);
+    if (!o)
+        return QUIDEL_STATUS_HANDLE;
+    return Dateistatus_abbilden(Datei_ersetzen(pfad, o->daten, o->groesse));
+}
+
+Quidel_Status QUIDEL_CALL Quidel_Laden(const char *pfad, Quidel_Handle *handle, uint32_t *groesse)
+{
+    if (!pfad || !*pfad || !handle || !groesse)
+        return QUIDEL_STATUS_ARGUMENT;
+    unsigned char *daten = nullptr;
+    uint32_t laenge = 0;
+    Dateistatus s = Datei_laden(pfad, &daten, &laenge);
+    if (s != Dateistatus::ok)
+        return Dateistatus_abbilden(s);
+    Quidel_Status st = Objekt_eintragen(daten, laenge, laenge, handle);
+    if (st == QUIDEL_STATUS_OK)
+        *groesse = laenge;
+    return st;
+}
+
+} // extern "C"

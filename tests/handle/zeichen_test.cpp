@@ -1,0 +1,225 @@
+// Reading, taking back and positioning characters over memory sources.
+#include "testhilfe.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using kt::Quelle;
+using kt::Testhandle;
+
+class Speicherquellen : public kt::Quellentest {};
+INSTANTIATE_TEST_SUITE_P(Quellen, Speicherquellen, ::testing::Values(Quelle::Puffer, Quelle::Objekt),
+                         kt::Quellen_Testname);
+
+TEST_P(Speicherquellen, LeererText)
+{
+    Testhandle h(GetParam(), "");
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), -1);
+    EXPECT_EQ(KR_positionieren(h.get(), 0), 1);
+    EXPECT_EQ(KR_positionieren(h.get(), 1), -1);
+}
+
+// Each case: the text, and what the reader delivers to its end.
+struct Kommentarfall {
+    const char *text;
+    const char *geliefert;
+};
+
+TEST_P(Speicherquellen, KommentarzeilenVerschwinden)
+{
+    const Kommentarfall faelle[] = {
+        {"a\n#x\nb", "a\nb"},
+        {"a\n##x\nb", "a\nb"},
+        {"#x", "#x"},            // the first byte has column 1: no comment
+        {"a\n#x", "a\n#"},       // text ends inside the comment line
+        {"a\n#1\n#2\nb", "a\nb"},
+        {"a#b", "a#b"},
+        {"a\n#\n#\n", "a\n"},
+        {"a\r\n#x\r\nb", "a\r\nb"},
+        {"a\n#x\r#y\nb", "a\nb"}, // a CR does not end a comment line
+    };
+    for (const auto &f : faelle) {
+        Testhandle h(GetParam(), f.text);
+        EXPECT_EQ(h.rest(), f.geliefert) << "text: " << f.text;
+        EXPECT_EQ(h->position, static_cast<int32_t>(std::string(f.text).size())) << f.text;
+    }
+}
+
+TEST_P(Speicherquellen, KommentarzeileZaehltAlsEineZeile)
+{
+    Testhandle h(GetParam(), "a\n#x\nb");
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'a');
+    EXPECT_EQ(h->zeile, 0);
+    EXPECT_EQ(h->spalte, 1);
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), '\n');
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'b');
+    EXPECT_EQ(h->zeile, 2);
+    EXPECT_EQ(h->spalte, 0);
+    EXPECT_EQ(h->position, 6);
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), -1);
+    EXPECT_EQ(h->position, 6);
+}
+
+TEST_P(Speicherquellen, WagenruecklaufBewegtDieSpalteNicht)
+{
+    Testhandle h(GetParam(), "ab\r\ncd");
+    for (int i = 0; i < 4; ++i)
+        KR_Zeichen_lesen(h.get());
+    EXPECT_EQ(h->spalte, 2);
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'c');
+    EXPECT_EQ(h->zeile, 1);
+    EXPECT_EQ(h->spalte, 0);
+}
+
+TEST_P(Speicherquellen, RuecklesenUndWiederLesenGleichtEinemLesen)
+{
+    for (const char *text : {"xy", "a\nxy", "a\n\nb", "a\r\nb"}) {
+        std::string t(text);
+        for (size_t n = 1; n <= t.size(); ++n) {
+            Testhandle h(GetParam(), t);
+            for (size_t i = 0; i + 1 < n; ++i)
+                KR_Zeichen_lesen(h.get());
+            int c = KR_Zeichen_lesen(h.get());
+            int32_t zeile = h->zeile, spalte = h->spalte, position = h->position;
+            EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 1);
+            EXPECT_EQ(h->position, position - 1);
+            EXPECT_EQ(KR_Zeichen_lesen(h.get()), c);
+            EXPECT_EQ(h->zeile, zeile) << text << " " << n;
+            EXPECT_EQ(h->spalte, spalte) << text << " " << n;
+            EXPECT_EQ(h->position, position);
+        }
+    }
+}
+
+TEST_P(Speicherquellen, RuecklesenAmAnfang)
+{
+    Testhandle h(GetParam(), "ab");
+    EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 0);
+    EXPECT_EQ(h->position, 0);
+    // Further take-backs step back byte by byte, each lowering the column.
+    KR_Zeichen_lesen(h.get());
+    KR_Zeichen_lesen(h.get());
+    EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 1);
+    EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 1);
+    EXPECT_EQ(h->spalte, 0);
+    EXPECT_EQ(h->position, 0);
+    EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 0);
+}
+
+TEST_P(Speicherquellen, ErstesZeichenEinerZeileZurueckgenommen)
+{
+    Testhandle h(GetParam(), "a\nb");
+    KR_Zeichen_lesen(h.get());
+    KR_Zeichen_lesen(h.get());
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'b');
+    EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 1);
+    EXPECT_EQ(h->spalte, -1);
+    EXPECT_EQ(h->zeile, 1);
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'b');
+    EXPECT_EQ(h->spalte, 0);
+}
+
+TEST_P(Speicherquellen, Positionieren)
+{
+    Testhandle h(GetParam(), "ab\ncd");
+    h->symbolstatus = 2;
+    h->elementanfang = 3;
+    EXPECT_EQ(KR_positionieren(h.get(), 5), 1); // the end itself is allowed
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), -1);
+    EXPECT_EQ(KR_positionieren(h.get(), 6), -1);
+    EXPECT_EQ(KR_positionieren(h.get(), 0xFFFFFFFFu), -1);
+    EXPECT_EQ(h->position, 5);
+    EXPECT_EQ(h->symbolstatus, 0);
+
+    KR_positionieren(h.get(), 3);
+    EXPECT_EQ(h->elementanfang, 3); // kept unless positioned to 0
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'c');
+    KR_positionieren(h.get(), 0);
+    EXPECT_EQ(h->zeile, 0);
+    EXPECT_EQ(h->spalte, 0);
+    EXPECT_EQ(h->elementanfang, 0);
+}
+
+TEST_P(Speicherquellen, NachPositionierenAuf0NachZeilenvorschub)
+{
+    // The last character read was a line feed, so the first byte counts as
+    // the start of a new line: a '#' there opens a comment line.
+    Testhandle h(GetParam(), "#x\ny\n");
+    EXPECT_EQ(h.rest(), "#x\ny\n");
+    KR_positionieren(h.get(), 0);
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'y');
+    EXPECT_EQ(h->zeile, 2);
+}
+
+TEST_P(Speicherquellen, VieleKommentarzeilenHintereinander)
+{
+    std::string text = "a\n";
+    for (int i = 0; i < 200000; ++i)
+        text += "# comment\n";
+    text += "b";
+    Testhandle h(GetParam(), text);
+    EXPECT_EQ(h.rest(), "a\nb");
+    EXPECT_EQ(h->zeile, 200001);
+}
+
+TEST(Zeichen, OhneQuelle)
+{
+    Zugriffshandle h{};
+    h.laenge = 10;
+    EXPECT_EQ(KR_Zeichen_lesen(&h), -1);
+    EXPECT_EQ(KR_positionieren(&h, 0), 0);
+    EXPECT_EQ(KR_Zeichen_ruecklesen(&h), 0);
+    // A take-back does not look at the source.
+    h.position = 2;
+    EXPECT_EQ(KR_Zeichen_ruecklesen(&h), 1);
+    EXPECT_EQ(h.position, 1);
+}
+
+TEST(Zeichen, NullHandle)
+{
+    EXPECT_EQ(KR_Zeichen_lesen(nullptr), -1);
+    EXPECT_EQ(KR_Zeichen_ruecklesen(nullptr), 0);
+    EXPECT_EQ(KR_positionieren(nullptr, 0), -1);
+}
+
+// A callback source of the caller's own: all three operations go to it, and
+// '#' lines arrive as they stand.
+int KR_CALL Eigenes_Lesen(Zugriffshandle *h)
+{
+    const char *t = static_cast<const char *>(h->quelle);
+    return t[h->position] ? static_cast<unsigned char>(t[h->position++]) : -1;
+}
+int KR_CALL Eigenes_Zurueck(Zugriffshandle *h)
+{
+    return h->position > 0 ? (--h->position, 1) : 0;
+}
+int KR_CALL Eigenes_Positionieren(Zugriffshandle *h, unsigned int p)
+{
+    h->position = static_cast<int32_t>(p);
+    return 1;
+}
+
+TEST(Zeichen, RueckrufeGewinnen)
+{
+    static const char text[] = "a\n#b";
+    char anderer[] = "zzzz";
+    Zugriffshandle h{};
+    h.quelle = const_cast<char *>(text);
+    h.puffer = anderer;
+    h.laenge = 4;
+    h.lesefunktion = Eigenes_Lesen;
+    h.ruecklesefunktion = Eigenes_Zurueck;
+    h.positionierfunktion = Eigenes_Positionieren;
+    std::string s;
+    for (int c; (c = KR_Zeichen_lesen(&h)) != -1;)
+        s.push_back(static_cast<char>(c));
+    EXPECT_EQ(s, "a\n#b");
+    EXPECT_EQ(KR_Zeichen_ruecklesen(&h), 1);
+    EXPECT_EQ(KR_positionieren(&h, 77), 1);
+    EXPECT_EQ(h.position, 77);
+    EXPECT_EQ(h.zeile, 0); // counting is the callback's business
+}
+
+} // namespace

@@ -1,0 +1,190 @@
+// Saving memory objects: exact bytes, permission bits kept, read-only files
+// refused, and a save that fails part-way leaves the old file as it was.
+// This program is linked with the system's write, fsync and rename wrapped
+// (see tests/CMakeLists.txt), so a test can make them fail on demand.
+#include "testhilfe.h"
+
+#include "quidel32.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+// Number of calls to let through before the wrapped call fails; -1: never.
+int schreiben_bis_fehler = -1;
+int fsync_bis_fehler = -1;
+int rename_bis_fehler = -1;
+
+bool Faellig(int &zaehler)
+{
+    if (zaehler < 0)
+        return false;
+    if (zaehler == 0) {
+        zaehler = -1;
+        return true;
+    }
+    --zaehler;
+    return false;
+}
+} // namespace
+
+extern "C" {
+std::ptrdiff_t __real_write(int fd, const void *p, size_t n);
+int __real_fsync(int fd);
+int __real_rename(const char *a, const char *b);
+
+std::ptrdiff_t __wrap_write(int fd, const void *p, size_t n)
+{
+    if (Faellig(schreiben_bis_fehler)) {
+        // A short write first, then the failure: the file is half written.
+        if (n > 1)
+            __real_write(fd, p, n / 2);
+        errno = ENOSPC;
+        return -1;
+    }
+    return __real_write(fd, p, n);
+}
+int __wrap_fsync(int fd)
+{
+    if (Faellig(fsync_bis_fehler)) {
+        errno = EIO;
+        return -1;
+    }
+    return __real_fsync(fd);
+}
+int __wrap_rename(const char *a, const char *b)
+{
+    if (Faellig(rename_bis_fehler)) {
+        errno = EXDEV;
+        return -1;
+    }
+    return __real_rename(a, b);
+}
+}
+
+namespace {
+
+std::string Neuer_Inhalt()
+{
+    std::string s = "[neu]\r\n";
+    for (int i = 0; i < 5000; ++i)
+        s += "eintrag" + std::to_string(i) + ": wert\r\n";
+    return s;
+}
+
+// A handle over a memory object that holds the text.
+struct Objekthandle {
+    Zugriffshandle h{};
+    explicit Objekthandle(const std::string &text)
+    {
+        EXPECT_EQ(KR_Konfig_Datei_anlegen(&h), 0);
+        KR_Block_hinzufuegen_ersatz(text);
+    }
+    ~Objekthandle() { KR_Konfig_Datei_schliessen(&h); }
+    // Grows the object by hand, so these tests need no other part of Korvan.
+    void KR_Block_hinzufuegen_ersatz(const std::string &text)
+    {
+        uint32_t alt = h.laenge;
+        h.laenge += static_cast<uint32_t>(text.size());
+        Quidel_Groesse_aendern(h.objekt, h.laenge);
+        Quidel_Schreiben(h.objekt, static_cast<uint32_t>(text.size()), alt, text.data(), 0);
+    }
+};
+
+size_t Dateien_im_Ordner(const fs::path &p)
+{
+    size_t n = 0;
+    for (auto it = fs::directory_iterator(p); it != fs::directory_iterator(); ++it)
+        ++n;
+    return n;
+}
+
+TEST(Speichern, SchreibtGenauDieBytes)
+{
+    kt::Tempordner d;
+    Objekthandle o(std::string("x\0y\r\n", 5));
+    ASSERT_EQ(KR_Konfig_Datei_schreiben((d / "neu.cfg").c_str(), &o.h), 0);
+    EXPECT_EQ(kt::Datei_lesen(d / "neu.cfg"), std::string("\x1A\0\r\nx\0y\r\n", 9));
+    EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1u); // no temporary file left
+}
+
+TEST(Speichern, BehaeltDieRechteDerZieldatei)
+{
+    kt::Tempordner d;
+    std::string ziel = d / "rechte.cfg";
+    kt::Datei_schreiben(ziel, "alt");
+    fs::permissions(ziel, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    Objekthandle o("neu");
+    ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h), 0);
+    EXPECT_EQ(fs::status(ziel).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(kt::Datei_lesen(ziel), std::string("\x1A\0\r\nneu", 7));
+}
+
+TEST(Speichern, UeberSymbolischenLinkBleibtDerLink)
+{
+    kt::Tempordner d;
+    kt::Datei_schreiben(d / "echt.cfg", "alt");
+    fs::create_symlink(d / "echt.cfg", d / "link.cfg");
+    Objekthandle o("neu");
+    ASSERT_EQ(KR_Konfig_Datei_schreiben((d / "link.cfg").c_str(), &o.h), 0);
+    EXPECT_TRUE(fs::is_symlink(d / "link.cfg"));
+    EXPECT_EQ(kt::Datei_lesen(d / "echt.cfg"), std::string("\x1A\0\r\nneu", 7));
+}
+
+TEST(Speichern, SchreibgeschuetzteDateiGibt7213)
+{
+    kt::Tempordner d;
+    std::string ziel = d / "nurlesen.cfg";
+    kt::Datei_schreiben(ziel, "bleibt");
+    fs::permissions(ziel, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    Objekthandle o("neu");
+    EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h), 7213);
+    EXPECT_EQ(kt::Datei_lesen(ziel), "bleibt");
+}
+
+TEST(Speichern, UngueltigeArgumente)
+{
+    kt::Tempordner d;
+    Objekthandle o("x");
+    EXPECT_EQ(KR_Konfig_Datei_schreiben(nullptr, &o.h), QUIDEL_STATUS_ARGUMENT);
+    EXPECT_EQ(KR_Konfig_Datei_schreiben((d / "a").c_str(), nullptr), QUIDEL_STATUS_ARGUMENT);
+    EXPECT_EQ(KR_Konfig_Datei_schreiben("", &o.h), QUIDEL_STATUS_ARGUMENT);
+    Zugriffshandle ohne{};
+    EXPECT_EQ(KR_Konfig_Datei_schreiben((d / "a").c_str(), &ohne), QUIDEL_STATUS_HANDLE);
+    EXPECT_EQ(KR_Konfig_Datei_schreiben((d / "fehlt/a.cfg").c_str(), &o.h), QUIDEL_STATUS_NICHT_ANLEGBAR);
+    EXPECT_FALSE(fs::exists(d / "a"));
+}
+
+// Each kind of failure, at each point where it can strike: the old file
+// keeps every byte, and no temporary file is left beside it.
+TEST(Speichern, FehlschlagLaesstDieAlteDateiStehen)
+{
+    kt::Tempordner d;
+    std::string ziel = d / "wichtig.cfg";
+    const std::string alt = "[alt]\r\nwert: 1\r\n";
+    Objekthandle o(Neuer_Inhalt());
+    int *schalter[] = {&schreiben_bis_fehler, &fsync_bis_fehler, &rename_bis_fehler};
+    for (int *s : schalter) {
+        for (int n = 0; n < 3; ++n) {
+            kt::Datei_schreiben(ziel, alt);
+            *s = n;
+            int status = KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h);
+            bool ausgeloest = *s == -1;
+            *s = -1;
+            if (!ausgeloest) {
+                EXPECT_EQ(status, 0);
+                continue;
+            }
+            EXPECT_EQ(status, QUIDEL_STATUS_SCHREIBFEHLER);
+            EXPECT_EQ(kt::Datei_lesen(ziel), alt);
+            EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1u);
+        }
+    }
+}
+
+} // namespace
