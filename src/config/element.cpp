@@ -1,5 +1,6 @@
 // element.cpp - the two element readers: a word or a quoted string, read
-// through the character stream, for configuration text and argument text.
+// through the character stream, for configuration text and argument text;
+// and the quoted strings and name comparison the other readers share.
 #include "config/konfig.h"
 
 #include <array>

@@ -52,20 +52,8 @@ TEST_P(Bearbeiten, BlockEntfernen)
         EXPECT_EQ(h->laenge, std::string(f.rest).size()) << f.text;
         EXPECT_EQ(h->position, f.position) << f.text;
         EXPECT_EQ(h.rest(), std::string(f.rest).substr(f.position)) << f.text;
+        EXPECT_EQ(f.abschnitt ? KR_Abschnitt_finden(f.abschnitt, h.get()) : KR_Klasse_finden(1, 2, h.get()), 0);
     }
-}
-
-TEST_P(Bearbeiten, BisNichtsBleibt)
-{
-    Testhandle h(GetParam(), "[a]\nx\n[b]\ny\n");
-    if (GetParam() == Quelle::Datei)
-        GTEST_SKIP();
-    EXPECT_EQ(KR_Abschnitt_loeschen("b", h.get()), 1);
-    EXPECT_EQ(KR_Abschnitt_loeschen("a", h.get()), 1);
-    EXPECT_EQ(h->laenge, 0u);
-    EXPECT_EQ(KR_Abschnitt_finden("a", h.get()), 0);
-    EXPECT_EQ(KR_Abschnitt_loeschen("a", h.get()), 0);
-    EXPECT_EQ(KR_Zeichen_lesen(h.get()), -1);
 }
 
 TEST(BlockHinzufuegen, AnNeuesObjekt)

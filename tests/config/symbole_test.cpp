@@ -113,12 +113,4 @@ TEST_P(Symbole, SymbolHolen)
     EXPECT_EQ(KR_Symbol_holen(h.get(), nullptr), puffer);
 }
 
-TEST(SymboleOhneHandle, GebenMinusEins)
-{
-    int status = 7;
-    EXPECT_EQ(KR_naechstes_Symbol(nullptr), -1);
-    EXPECT_EQ(KR_Symbol_holen(nullptr, &status), nullptr);
-    EXPECT_EQ(status, -1);
-}
-
 } // namespace
