@@ -1,7 +1,6 @@
 // The record's storage: the fixed block's bound, the multiple-value array,
 // the number rule and the release.
 #include "args/argumente.h"
-#include "tamsel.h"
 
 #include <gtest/gtest.h>
 
@@ -56,22 +55,6 @@ TEST(Speicher, FesterBlockStriktGrenze)
     int32_t z;
     std::memcpy(&z, slot, 4);
     EXPECT_EQ(z, -9);
-}
-
-TEST(Speicher, PoolUndZahl)
-{
-    Argumentsatz satz{};
-    satz.speicher = Tamsel_Alloc(TAMSEL_POOLKOPF);
-    std::memset(satz.speicher, 0, TAMSEL_POOLKOPF);
-    void *slot = nullptr;
-    ASSERT_EQ(Arg_Zahl_ablegen(&satz, &slot, INT32_MIN, nullptr), 1);
-    EXPECT_EQ(*static_cast<int32_t *>(slot), INT32_MIN);
-    ASSERT_EQ(Arg_Text_ablegen(&satz, &slot, "", nullptr), 1);
-    EXPECT_STREQ(static_cast<char *>(slot), "");
-    KR_Arg_freigeben(&satz);
-    EXPECT_EQ(+satz.speicher, nullptr);
-    EXPECT_EQ(+satz.speichergroesse, 0u);
-    KR_Arg_freigeben(&satz);
 }
 
 TEST(Speicher, MehrfachHundertachtundzwanzig)
@@ -135,22 +118,6 @@ TEST(Speicher, Zahlregel)
             EXPECT_EQ(z, f.zahl) << f.text;
         }
     }
-}
-
-TEST(Speicher, WertAblegenNachArt)
-{
-    Festsatz f(64);
-    uint16_t flags[3] = {Arg_Zahl, Arg_Mehrfach, 0};
-    void *werte[3] = {};
-    EXPECT_EQ(Arg_Wert_ablegen(&f.satz, 0, flags, werte, "x1", &f.cursor), 2);
-    EXPECT_EQ(flags[0], Arg_Zahl);
-    EXPECT_EQ(Arg_Wert_ablegen(&f.satz, 0, flags, werte, "-1", &f.cursor), 0);
-    EXPECT_EQ(flags[0], Arg_Zahl | Arg_Gegeben);
-    EXPECT_EQ(Arg_Wert_ablegen(&f.satz, 1, flags, werte, "m", &f.cursor), 1);
-    EXPECT_EQ(flags[1], Arg_Mehrfach | Arg_Gegeben);
-    EXPECT_EQ(Arg_Wert_ablegen(&f.satz, 2, flags, werte, "t", &f.cursor), 0);
-    EXPECT_STREQ(static_cast<char *>(werte[2]), "t");
-    EXPECT_EQ(f.belegt(), 12u);
 }
 
 } // namespace
