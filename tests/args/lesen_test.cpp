@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-// Fields of the packed records are compared as values (unary +): a reference
-// to one may be misaligned.
 namespace {
 
 enum class Modus { Pool, Fest };
@@ -104,7 +102,7 @@ protected:
             Argumentsatz *r = s.lesen(f.vorlage);
             if (f.slots.empty()) {
                 EXPECT_EQ(r, nullptr) << f.vorlage << " | " << f.zeile;
-                EXPECT_EQ(+s.satz.mehrfachliste, nullptr);
+                EXPECT_EQ(s.satz.mehrfachliste, nullptr);
                 continue;
             }
             ASSERT_EQ(r, &s.satz) << f.vorlage << " | " << f.zeile;
@@ -197,7 +195,7 @@ TEST_P(Lesen, ZweitesMehrfachItem)
     });
     Satz s(GetParam(), "a EXTRA=x");
     ASSERT_TRUE(s.lesen("FROM/M,EXTRA/M/K"));
-    EXPECT_EQ(+s.satz.mehrfachliste, reinterpret_cast<char **>(s.werte[0]));
+    EXPECT_EQ(s.satz.mehrfachliste, reinterpret_cast<char **>(s.werte[0]));
     EXPECT_NE(s.werte[0], s.werte[1]);
 }
 
@@ -267,7 +265,7 @@ TEST(LesenFest, VollerBlock)
     for (const auto &f : faelle) {
         Satz s(Modus::Fest, f.zeile, f.groesse);
         EXPECT_EQ(s.lesen(f.vorlage) != nullptr, f.ok) << f.vorlage << " " << f.groesse;
-        EXPECT_EQ(+s.satz.speicher, s.block.data());
+        EXPECT_EQ(s.satz.speicher, s.block.data());
     }
 }
 
@@ -283,17 +281,17 @@ TEST(LesenSatz, FalscheEingaben)
     s.satz.speichergroesse = 3;
     for (const char *v : {"A/M,B/M", "A/Q", static_cast<const char *>(nullptr)}) {
         EXPECT_EQ(s.lesen(v), nullptr);
-        EXPECT_EQ(+s.satz.mehrfachliste, nullptr);
-        EXPECT_EQ(+s.satz.speicher, &unberuehrt);
-        EXPECT_EQ(+s.satz.speichergroesse, 3u);
-        EXPECT_EQ(+s.satz.zugriffshandle.position, 0);
+        EXPECT_EQ(s.satz.mehrfachliste, nullptr);
+        EXPECT_EQ(s.satz.speicher, &unberuehrt);
+        EXPECT_EQ(s.satz.speichergroesse, 3u);
+        EXPECT_EQ(s.satz.zugriffshandle.position, 0);
     }
     s.satz.speicher = nullptr;
     EXPECT_EQ(KR_Argumente_lesen("A", nullptr, &s.satz), nullptr);
 
     // The empty template reads the line and gives nothing.
     ASSERT_EQ(KR_Argumente_lesen("", nullptr, &s.satz), &s.satz);
-    EXPECT_EQ(+s.satz.zugriffshandle.position, 1);
+    EXPECT_EQ(s.satz.zugriffshandle.position, 1);
 }
 
 TEST(LesenSatz, ModusUndFreigabe)
@@ -302,19 +300,19 @@ TEST(LesenSatz, ModusUndFreigabe)
     Satz p(Modus::Pool, "a");
     p.satz.argflags = KR_ARG_FESTSPEICHER | 0x10;
     ASSERT_TRUE(p.lesen("V/M"));
-    EXPECT_EQ(+p.satz.argflags, 0x10u);
-    EXPECT_EQ(+p.satz.speichergroesse, 8u);
+    EXPECT_EQ(p.satz.argflags, 0x10u);
+    EXPECT_EQ(p.satz.speichergroesse, 8u);
     KR_Arg_freigeben(&p.satz);
     KR_Arg_freigeben(&p.satz);
-    EXPECT_EQ(+p.satz.speicher, nullptr);
-    EXPECT_EQ(+p.satz.mehrfachliste, nullptr);
+    EXPECT_EQ(p.satz.speicher, nullptr);
+    EXPECT_EQ(p.satz.mehrfachliste, nullptr);
 
     Satz f(Modus::Fest, "a");
     ASSERT_TRUE(f.lesen("V/M"));
     KR_Arg_freigeben(&f.satz);
     KR_Arg_freigeben(&f.satz);
-    EXPECT_EQ(+f.satz.speicher, f.block.data());
-    EXPECT_EQ(+f.satz.mehrfachliste, nullptr);
+    EXPECT_EQ(f.satz.speicher, f.block.data());
+    EXPECT_EQ(f.satz.mehrfachliste, nullptr);
 }
 
 TEST_P(Lesen, WiederverwendungOhneFreigabe)

@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-// Fields of the packed records are compared as values (unary +): a reference
-// to one may be misaligned.
 namespace {
 
 // A record in fixed mode over a block with guard bytes behind it.
@@ -64,7 +62,7 @@ TEST(Speicher, MehrfachHundertachtundzwanzig)
     for (int i = 0; i < 128; ++i)
         ASSERT_EQ(Arg_Mehrfach_anhaengen(&f.satz, &slot, "ab", &f.cursor), 1) << i;
     auto **feld = static_cast<char **>(slot);
-    EXPECT_EQ(feld, +f.satz.mehrfachliste);
+    EXPECT_EQ(feld, f.satz.mehrfachliste);
     EXPECT_EQ(feld[128], nullptr);
     EXPECT_EQ(f.belegt(), 512u); // the block is exactly full
     EXPECT_EQ(Arg_Mehrfach_anhaengen(&f.satz, &slot, "x", &f.cursor), 0);
@@ -93,9 +91,9 @@ TEST(Speicher, EntnehmenBisLeer)
 
     // The release frees the array, but leaves a fixed block alone.
     KR_Arg_freigeben(&f.satz);
-    EXPECT_EQ(+f.satz.mehrfachliste, nullptr);
-    EXPECT_EQ(+f.satz.speicher, f.block.data());
-    EXPECT_EQ(+f.satz.speichergroesse, 64u);
+    EXPECT_EQ(f.satz.mehrfachliste, nullptr);
+    EXPECT_EQ(f.satz.speicher, f.block.data());
+    EXPECT_EQ(f.satz.speichergroesse, 64u);
 }
 
 TEST(Speicher, Zahlregel)

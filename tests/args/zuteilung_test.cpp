@@ -14,8 +14,6 @@ void *__real_Tamsel_Alloc(uint32_t groesse);
 void *__real_Tamsel_PoolAlloc(void *poolkopf, uint32_t groesse);
 }
 
-// Fields of the packed records are compared as values (unary +): a reference
-// to one may be misaligned.
 namespace {
 
 // Calls to let through before the next one fails; -1: never.
@@ -113,8 +111,8 @@ TEST_F(Zuteilung, PoolkopfFehlt)
 {
     alloc_frei = 0;
     EXPECT_EQ(lesen(), nullptr);
-    EXPECT_EQ(+satz.speicher, nullptr);
-    EXPECT_EQ(+satz.zugriffshandle.position, 0); // the line was not read
+    EXPECT_EQ(satz.speicher, nullptr);
+    EXPECT_EQ(satz.zugriffshandle.position, 0); // the line was not read
 }
 
 TEST_F(Zuteilung, JedeFehlendeZuteilungScheitertSauber)
@@ -122,21 +120,21 @@ TEST_F(Zuteilung, JedeFehlendeZuteilungScheitertSauber)
     for (int frei = 0; frei < 2; ++frei) {
         alloc_frei = frei;
         EXPECT_EQ(lesen(), nullptr) << frei;
-        EXPECT_EQ(+satz.speicher, nullptr);
-        EXPECT_EQ(+satz.mehrfachliste, nullptr);
+        EXPECT_EQ(satz.speicher, nullptr);
+        EXPECT_EQ(satz.mehrfachliste, nullptr);
     }
     for (int frei = 0; frei < 7; ++frei) {
         alloc_frei = -1;
         pool_frei = frei;
         EXPECT_EQ(lesen(), nullptr) << frei;
-        EXPECT_EQ(+satz.speicher, nullptr);
-        EXPECT_EQ(+satz.mehrfachliste, nullptr);
+        EXPECT_EQ(satz.speicher, nullptr);
+        EXPECT_EQ(satz.mehrfachliste, nullptr);
     }
     pool_frei = -1;
     fest();
     alloc_frei = 0;
     EXPECT_EQ(lesen(), nullptr);
-    EXPECT_EQ(+satz.speicher, block);
+    EXPECT_EQ(satz.speicher, block);
 }
 
 TEST_F(Zuteilung, ZweitesFeldFehlt)
@@ -146,7 +144,7 @@ TEST_F(Zuteilung, ZweitesFeldFehlt)
     satz.zugriffshandle.laenge = static_cast<uint32_t>(text.size());
     alloc_frei = 2; // the pool head and the first array
     EXPECT_EQ(lesen("FROM/M,EXTRA/M/K"), nullptr);
-    EXPECT_EQ(+satz.mehrfachliste, nullptr);
+    EXPECT_EQ(satz.mehrfachliste, nullptr);
 }
 
 } // namespace
