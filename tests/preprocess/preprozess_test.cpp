@@ -210,9 +210,9 @@ TEST_F(Preprozess, EingabeOderAusgabeScheitert)
 
 TEST_F(Preprozess, TiefeGrenztBei200Ebenen)
 {
+    auto k = [](int i) { return std::string("k").append(std::to_string(i)).append(".h"); };
     for (int i = 1; i <= 200; ++i)
-        kt::Datei_schreiben(pfad("k" + std::to_string(i) + ".h"),
-                            i < 200 ? "#include \"k" + std::to_string(i + 1) + ".h\"\n" : "");
+        kt::Datei_schreiben(pfad(k(i)), i < 200 ? "#include \"" + k(i + 1) + "\"\n" : "");
     kt::Datei_schreiben(pfad("main.c"), "#include \"k1.h\"\n");
     std::string aus;
     ASSERT_EQ(lauf(pfad("main.c"), pfad("out.i"), aus), 1);
