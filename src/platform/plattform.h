@@ -200,4 +200,22 @@ bool Dateiendung(const char *datei, char *ziel, size_t groesse);
 // The value of an environment variable, or null when it is not set.
 const char *Umgebungsvariable(const char *name);
 
+// ---------------------------------------------------------------------------
+// Command support (the korvan command)
+// ---------------------------------------------------------------------------
+
+// The standard streams by number, as the command names them.
+constexpr int Standardausgabe = 1;
+constexpr int Standardfehler = 2;
+
+// True when the standard stream is a terminal: the command shows progress
+// only there.
+bool Strom_ist_Terminal(int nummer);
+// True when the path names a directory, also through a symbolic link, as a
+// listing reaches the directory that its caller names.
+bool Verzeichnis_vorhanden(const char *pfad);
+// The system's text for the error code of a failed start (errno on POSIX,
+// GetLastError on Windows), cut to fit ziel (groesse bytes, at least 1).
+void Fehlercode_Text(uint32_t code, char *ziel, size_t groesse);
+
 #endif // KORVAN_PLATTFORM_H
