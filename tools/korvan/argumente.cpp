@@ -1,0 +1,335 @@
+// argumente.cpp - the shell's arguments of a subcommand written as one
+// argument line, and that line read against the subcommand's template.
+#include "befehl.h"
+
+#include "korvan.h"
+
+#include <cstring>
+
+namespace {
+
+// The reader copies at most this many characters of a line, and reads an
+// element (a keyword's value) into 512 bytes.
+constexpr size_t Zeilengrenze = 512;
+constexpr int Elementpuffer = 512;
+
+constexpr uint16_t Opt_S = 0x0001, Opt_K = 0x0002, Opt_T = 0x0008, Opt_F = 0x0020, Opt_M = 0x0040;
+
+// One item of a template: its name, its aliases and its option bits.
+struct Posten {
+    std::vector<std::string> namen;
+    uint16_t optionen = 0;
+};
+
+// The command's own templates are well-formed; nothing is checked here.
+std::vector<Posten> Posten_lesen(std::string_view vorlage)
+{
+    std::vector<Posten> posten;
+    size_t p = 0;
+    while (p < vorlage.size()) {
+        size_t ende = vorlage.find(',', p);
+        if (ende == std::string_view::npos)
+            ende = vorlage.size();
+        std::string_view item = vorlage.substr(p, ende - p);
+        size_t schraeg = item.find('/');
+        std::string_view namen = item.substr(0, schraeg);
+        Posten x;
+        for (size_t q = 0; q <= namen.size();) {
+            size_t gleich = namen.find('=', q);
+            if (gleich == std::string_view::npos)
+                gleich = namen.size();
+            x.namen.emplace_back(namen.substr(q, gleich - q));
+            q = gleich + 1;
+        }
+        for (size_t q = schraeg; q != std::string_view::npos && q + 1 < item.size(); q = item.find('/', q + 1)) {
+            static const char Buchstaben[] = "SKNTAFM";
+            const char *b = std::strchr(Buchstaben, item[q + 1] & ~0x20);
+            if (b)
+                x.optionen |= static_cast<uint16_t>(1u << (b - Buchstaben));
+        }
+        posten.push_back(x);
+        p = ende + 1;
+    }
+    return posten;
+}
+
+bool Gleich(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
+        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// The item whose name or alias the word is, letter case aside; -1 for none.
+// Only whole names count, not the reader's prefixes: "files" names no FILE.
+int Schluessel(const std::vector<Posten> &posten, std::string_view wort)
+{
+    for (size_t i = 0; i < posten.size(); ++i) {
+        for (const std::string &n : posten[i].namen) {
+            if (!n.empty() && Gleich(n, wort))
+                return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// What KR_Element_lesen makes of the text: the element and its kind.
+int Element_lesen(const std::string &text, std::string *element)
+{
+    std::string kopie = text;
+    Zugriffshandle h;
+    std::memset(&h, 0, sizeof h);
+    h.puffer = kopie.data();
+    h.laenge = static_cast<uint32_t>(kopie.size());
+    char puffer[Elementpuffer];
+    int r = KR_Element_lesen(puffer, sizeof puffer, &h);
+    if (r > 0)
+        *element = puffer;
+    // The whole text must be the one element.
+    return r > 0 && h.position == static_cast<int32_t>(kopie.size()) ? r : -1;
+}
+
+// A value as an element that the reader gives back unchanged and never
+// takes for a keyword: a plain word where it can be, else a quoted string.
+bool Wert_schreiben(const std::string &vorlage, const std::string &wert, std::string *aus, std::string *fehler)
+{
+    std::string gelesen;
+    if (!wert.empty() && wert[0] != '"' && wert.find_first_of(" \t,;=\r\n") == std::string::npos &&
+        KR_Arg_finden(vorlage.c_str(), wert.c_str()) < 0 && Element_lesen(wert, &gelesen) == 3 &&
+        gelesen == wert) {
+        *aus = wert;
+        return true;
+    }
+    std::string q = "\"";
+    for (char c : wert) {
+        if (c == '"')
+            q += "*\"";
+        else if (c == '\n')
+            q += "*N";
+        else
+            q += c;
+    }
+    q += '"';
+    if (wert.size() < Elementpuffer && Element_lesen(q, &gelesen) == 4 && gelesen == wert) {
+        *aus = q;
+        return true;
+    }
+    if (wert.size() >= Elementpuffer)
+        *fehler = "an argument of " + std::to_string(wert.size()) + " characters; at most " +
+                  std::to_string(Elementpuffer - 1) + " fit";
+    else
+        *fehler = "the argument '" + wert + "' cannot be written in an argument line (a carriage return, or a '*'"
+                  " before a quote, E, N or its end, in a text that needs quotes)";
+    return false;
+}
+
+// The next item that a positional value goes to, as the reader's Seek
+// finds it; -1 when none is left.
+int Naechste_Position(const std::vector<Posten> &posten, const std::vector<bool> &gegeben)
+{
+    for (size_t i = 0; i < posten.size(); ++i) {
+        uint16_t o = posten[i].optionen;
+        if (o & (Opt_S | Opt_K | Opt_T))
+            continue;
+        if (!gegeben[i] || (o & Opt_M))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// The rest-of-line item's text: the first text and the arguments from `ab`
+// on, as a command line or joined by blanks.
+bool Rest_schreiben(const Unterbefehl &b, const std::vector<std::string> &a, size_t ab, const std::string &erstes,
+                    std::string *aus, std::string *fehler)
+{
+    std::vector<std::string> teile{erstes};
+    teile.insert(teile.end(), a.begin() + static_cast<std::ptrdiff_t>(ab), a.end());
+    if (b.befehlszeile && erstes.find('"') != std::string::npos) {
+        *fehler = "a program name cannot hold a double quote";
+        return false;
+    }
+    std::string rest;
+    for (size_t k = 0; k < teile.size(); ++k) {
+        if (b.befehlszeile)
+            Befehlszeile_anhaengen(rest, teile[k]);
+        else
+            rest += (k == 0 ? "" : " ") + teile[k];
+    }
+    if (rest.find_first_of("\r\n") != std::string::npos) {
+        *fehler = "an argument holds a line end";
+        return false;
+    }
+    *aus = rest;
+    return true;
+}
+
+} // namespace
+
+void Befehlszeile_anhaengen(std::string &zeile, const std::string &argument)
+{
+    bool erstes = zeile.empty();
+    if (!erstes)
+        zeile += ' ';
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
+        zeile += argument;
+        return;
+    }
+    // The program name knows no escapes: its quotes are simply dropped.
+    zeile += '"';
+    size_t schraeg = 0;
+    for (char c : argument) {
+        if (c == '\\' && !erstes) {
+            ++schraeg;
+            continue;
+        }
+        if (c == '"')
+            zeile.append(2 * schraeg + 1, '\\');
+        else
+            zeile.append(schraeg, '\\');
+        schraeg = 0;
+        zeile += c;
+    }
+    zeile.append(2 * schraeg, '\\');
+    zeile += '"';
+}
+
+bool Zeile_bauen(const Unterbefehl &b, const std::vector<std::string> &a, std::string *zeile, std::string *fehler)
+{
+    const std::string vorlage = b.vorlage;
+    const std::vector<Posten> posten = Posten_lesen(vorlage);
+    std::vector<bool> gegeben(posten.size(), false);
+    std::string &z = *zeile;
+    z.clear();
+    auto anfuegen = [&z](const std::string &s) {
+        if (!z.empty())
+            z += ' ';
+        z += s;
+    };
+    // The rest of the line goes to its item by keyword, so that it begins
+    // right after the '=' and no word of it is taken for a keyword.
+    auto rest = [&](int i, size_t ab, const std::string &erstes) {
+        std::string r;
+        if (!Rest_schreiben(b, a, ab, erstes, &r, fehler))
+            return false;
+        anfuegen(posten[static_cast<size_t>(i)].namen[0] + "=" + r);
+        return true;
+    };
+
+    for (size_t k = 0; k < a.size(); ++k) {
+        const std::string &arg = a[k];
+        std::string wert;
+
+        // A keyword, alone or with its value after '='.
+        size_t gleich = arg.find('=');
+        int i = Schluessel(posten, arg);
+        bool mit_wert = false;
+        if (i < 0 && gleich != std::string::npos && gleich > 0) {
+            i = Schluessel(posten, std::string_view(arg).substr(0, gleich));
+            mit_wert = i >= 0;
+        }
+        if (i >= 0) {
+            const Posten &p = posten[static_cast<size_t>(i)];
+            if (p.optionen & Opt_F) {
+                if (mit_wert)
+                    return rest(i, k + 1, arg.substr(gleich + 1));
+                if (k + 1 < a.size())
+                    return rest(i, k + 2, a[k + 1]);
+                anfuegen(p.namen[0] + "=");
+                return true;
+            }
+            gegeben[static_cast<size_t>(i)] = true;
+            if (mit_wert) {
+                if (!Wert_schreiben(vorlage, arg.substr(gleich + 1), &wert, fehler))
+                    return false;
+                anfuegen(p.namen[0] + "=" + wert);
+                continue;
+            }
+            anfuegen(p.namen[0]);
+            // A keyword item's value is the next argument, whatever it is.
+            if (!(p.optionen & Opt_S) && k + 1 < a.size()) {
+                if (!Wert_schreiben(vorlage, a[++k], &wert, fehler))
+                    return false;
+                anfuegen(wert);
+            }
+            continue;
+        }
+
+        // A positional value.
+        int n = Naechste_Position(posten, gegeben);
+        if (n >= 0 && (posten[static_cast<size_t>(n)].optionen & Opt_F))
+            return rest(n, k + 1, arg);
+        if (!Wert_schreiben(vorlage, arg, &wert, fehler))
+            return false;
+        anfuegen(wert);
+        if (n >= 0)
+            gegeben[static_cast<size_t>(n)] = true;
+    }
+    return true;
+}
+
+bool Zeile_lesen(const Unterbefehl &b, const std::string &zeile, Werte *werte, std::string *fehler)
+{
+    if (zeile.size() > Zeilengrenze) {
+        *fehler = "the arguments make a line of " + std::to_string(zeile.size()) + " characters; at most " +
+                  std::to_string(Zeilengrenze) + " fit";
+        return false;
+    }
+    const std::vector<Posten> posten = Posten_lesen(b.vorlage);
+    std::string kopie = zeile;
+    Argumentsatz satz;
+    std::memset(&satz, 0, sizeof satz);
+    satz.zugriffshandle.puffer = kopie.data();
+    satz.zugriffshandle.laenge = static_cast<uint32_t>(kopie.size());
+    std::vector<void *> slots(posten.size() + 1, nullptr);
+    if (!KR_Argumente_lesen(b.vorlage, slots.data(), &satz)) {
+        *fehler = "the arguments do not fit";
+        return false;
+    }
+    for (size_t i = 0; i < posten.size(); ++i) {
+        Werte::Wert w;
+        w.name = posten[i].namen[0];
+        w.gegeben = slots[i] != nullptr;
+        if (slots[i] && (posten[i].optionen & Opt_M)) {
+            for (char **e = static_cast<char **>(slots[i]); *e; ++e)
+                w.texte.emplace_back(*e);
+        } else if (slots[i] && !(posten[i].optionen & Opt_S)) {
+            w.text = static_cast<const char *>(slots[i]);
+        }
+        werte->werte.push_back(w);
+    }
+    KR_Arg_freigeben(&satz);
+    return true;
+}
+
+std::string Werte::text(std::string_view name) const
+{
+    for (const Wert &w : werte) {
+        if (Gleich(w.name, name))
+            return w.text;
+    }
+    return {};
+}
+
+bool Werte::gegeben(std::string_view name) const
+{
+    for (const Wert &w : werte) {
+        if (Gleich(w.name, name))
+            return w.gegeben;
+    }
+    return false;
+}
+
+std::vector<std::string> Werte::liste(std::string_view name) const
+{
+    for (const Wert &w : werte) {
+        if (Gleich(w.name, name))
+            return w.texte;
+    }
+    return {};
+}
