@@ -12,6 +12,9 @@ namespace {
 // element (a keyword's value) into 512 bytes.
 constexpr size_t Zeilengrenze = 512;
 constexpr int Elementpuffer = 512;
+// A positional value is read into 256 bytes, a keyword's value into 512.
+constexpr size_t Positionsgrenze = 255;
+constexpr size_t Schluesselwertgrenze = 511;
 
 constexpr uint16_t Opt_S = 0x0001, Opt_K = 0x0002, Opt_T = 0x0008, Opt_F = 0x0020, Opt_M = 0x0040;
 
@@ -97,8 +100,14 @@ int Element_lesen(const std::string &text, std::string *element)
 
 // A value as an element that the reader gives back unchanged and never
 // takes for a keyword: a plain word where it can be, else a quoted string.
-bool Wert_schreiben(const std::string &vorlage, const std::string &wert, std::string *aus, std::string *fehler)
+bool Wert_schreiben(const std::string &vorlage, const std::string &wert, size_t grenze, std::string *aus,
+                   std::string *fehler)
 {
+    if (wert.size() > grenze) {
+        *fehler = "an argument of " + std::to_string(wert.size()) + " characters; at most " +
+                  std::to_string(grenze) + " fit there";
+        return false;
+    }
     std::string gelesen;
     if (!wert.empty() && wert[0] != '"' && wert.find_first_of(" \t,;=\r\n") == std::string::npos &&
         KR_Arg_finden(vorlage.c_str(), wert.c_str()) < 0 && Element_lesen(wert, &gelesen) == 3 &&
@@ -116,16 +125,16 @@ bool Wert_schreiben(const std::string &vorlage, const std::string &wert, std::st
             q += c;
     }
     q += '"';
-    if (wert.size() < Elementpuffer && Element_lesen(q, &gelesen) == 4 && gelesen == wert) {
+    // The reader's copy of the line ends at a carriage return.
+    if (wert.find('\r') == std::string::npos && Element_lesen(q, &gelesen) == 4 && gelesen == wert) {
         *aus = q;
         return true;
     }
-    if (wert.size() >= Elementpuffer)
-        *fehler = "an argument of " + std::to_string(wert.size()) + " characters; at most " +
-                  std::to_string(Elementpuffer - 1) + " fit";
+    if (wert.find('\r') != std::string::npos)
+        *fehler = "the argument " + Zitiert(wert) + " holds a carriage return, which ends an argument line";
     else
-        *fehler = "the argument '" + wert + "' cannot be written in an argument line (a carriage return, or a '*'"
-                  " before a quote, E, N or its end, in a text that needs quotes)";
+        *fehler = "the argument " + Zitiert(wert) +
+                  " needs quotes, and in quotes a '*' before a quote, E, N or the end cannot be written";
     return false;
 }
 
@@ -245,7 +254,7 @@ bool Zeile_bauen(const Unterbefehl &b, const std::vector<std::string> &a, std::s
             }
             gegeben[static_cast<size_t>(i)] = true;
             if (mit_wert) {
-                if (!Wert_schreiben(vorlage, arg.substr(gleich + 1), &wert, fehler))
+                if (!Wert_schreiben(vorlage, arg.substr(gleich + 1), Schluesselwertgrenze, &wert, fehler))
                     return false;
                 anfuegen(p.namen[0] + "=" + wert);
                 continue;
@@ -253,7 +262,7 @@ bool Zeile_bauen(const Unterbefehl &b, const std::vector<std::string> &a, std::s
             anfuegen(p.namen[0]);
             // A keyword item's value is the next argument, whatever it is.
             if (!(p.optionen & Opt_S) && k + 1 < a.size()) {
-                if (!Wert_schreiben(vorlage, a[++k], &wert, fehler))
+                if (!Wert_schreiben(vorlage, a[++k], Schluesselwertgrenze, &wert, fehler))
                     return false;
                 anfuegen(wert);
             }
@@ -264,7 +273,7 @@ bool Zeile_bauen(const Unterbefehl &b, const std::vector<std::string> &a, std::s
         int n = Naechste_Position(posten, gegeben);
         if (n >= 0 && (posten[static_cast<size_t>(n)].optionen & Opt_F))
             return rest(n, k + 1, arg);
-        if (!Wert_schreiben(vorlage, arg, &wert, fehler))
+        if (!Wert_schreiben(vorlage, arg, Positionsgrenze, &wert, fehler))
             return false;
         anfuegen(wert);
         if (n >= 0)

@@ -213,12 +213,15 @@ int Befehl_deltree(const Unterbefehl &b, const Werte &w)
     // names that begin with '.'); an empty one goes here.
     if (Verzeichnis_vorhanden(ordner.c_str()))
         Verzeichnis_entfernen(ordner.c_str());
-    if (!Verzeichnis_vorhanden(ordner.c_str())) 
+    if (!Verzeichnis_vorhanden(ordner.c_str()))
         return Status_ok;
 
     std::vector<std::string> rest;
     Auflisten(ordner, "*.*", KR_BAUM_VERZEICHNISSE, &rest);
-    return Fehler(b, Status_Fehler, "could not delete everything: " + std::to_string(rest.size()) +
-                                        " entries remain in " + w.text("DIR") +
-                                        ", besides any whose names begin with '.'");
+    if (rest.empty())
+        return Fehler(b, Status_Fehler, "could not delete " + w.text("DIR") +
+                                            ": it holds names that begin with '.', which are never deleted");
+    return Fehler(b, Status_Fehler, "could not delete all of " + w.text("DIR") + ": " + std::to_string(rest.size()) +
+                                        (rest.size() == 1 ? " entry" : " entries") +
+                                        " left (names that begin with '.' are never deleted)");
 }

@@ -1,0 +1,44 @@
+// befehlshilfe.h - runs the built korvan command through the shell and
+// gives its exit status and both outputs.
+#ifndef KORVAN_BEFEHLSHILFE_H
+#define KORVAN_BEFEHLSHILFE_H
+
+#include "testhilfe.h"
+
+#include <string>
+#include <vector>
+
+namespace kb {
+
+struct Lauf {
+    int status;
+    std::string aus;    // standard output
+    std::string fehler; // standard error
+};
+
+// Runs korvan with the arguments in the folder `ordner` (the source tree
+// when empty), under the build's emulator if it has one.  `vorspann` is put
+// before the command as it stands, for variables of the environment.
+Lauf Korvan(const std::vector<std::string> &argumente, const std::string &ordner = "",
+            const std::string &vorspann = "");
+
+// The source tree, where examples/ lies.
+std::string Quellbaum();
+
+inline std::string Beispiel(const std::string &name)
+{
+    return "examples/" + name;
+}
+
+} // namespace kb
+
+// The status and both outputs at once, so that a failure shows all three.
+#define KB_ERWARTET(lauf, st, aus_, fehler_)                                                       \
+    do {                                                                                           \
+        const kb::Lauf &l_ = (lauf);                                                               \
+        EXPECT_EQ(l_.status, (st)) << l_.fehler;                                                   \
+        EXPECT_EQ(l_.aus, (aus_));                                                                 \
+        EXPECT_EQ(l_.fehler, (fehler_));                                                           \
+    } while (0)
+
+#endif // KORVAN_BEFEHLSHILFE_H
