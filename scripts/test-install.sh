@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs Korvan into a temporary prefix without its tests and builds a small
 # consumer against it, once with find_package(Korvan CONFIG) and once with
-# pkg-config; both must run.
+# pkg-config; both must run, and so must the installed korvan command.  Then
+# builds the .deb package, checks its contents and runs the command and the
+# consumer from the unpacked package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -13,7 +15,7 @@ cmake -S "$root" -B "$work/build" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release
 cmake --build "$work/build" -j"$(nproc)" >/dev/null
 cmake --install "$work/build" >/dev/null
 for f in include/korvan.h include/quidel32.h include/tamsel.h lib/cmake/Korvan/KorvanConfig.cmake \
-         lib/pkgconfig/korvan.pc; do
+         lib/pkgconfig/korvan.pc bin/korvan; do
   [ -f "$work/prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
 done
 
@@ -53,3 +55,35 @@ cc -std=c99 -o "$work/consumer/pc" "$work/consumer/main.c" $(pkg-config --cflags
   -Wl,-rpath,"$work/prefix/lib"
 "$work/consumer/pc" >/dev/null
 echo "pkg-config korvan: ok"
+
+# The installed command, on the bundled examples.
+expect() {
+  local want=$1; shift
+  local got
+  got=$("$@") || { echo "failed: $*" >&2; exit 1; }
+  [ "$got" = "$want" ] || { printf 'wrong output of %s:\n%s\n' "$*" "$got" >&2; exit 1; }
+}
+expect "examples/einbinden/haupt.cfg
+examples/einbinden/teile/pfade.cfg
+examples/einbinden/teile/ports.cfg
+examples/einbinden/teile/server.cfg" "$work/prefix/bin/korvan" tree examples/einbinden SLASH
+expect "a/b c" "$work/prefix/bin/korvan" path join a "b c" SLASH
+echo "installed korvan: ok"
+
+# The package: built by CPack, its contents listed, then unpacked and used
+# where it lies.
+(cd "$work/build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; exit 1; }
+deb=$(ls "$work"/build/korvan_*.deb)
+dpkg-deb -c "$deb" | awk '{print $6}' > "$work/contents"
+for f in ./usr/bin/korvan ./usr/include/korvan.h ./usr/include/quidel32.h ./usr/include/tamsel.h \
+         ./usr/lib/libkorvan.so.0 ./usr/lib/libquidel32.so.0 ./usr/lib/libtamsel.so.0 \
+         ./usr/lib/cmake/Korvan/KorvanConfig.cmake ./usr/lib/pkgconfig/korvan.pc; do
+  grep -qx "$f" "$work/contents" || { echo "not in the package: $f" >&2; exit 1; }
+done
+dpkg-deb -x "$deb" "$work/deb"
+expect "x/y" "$work/deb/usr/bin/korvan" path join x y SLASH
+export PKG_CONFIG_PATH="$work/deb/usr/lib/pkgconfig"
+cc -std=c99 -o "$work/consumer/deb" "$work/consumer/main.c" $(pkg-config --cflags --libs korvan) \
+  -Wl,-rpath,"$work/deb/usr/lib"
+"$work/consumer/deb" >/dev/null
+echo "package $(basename "$deb"): ok"
