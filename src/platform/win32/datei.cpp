@@ -1,5 +1,5 @@
-// datei.cpp - Win32: the runtime's buffered streams (binary and text mode)
-// and whole-file load and atomic replace.
+// datei.cpp - Win32: buffered streams of the runtime (binary, and text mode
+// read over them) and whole-file load and atomic replace.
 #include "../plattform.h"
 
 #include <windows.h>
@@ -13,17 +13,19 @@
 
 struct Plattform_Strom {
     FILE *datei;
+    bool text;
     bool ende;
 };
 
-// Text mode is the runtime's own ("rt"): CR LF arrives as LF, a lone CR
-// stays, 0x1A ends the file, and positions stay byte offsets into the file.
+// Text mode follows the runtime's rules (CR LF gives LF, a lone CR stays,
+// 0x1A ends the file) but is done here over a binary stream: the runtime's
+// own "rt" mode reports wrong positions in files whose lines end in a bare
+// LF, and positions must stay byte offsets into the file.
 Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
 {
     if (!pfad)
         return nullptr;
-    const char *art = modus == Strommodus::schreiben_binaer ? "wb" : modus == Strommodus::lesen_text ? "rt" : "rb";
-    FILE *f = std::fopen(pfad, art);
+    FILE *f = std::fopen(pfad, modus == Strommodus::schreiben_binaer ? "wb" : "rb");
     if (!f)
         return nullptr;
     auto *s = static_cast<Plattform_Strom *>(std::malloc(sizeof(Plattform_Strom)));
@@ -32,6 +34,7 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
         return nullptr;
     }
     s->datei = f;
+    s->text = modus == Strommodus::lesen_text;
     s->ende = false;
     return s;
 }
@@ -54,6 +57,19 @@ int Strom_Zeichen(Plattform_Strom *strom)
         strom->ende = std::feof(strom->datei) != 0;
         return -1;
     }
+    if (!strom->text)
+        return c;
+    if (c == 0x1A) {
+        strom->ende = true;
+        return -1;
+    }
+    if (c == '\r') {
+        int n = std::getc(strom->datei);
+        if (n == '\n')
+            return '\n';
+        if (n != EOF)
+            std::ungetc(n, strom->datei);
+    }
     return c;
 }
 
@@ -67,12 +83,21 @@ int Strom_zurueck(Plattform_Strom *strom, int zeichen)
 
 size_t Strom_lesen(Plattform_Strom *strom, void *ziel, size_t n)
 {
-    if (strom->ende)
-        return 0;
-    size_t r = std::fread(ziel, 1, n, strom->datei);
-    if (r < n && std::feof(strom->datei))
-        strom->ende = true;
-    return r;
+    auto *p = static_cast<unsigned char *>(ziel);
+    if (!strom->text) {
+        size_t r = std::fread(p, 1, n, strom->datei);
+        if (r < n && std::feof(strom->datei))
+            strom->ende = true;
+        return r;
+    }
+    size_t i = 0;
+    for (; i < n; ++i) {
+        int c = Strom_Zeichen(strom);
+        if (c < 0)
+            break;
+        p[i] = static_cast<unsigned char>(c);
+    }
+    return i;
 }
 
 size_t Strom_Zeile(Plattform_Strom *strom, char *ziel, size_t n)
