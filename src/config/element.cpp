@@ -1,14 +1,13 @@
 // element.cpp - the two element readers: a word or a quoted string, read
-// through the character stream, for configuration text and argument text.
-#include "korvan.h"
+// through the character stream, for configuration text and argument text;
+// and the quoted strings and name comparison the other readers share.
+#include "config/konfig.h"
 
 #include <array>
 
 namespace {
 
-constexpr int LF = '\n';
-constexpr int CR = '\r';
-constexpr int Ende = -1;
+using namespace konfig;
 
 // What a character means to one element reader.
 enum Art : unsigned char {
@@ -49,27 +48,52 @@ int Wortergebnis(int schluss)
     }
 }
 
-// The caller's buffer with its bound: before each store, a full buffer
-// ends the element with -1.
-struct Ablage {
-    char *puffer;
-    int groesse;
-    int benutzt;
+int Element_lesen(const Leser &leser, char *puffer, int groesse, Zugriffshandle *h)
+{
+    Ablage a(puffer, groesse);
 
-    bool speichern(int c)
-    {
-        if (benutzt >= groesse)
-            return false;
-        puffer[benutzt++] = static_cast<char>(c);
-        return true;
+    // 1. Skip the separators.
+    int c;
+    do
+        c = KR_Zeichen_lesen(h);
+    while (c != Ende && (leser.art[c] & Trenner));
+
+    // 2. No element on this line.
+    if (c == Ende)
+        return 0;
+    if (c == LF || c == CR || c == ';') {
+        KR_Zeichen_ruecklesen(h);
+        return 0;
     }
-};
 
-// A quoted string after its opening quote, up to the closing quote or the
-// end of the text.  '*' escapes: *" gives ", *E/*e the escape character,
-// *N/*n a line feed; '*' before anything else stays, with that character.
-// Returns false when the buffer is full; *letztes is the last character read.
-bool Zeichenkette_lesen(Zugriffshandle *h, Ablage &a, int *letztes)
+    // 3. The element starts just before the current position.
+    h->elementanfang = h->position;
+
+    // 4. A quoted string.
+    if (c == '"')
+        return Zeichenkette_ablegen(h, a);
+
+    // 5. A word, up to its terminator.
+    do {
+        if (!a.speichern(c))
+            return -1;
+        c = KR_Zeichen_lesen(h);
+    } while (c != Ende && !(leser.art[c] & Schluss));
+
+    // 6. The terminating zero byte, if it fits.
+    if (!a.speichern('\0'))
+        return -1;
+
+    // 7. Leave the terminator for the caller.
+    Zuruecklegen(h, c);
+    return Wortergebnis(c);
+}
+
+} // namespace
+
+namespace konfig {
+
+bool Zeichenkette_lesen(Zugriffshandle *h, Ablage &a, int *danach)
 {
     for (;;) {
         int c = KR_Zeichen_lesen(h);
@@ -96,60 +120,32 @@ bool Zeichenkette_lesen(Zugriffshandle *h, Ablage &a, int *letztes)
         if (!a.speichern(c))
             return false;
     }
-    *letztes = KR_Zeichen_lesen(h);
+    *danach = KR_Zeichen_lesen(h);
     return true;
 }
 
-int Element_lesen(const Leser &leser, char *puffer, int groesse, Zugriffshandle *h)
+int Zeichenkette_ablegen(Zugriffshandle *h, Ablage &a)
 {
-    Ablage a{puffer, puffer && groesse > 0 ? groesse : 0, 0};
-
-    // 1. Skip the separators.
-    int c;
-    do
-        c = KR_Zeichen_lesen(h);
-    while (c != Ende && (leser.art[c] & Trenner));
-
-    // 2. No element on this line.
-    if (c == Ende)
-        return 0;
-    if (c == LF || c == CR || c == ';') {
-        KR_Zeichen_ruecklesen(h);
-        return 0;
-    }
-
-    // 3. The element starts just before the current position.
-    h->elementanfang = h->position;
-
-    int ergebnis;
-    int letztes;
-    if (c == '"') {
-        // 4. A quoted string.
-        if (!Zeichenkette_lesen(h, a, &letztes))
-            return -1;
-        ergebnis = 4;
-    } else {
-        // 5. A word, up to its terminator.
-        do {
-            if (!a.speichern(c))
-                return -1;
-            c = KR_Zeichen_lesen(h);
-        } while (c != Ende && !(leser.art[c] & Schluss));
-        letztes = c;
-        ergebnis = Wortergebnis(c);
-    }
-
-    // 6. The terminating zero byte, if it fits.
-    if (!a.speichern('\0'))
+    int danach;
+    if (!Zeichenkette_lesen(h, a, &danach) || !a.speichern('\0'))
         return -1;
-
-    // 7. Leave the terminator for the caller.
-    if (letztes != Ende)
-        KR_Zeichen_ruecklesen(h);
-    return ergebnis;
+    Zuruecklegen(h, danach);
+    return 4;
 }
 
-} // namespace
+bool Namen_gleich(const char *a, const char *b)
+{
+    auto klein = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+    for (;; ++a, ++b) {
+        unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
+        if (klein(x) != klein(y))
+            return false;
+        if (x == 0)
+            return true;
+    }
+}
+
+} // namespace konfig
 
 extern "C" {
 

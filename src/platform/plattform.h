@@ -23,7 +23,8 @@ enum class Strommodus {
     schreiben_binaer // "wb": created or emptied, bytes as given
 };
 
-// Opens a stream; null on failure (the system's error is then lost).
+// Opens a stream; null on failure (the system's error is then lost).  A
+// folder never opens, as on Windows.
 Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus);
 // Closes the stream; 0 on success, -1 when buffered data could not be written.
 int Strom_schliessen(Plattform_Strom *strom);
@@ -77,6 +78,28 @@ bool Datei_beschreibbar(const char *pfad);
 // ---------------------------------------------------------------------------
 // Path services (path utilities, preprocessor)
 // ---------------------------------------------------------------------------
+
+// Byte size of the library's path working buffers, terminator included.
+constexpr size_t Pfadpuffer = 260;
+
+// False when the path is absolute: it begins with '\' or has ':' as its
+// second character (on POSIX a leading '/' counts as absolute too).  A null
+// or empty path is relative.  Stands for PathIsRelativeA.
+bool Pfad_ist_relativ(const char *pfad);
+// Resolves the '.' and '..' segments of pfad into ziel, which holds
+// Pfadpuffer bytes.  Never climbs above the root ("\" or "C:\"), keeps doubled
+// and trailing separators, turns a bare "C:" into "C:\" and an empty path
+// into "\".  Only '\' separates segments (on POSIX '/' as well).  False for a
+// null argument or a path of Pfadpuffer characters or more; ziel is then
+// untouched.  Stands for PathCanonicalizeA.
+bool Pfad_kanonisieren(char *ziel, const char *pfad);
+// The lower-case form of a byte in code page 1252.  Stands for
+// CharLowerBuffA over one character.
+unsigned char Zeichen_klein(unsigned char zeichen);
+// The process's current directory into ziel (groesse bytes with the
+// terminator); false when it cannot be read or does not fit.  Stands for
+// _getcwd.
+bool Verzeichnis_aktuell(char *ziel, size_t groesse);
 
 // ---------------------------------------------------------------------------
 // Directory search and file status (file trees)

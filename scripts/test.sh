@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds Korvan for every target of the test matrix and runs all tests:
+#   native x86-64 (release), AddressSanitizer + UndefinedBehaviorSanitizer,
+#   32-bit Linux (-m32, tests under qemu-i386), and the install check.
+# Usage: scripts/test.sh [PRESET...]   (default: all)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/deps.sh cmake make g++ g++-multilib qemu-user googletest libbenchmark-dev pkg-config binutils
+
+presets=("$@")
+[ ${#presets[@]} -eq 0 ] && presets=(release asan linux-i386 install)
+jobs=$(nproc)
+
+for p in "${presets[@]}"; do
+  echo "=== $p ==="
+  case "$p" in
+    install)
+      bash scripts/test-install.sh
+      ;;
+    *)
+      cmake --preset "$p" >/dev/null
+      cmake --build --preset "$p" -j"$jobs"
+      ctest --preset "$p" -j"$jobs"
+      ;;
+  esac
+done
+echo "=== all passed: ${presets[*]} ==="

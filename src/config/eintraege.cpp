@@ -1,0 +1,100 @@
+// eintraege.cpp - the entries of a block: colon entries (name: value) and
+// INI entries (name=value), found by name or walked one line at a time.
+#include "config/konfig.h"
+
+namespace {
+
+using namespace konfig;
+
+// Element results of the two entry names.
+constexpr int Doppelpunktname = 1;
+constexpr int Gleichheitsname = 2;
+
+// The search of both entry kinds, from the line after the current one to the
+// end of the block; art is the element result of the wanted name.
+int Eintrag_suchen(const char *name, Zugriffshandle *h, int art)
+{
+    if (!h || !name)
+        return 0;
+    // 1.
+    if (!KR_naechste_Zeile(h))
+        return 0;
+    // 2.
+    int c = KR_Zeichen_lesen(h);
+    if (c == Ende)
+        return 0;
+    for (;;) {
+        // 3. A header ends the block; the reader stands before it.
+        KR_Zeichen_ruecklesen(h);
+        if (Ist_Klammer(c))
+            return 0;
+        // 4. The line's name, and behind it the ':' or '='.
+        char element[Namenspuffer];
+        if (KR_Element_lesen_2(element, Namenspuffer, h) == art && Namen_gleich(element, name)) {
+            KR_Zeichen_lesen(h);
+            return 1;
+        }
+        // 5. The next line.
+        if (!KR_naechste_Zeile(h))
+            return 0;
+        c = KR_Zeichen_lesen(h);
+        if (c == Ende)
+            return 0;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+int KR_CALL KR_Eintrag_finden(const char *name, Zugriffshandle *h)
+{
+    return Eintrag_suchen(name, h, Doppelpunktname);
+}
+
+int KR_CALL KR_INI_Eintrag_finden(const char *name, Zugriffshandle *h)
+{
+    return Eintrag_suchen(name, h, Gleichheitsname);
+}
+
+int KR_CALL KR_naechster_Eintrag(char *puffer, unsigned short groesse, Zugriffshandle *h)
+{
+    if (!h)
+        return 0;
+    // 1.
+    if (!KR_naechste_Zeile(h))
+        return 0;
+    // 2. A header ends the block; the reader stands before it.
+    int c = KR_Zeichen_lesen(h);
+    Zuruecklegen(h, c);
+    if (Ist_Klammer(c))
+        return 0;
+    // 3., 4. A name with its ':' read, or a plain word or quoted string.
+    switch (KR_Element_lesen_2(puffer, groesse, h)) {
+    case Doppelpunktname:
+        KR_Zeichen_lesen(h);
+        return 1;
+    case 3: // a plain word
+    case 4: // a quoted string
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+int KR_CALL KR_naechster_INI_Eintrag(char *puffer, unsigned short groesse, Zugriffshandle *h)
+{
+    if (!h)
+        return 0;
+    // 1.
+    if (!KR_naechste_Zeile(h))
+        return 0;
+    // 2. A header line gives a name ended by a bracket, and so ends the walk.
+    if (KR_Element_lesen_2(puffer, groesse, h) != Gleichheitsname)
+        return 0;
+    // 3. The '='.
+    KR_Zeichen_lesen(h);
+    return 1;
+}
+
+} // extern "C"

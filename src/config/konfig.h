@@ -1,0 +1,71 @@
+// konfig.h - operations shared inside the configuration readers: the bounded
+// store into a caller's buffer, quoted strings, name comparison and the
+// header searches that also report where the found header starts.
+#ifndef KORVAN_KONFIG_H
+#define KORVAN_KONFIG_H
+
+#include "korvan.h"
+
+#include <cstdint>
+
+namespace konfig {
+
+constexpr int LF = '\n';
+constexpr int CR = '\r';
+constexpr int Ende = -1;
+
+// Names of headers and entries are read into buffers of this many bytes,
+// the terminating zero byte included.
+constexpr int Namenspuffer = 41;
+
+inline bool Ist_Blank(int c) { return c == ' ' || c == '\t'; }
+inline bool Ist_Zeilenende(int c) { return c == LF || c == CR; }
+inline bool Ist_Klammer(int c) { return c == '[' || c == '{'; }
+
+// A caller's buffer with its bound: a store into a full buffer fails, so
+// nothing is ever written past groesse bytes.  A null buffer holds nothing.
+struct Ablage {
+    char *puffer;
+    int groesse;
+    int benutzt;
+
+    Ablage(char *p, int g) : puffer(p), groesse(p && g > 0 ? g : 0), benutzt(0) {}
+
+    bool speichern(int c)
+    {
+        if (benutzt >= groesse)
+            return false;
+        puffer[benutzt++] = static_cast<char>(c);
+        return true;
+    }
+};
+
+// Takes back the character just read, unless the text had ended: a take-back
+// after -1 would step back over the character before it.
+inline void Zuruecklegen(Zugriffshandle *h, int c)
+{
+    if (c != Ende)
+        KR_Zeichen_ruecklesen(h);
+}
+
+// The body of a quoted string, after its opening quote, decoded into the
+// store up to the closing quote or the end of the text; then reads the
+// character after it into *danach.  False when the store is full.
+bool Zeichenkette_lesen(Zugriffshandle *h, Ablage &a, int *danach);
+
+// A whole quoted element after its opening quote, as the element reader
+// stores it: decoded, zero-terminated, the character after it taken back.
+// 4, or -1 when it does not fit into groesse bytes.
+int Zeichenkette_ablegen(Zugriffshandle *h, Ablage &a);
+
+// Equal without regard to ASCII letter case.
+bool Namen_gleich(const char *a, const char *b);
+
+// The header searches; on success *anfang is the offset of the opening
+// bracket of the found header line, where its block starts.
+int Abschnitt_suchen(const char *name, Zugriffshandle *h, int32_t *anfang);
+int Klasse_suchen(unsigned long gruppe, unsigned long nummer, Zugriffshandle *h, int32_t *anfang);
+
+} // namespace konfig
+
+#endif // KORVAN_KONFIG_H

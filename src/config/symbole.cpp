@@ -1,0 +1,175 @@
+// symbole.cpp - text as a stream of symbols: blank-separated words and quoted
+// strings, line breaks reported, ';', '(*' and '#' comments removed.
+#include "config/konfig.h"
+
+namespace {
+
+using namespace konfig;
+
+// Results of one symbol read; KR_naechstes_Symbol turns them into its own.
+constexpr int Zu_lang = -1;
+constexpr int Nichts = 0;
+constexpr int Wort = 3;
+constexpr int Zeichenkette = 4;
+
+// Results of KR_naechstes_Symbol, kept in symbolstatus.
+constexpr int Symbol_Ende = 0;
+constexpr int Symbol_Zeilenumbruch = 1;
+constexpr int Symbol_Wort = 2;
+constexpr int Symbol_Zeichenkette = 3;
+
+bool Ist_Wortende(int c)
+{
+    return c == Ende || Ist_Blank(c) || c == ';' || Ist_Zeilenende(c);
+}
+
+// A word from its first character c (already read): stored up to a blank,
+// ';', a line end or the end of the text, zero-terminated, the character
+// that ended it taken back.
+int Wort_lesen(Zugriffshandle *h, Ablage &a, int c)
+{
+    // 5.
+    while (!Ist_Wortende(c)) {
+        if (!a.speichern(c))
+            return Zu_lang;
+        c = KR_Zeichen_lesen(h);
+    }
+    // 6.
+    if (!a.speichern('\0'))
+        return Zu_lang;
+    Zuruecklegen(h, c);
+    return Wort;
+}
+
+// The rest of a comment after its "(*".  A '*' takes the next character
+// with it, so "**)" does not close the comment.  False when the text ends
+// inside it.
+bool Kommentar_ueberspringen(Zugriffshandle *h)
+{
+    for (;;) {
+        int c = KR_Zeichen_lesen(h);
+        if (c == '*') {
+            c = KR_Zeichen_lesen(h);
+            if (c == ')')
+                return true;
+        }
+        if (c == Ende)
+            return false;
+    }
+}
+
+// The symbol read: one word or quoted string of the current line.
+int Symbol_lesen(Zugriffshandle *h, char *puffer, int groesse)
+{
+    Ablage a(puffer, groesse);
+
+    // 1. Blanks; the end of the line or of the text gives nothing.
+    int c;
+    do
+        c = KR_Zeichen_lesen(h);
+    while (Ist_Blank(c));
+    if (c == Ende)
+        return Nichts;
+    if (Ist_Zeilenende(c) || c == ';') {
+        KR_Zeichen_ruecklesen(h);
+        return Nichts;
+    }
+
+    // 2.
+    h->elementanfang = h->position;
+
+    // 3. A quoted string, bounded as the element reader bounds it.
+    if (c == '"')
+        return Zeichenkette_ablegen(h, a);
+
+    // 4. A '(' opens a comment only when '*' follows; else it starts a word.
+    if (c == '(') {
+        if (a.groesse < 1)
+            return Zu_lang;
+        int n = KR_Zeichen_lesen(h);
+        if (n != '*') {
+            a.speichern('(');
+            return Wort_lesen(h, a, n);
+        }
+        if (!Kommentar_ueberspringen(h))
+            return Nichts;
+        // The word right after the comment is read, but reported as nothing.
+        c = KR_Zeichen_lesen(h);
+        h->elementanfang = h->position;
+        int r = Wort_lesen(h, a, c);
+        return r == Zu_lang ? Zu_lang : Nichts;
+    }
+
+    // 5., 6. A word.
+    return Wort_lesen(h, a, c);
+}
+
+int Status_setzen(Zugriffshandle *h, int status)
+{
+    h->symbolstatus = status;
+    return status;
+}
+
+} // namespace
+
+extern "C" {
+
+int KR_CALL KR_naechstes_Symbol(Zugriffshandle *h)
+{
+    // 1.
+    if (!h || !h->symbolpuffer)
+        return -1;
+
+    // 2. After a line break a '#' in the first column opens a comment line;
+    // memory sources have removed such lines already, file sources have not.
+    if (h->symbolstatus == Symbol_Zeilenumbruch) {
+        int c = KR_Zeichen_lesen(h);
+        if (c == '#') {
+            do
+                c = KR_Zeichen_lesen(h);
+            while (c != Ende && !Ist_Zeilenende(c));
+        } else {
+            Zuruecklegen(h, c);
+        }
+    }
+
+    // 3. - 5.
+    switch (Symbol_lesen(h, h->symbolpuffer, h->symbolgroesse)) {
+    case Zu_lang: return Status_setzen(h, -1);
+    case Zeichenkette: return Status_setzen(h, Symbol_Zeichenkette);
+    case Wort: return Status_setzen(h, Symbol_Wort);
+    default: break;
+    }
+
+    // 6. Nothing more on this line: its end, and a ';' comment after it.
+    int c = KR_Zeichen_lesen(h);
+    while (Ist_Zeilenende(c))
+        c = KR_Zeichen_lesen(h);
+    if (c == ';') {
+        do
+            c = KR_Zeichen_lesen(h);
+        while (c != Ende && !Ist_Zeilenende(c));
+        if (c == Ende)
+            return Status_setzen(h, Symbol_Ende);
+        while (Ist_Zeilenende(c))
+            c = KR_Zeichen_lesen(h);
+    }
+    if (c == Ende)
+        return Status_setzen(h, Symbol_Ende);
+    KR_Zeichen_ruecklesen(h);
+    return Status_setzen(h, Symbol_Zeilenumbruch);
+}
+
+char *KR_CALL KR_Symbol_holen(Zugriffshandle *h, int *status)
+{
+    if (!h || !h->symbolpuffer) {
+        if (status)
+            *status = -1;
+        return nullptr;
+    }
+    if (status)
+        *status = h->symbolstatus;
+    return h->symbolstatus != 0 ? h->symbolpuffer : nullptr;
+}
+
+} // extern "C"

@@ -1,0 +1,126 @@
+// Finding and walking the entries of a block, over all three sources.
+#include "testhilfe.h"
+
+#include <string>
+
+namespace {
+
+using kt::Testhandle;
+
+class Eintraege : public kt::Quellentest {};
+KT_ALLE_QUELLEN(Eintraege);
+
+std::string Element(Zugriffshandle *h)
+{
+    char puffer[64];
+    return KR_Element_lesen_2(puffer, sizeof puffer, h) > 0 ? puffer : "<none>";
+}
+
+TEST_P(Eintraege, EintragFinden)
+{
+    const std::string lang(41, 'k');
+    const struct {
+        std::string text;
+        const char *name;
+        int (*suche)(const char *, Zugriffshandle *);
+        const char *wert; // null: not found
+    } faelle[] = {
+        {"[a]\nx: 1\ny: 2\n[b]\nz: 3", "y", KR_Eintrag_finden, "2"},
+        {"[a]\nx: 1\ny: 2\n[b]\nz: 3", "Y", KR_Eintrag_finden, "2"},
+        {"[a]\nx: 1\ny: 2\n[b]\nz: 3", "z", KR_Eintrag_finden, nullptr},
+        {"[a]\nkey: colon\nkey=ini", "KEY", KR_INI_Eintrag_finden, "ini"},
+        {"[a]\nkey=ini\nkey: colon", "key", KR_Eintrag_finden, "colon"},
+        {"[a]\nkey: colon", "key", KR_INI_Eintrag_finden, nullptr},
+        {"[a]\n  x: 1\n ; y: 0\n\n\ty: 2", "y", KR_Eintrag_finden, "2"},
+        {"[a]\rx: 1\ry: 2", "y", KR_Eintrag_finden, "2"},
+        {"[a]\n\rx: 1\n\ry: 2", "y", KR_Eintrag_finden, "2"},
+        {"[a]\n\"y\": 2", "y", KR_Eintrag_finden, nullptr},   // a quoted name never matches
+        {"[a]\n" + lang + ": 1\ny: 2", lang.c_str(), KR_Eintrag_finden, nullptr},
+        {"[a]\n" + lang + ": 1\ny: 2", "y", KR_Eintrag_finden, "2"},
+        {"[a]\n" + lang.substr(1) + ": 1", lang.c_str() + 1, KR_Eintrag_finden, "1"},
+        {"[a]", "y", KR_Eintrag_finden, nullptr},
+    };
+    for (const auto &f : faelle) {
+        Testhandle h(GetParam(), f.text);
+        ASSERT_EQ(KR_Abschnitt_finden("a", h.get()), '[') << f.text;
+        EXPECT_EQ(f.suche(f.name, h.get()), f.wert ? 1 : 0) << f.text;
+        if (f.wert) {
+            EXPECT_EQ(Element(h.get()), f.wert) << f.text;
+        }
+    }
+}
+
+TEST_P(Eintraege, SucheEndetVorDemNaechstenKopf)
+{
+    Testhandle h(GetParam(), "[a]\nx: 1\n  [b]\nz: 3");
+    ASSERT_EQ(KR_Abschnitt_finden("a", h.get()), '[');
+    EXPECT_EQ(KR_Eintrag_finden("z", h.get()), 0);
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), '[');
+}
+
+// Each walk: the names delivered, each followed by '|'.
+template <typename Walker>
+std::string Gehen(Zugriffshandle *h, Walker naechster, unsigned short groesse = 41)
+{
+    std::string namen;
+    char puffer[64];
+    while (naechster(puffer, groesse, h))
+        namen += std::string(puffer) + "|";
+    return namen;
+}
+
+TEST_P(Eintraege, NaechsterEintrag)
+{
+    const std::string lang(41, 'k');
+    const struct {
+        std::string text;
+        std::string namen;
+    } faelle[] = {
+        {"[a]\nx: 1\ny: 2\n[b]\nz: 3", "x|y|"},
+        {"[a]\n  x: 1\n ; c\n\n word\n\"q r\" s\ny: 2", "x|word|q r|y|"},
+        {"[a]\nx: 1\nname=value\ny: 2", "x|"},   // an INI entry ends the walk
+        {"[a]\rx: 1\ry", "x|y|"},
+        {"[a]\n" + lang.substr(1) + ": 1\n" + lang + ": 2\ny", lang.substr(1) + "|"},
+        {"[a]", ""},
+    };
+    for (const auto &f : faelle) {
+        Testhandle h(GetParam(), f.text);
+        ASSERT_EQ(KR_Abschnitt_finden("a", h.get()), '[');
+        EXPECT_EQ(Gehen(h.get(), KR_naechster_Eintrag), f.namen) << f.text;
+    }
+
+    // Behind a colon entry the value is next; behind a word its terminator.
+    Testhandle h(GetParam(), "[a]\nx: 1\nw rest");
+    ASSERT_EQ(KR_Abschnitt_finden("a", h.get()), '[');
+    char puffer[41];
+    EXPECT_EQ(KR_naechster_Eintrag(puffer, sizeof puffer, h.get()), 1);
+    EXPECT_EQ(Element(h.get()), "1");
+    EXPECT_EQ(KR_naechster_Eintrag(puffer, sizeof puffer, h.get()), 1);
+    EXPECT_EQ(KR_Zeichen_lesen(h.get()), ' ');
+}
+
+TEST_P(Eintraege, NaechsterINIEintrag)
+{
+    Testhandle h(GetParam(), "[a]\nx=1\n ; c\n\n y=2\nz: 3\nw=4");
+    ASSERT_EQ(KR_Abschnitt_finden("a", h.get()), '[');
+    EXPECT_EQ(Gehen(h.get(), KR_naechster_INI_Eintrag), "x|y|"); // a colon entry ends the walk
+    Testhandle k(GetParam(), "[a]\nx=1\n[b]\ny=2");
+    ASSERT_EQ(KR_Abschnitt_finden("a", k.get()), '[');
+    EXPECT_EQ(Gehen(k.get(), KR_naechster_INI_Eintrag), "x|");
+    EXPECT_EQ(KR_Zeichen_lesen(k.get()), ']'); // the walk stopped behind the header's name
+}
+
+TEST_P(Eintraege, KleinePuffer)
+{
+    const std::pair<unsigned short, std::string> faelle[] = {
+        {0, std::string("###\0", 4)}, {1, std::string("x##\0", 4)}, {2, std::string("x\0#\0", 4)}};
+    for (const auto &[groesse, danach] : faelle) {
+        Testhandle h(GetParam(), "[a]\nx: 1\n");
+        ASSERT_EQ(KR_Abschnitt_finden("a", h.get()), '[');
+        char puffer[4] = "###";
+        EXPECT_EQ(KR_naechster_Eintrag(puffer, groesse, h.get()), groesse == 2 ? 1 : 0);
+        EXPECT_EQ(std::string(puffer, 4), danach);
+    }
+}
+
+} // namespace
