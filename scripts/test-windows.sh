@@ -10,21 +10,7 @@ cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
 
 # --- tools --------------------------------------------------------------------
-pakete=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || pakete+=(g++-mingw-w64-x86-64)
-command -v i686-w64-mingw32-g++-posix >/dev/null || pakete+=(g++-mingw-w64-i686)
-command -v wine >/dev/null && [ -x /usr/lib/wine/wine64 ] || pakete+=(wine wine64)
-command -v python3 >/dev/null || pakete+=(python3)
-if [ ${#pakete[@]} -gt 0 ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "test-windows.sh: missing packages, install them as root: ${pakete[*]}" >&2
-        exit 1
-    fi
-    echo "test-windows.sh: installing ${pakete[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q
-    apt-get install -y -q "${pakete[@]}"
-fi
+bash scripts/deps.sh cmake make googletest python3 g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
 
 # --- wine -----------------------------------------------------------------------
 # A prefix of the project's own, and one wine server for the whole run, started
