@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Installs Korvan into a temporary prefix without its tests and builds a small
-# consumer against it, once with find_package(Korvan CONFIG) and once with
-# pkg-config; both must run, and so must the installed korvan command.  Then
-# builds the .deb package, checks its contents and runs the command and the
-# consumer from the unpacked package.
+# Installs Korvan into a temporary prefix without its tests and builds the
+# bundled C example against it, once with find_package(Korvan CONFIG) and once
+# with pkg-config; both must run, and so must the installed korvan command.
+# Then builds the .deb package, checks its contents and runs the command and
+# the example from the unpacked package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# Runs a command and compares its standard output with the expected text.
+expect() {
+  local want=$1; shift
+  local got
+  got=$("$@") || { echo "failed: $*" >&2; exit 1; }
+  [ "$got" = "$want" ] || { printf 'wrong output of %s:\n%s\n' "$*" "$got" >&2; exit 1; }
+}
 
 cmake -S "$root" -B "$work/build" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX="$work/prefix" >/dev/null
@@ -19,50 +27,30 @@ for f in include/korvan.h include/quidel32.h include/tamsel.h lib/cmake/Korvan/K
   [ -f "$work/prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
 done
 
+# The C example, as a program of its own would build it.
 mkdir -p "$work/consumer"
-cat > "$work/consumer/main.c" <<'C'
-#include <korvan.h>
-#include <stdio.h>
-#include <string.h>
-int main(void)
-{
-    char text[] = "[a]\nx: 1\n";
-    Zugriffshandle h;
-    memset(&h, 0, sizeof h);
-    h.puffer = text;
-    h.laenge = sizeof text - 1;
-    int c, n = 0;
-    while ((c = KR_Zeichen_lesen(&h)) != -1)
-        n++;
-    printf("%d\n", n);
-    return n == 9 ? 0 : 1;
-}
-C
+cp examples/wert.c "$work/consumer/"
 cat > "$work/consumer/CMakeLists.txt" <<'CM'
 cmake_minimum_required(VERSION 3.22)
 project(consumer C)
 find_package(Korvan CONFIG REQUIRED)
-add_executable(consumer main.c)
-target_link_libraries(consumer PRIVATE Korvan::korvan)
+add_executable(wert wert.c)
+target_link_libraries(wert PRIVATE Korvan::korvan)
 CM
 cmake -S "$work/consumer" -B "$work/consumer/build" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
 cmake --build "$work/consumer/build" >/dev/null
-"$work/consumer/build/consumer" >/dev/null
+expect 8080 "$work/consumer/build/wert" examples/beispiel.cfg server port
 echo "find_package(Korvan CONFIG): ok"
 
-export PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig"
-cc -std=c99 -o "$work/consumer/pc" "$work/consumer/main.c" $(pkg-config --cflags --libs korvan) \
-  -Wl,-rpath,"$work/prefix/lib"
-"$work/consumer/pc" >/dev/null
+pc_build() { # PKG_CONFIG_PATH LIBDIR OUTPUT
+  PKG_CONFIG_PATH=$1 cc -std=c99 -Wall -Wextra -Werror -o "$3" "$work/consumer/wert.c" \
+    $(PKG_CONFIG_PATH=$1 pkg-config --cflags --libs korvan) -Wl,-rpath,"$2"
+}
+pc_build "$work/prefix/lib/pkgconfig" "$work/prefix/lib" "$work/consumer/pc"
+expect "Korvan build server" "$work/consumer/pc" examples/beispiel.cfg server name
 echo "pkg-config korvan: ok"
 
 # The installed command, on the bundled examples.
-expect() {
-  local want=$1; shift
-  local got
-  got=$("$@") || { echo "failed: $*" >&2; exit 1; }
-  [ "$got" = "$want" ] || { printf 'wrong output of %s:\n%s\n' "$*" "$got" >&2; exit 1; }
-}
 expect "examples/einbinden/haupt.cfg
 examples/einbinden/teile/pfade.cfg
 examples/einbinden/teile/ports.cfg
@@ -82,8 +70,6 @@ for f in ./usr/bin/korvan ./usr/include/korvan.h ./usr/include/quidel32.h ./usr/
 done
 dpkg-deb -x "$deb" "$work/deb"
 expect "x/y" "$work/deb/usr/bin/korvan" path join x y SLASH
-export PKG_CONFIG_PATH="$work/deb/usr/lib/pkgconfig"
-cc -std=c99 -o "$work/consumer/deb" "$work/consumer/main.c" $(pkg-config --cflags --libs korvan) \
-  -Wl,-rpath,"$work/deb/usr/lib"
-"$work/consumer/deb" >/dev/null
+pc_build "$work/deb/usr/lib/pkgconfig" "$work/deb/usr/lib" "$work/consumer/deb"
+expect 7 "$work/consumer/deb" examples/beispiel.cfg "backup job" keep
 echo "package $(basename "$deb"): ok"
