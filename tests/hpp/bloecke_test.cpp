@@ -196,20 +196,4 @@ TEST(Bloecke, HandleOhneQuelle)
     EXPECT_FALSE(ohne.naechster());
 }
 
-TEST(Bloecke, BeispieldateiAlsAbschnittNameWert)
-{
-    const char *daten = std::getenv("KORVAN_TESTDATEN");
-    ASSERT_NE(daten, nullptr);
-    auto z = kr::Zugriff::Konfig_Datei_oeffnen(std::string(daten) + "/../../examples/beispiel.cfg");
-    ASSERT_TRUE(z) << z.fehler();
-    auto bloecke = z->bloecke();
-    ASSERT_TRUE(bloecke);
-    std::string s;
-    for (const kr::Block &b : *bloecke) {
-        for (const kr::Eintrag &e : b.eintraege)
-            s += b.name + "." + e.name + "=" + e.wert + "\n";
-    }
-    EXPECT_EQ(s, "server.name=Korvan test server\nserver.port=8080\nserver.timeout=30\n12.3.colour=blue\n");
-}
-
 } // namespace
