@@ -705,7 +705,8 @@ public:
 
     // Appends a block text at the end of a memory object.  A line end is put
     // before it where the text does not end with one, and after it where it
-    // lacks one (the text's own last line end, or LF).
+    // lacks one: the line end that the text ends with, else the block text's
+    // first one, else LF.
     Ergebnis<> anhaengen(std::string_view blocktext)
     {
         if (auto ok = Anhaengbar(blocktext); !ok)
@@ -715,8 +716,14 @@ public:
         if (h_.laenge > 0 && ende.empty())
             daten = "\n";
         daten += blocktext;
+        if (ende.empty()) {
+            size_t i = blocktext.find_first_of("\r\n");
+            ende = i == std::string_view::npos ? "\n" : std::string(blocktext.substr(i, 1));
+            if (i + 1 < blocktext.size() && intern::Ist_Zeilenende(blocktext[i + 1]) && blocktext[i + 1] != blocktext[i])
+                ende += blocktext[i + 1];
+        }
         if (!intern::Ist_Zeilenende(blocktext.back()))
-            daten += ende.empty() ? "\n" : ende;
+            daten += ende;
         if (daten.size() > static_cast<size_t>(INT32_MAX) - h_.laenge)
             return Fehler{"the text would grow beyond 2147483647 bytes"};
         if (!KR_Block_hinzufuegen(daten.data(), static_cast<int>(daten.size()), &h_))
@@ -860,7 +867,8 @@ inline Ergebnis<> Block::setzen(std::string_view name, std::string_view text, Ei
     }
     // The entry as it reads back from its own line.
     Block probe;
-    probe.eintraege.push_back(Eintrag{e ? e->art : art, std::string(name), intern::Getrimmt(text), {}, {}, {}, 0});
+    probe.eintraege.push_back(
+        Eintrag{e ? e->art : art, e ? e->name : std::string(name), intern::Getrimmt(text), {}, {}, {}, 0});
     auto s = Blocktext(probe);
     if (!s)
         return Fehler{s.fehler()};
@@ -1317,10 +1325,10 @@ private:
                 break;
             }
             intern::Element w = intern::Element_lesen(zeile, ab, KR_Element_lesen);
+            // (A value cannot outgrow the reader's 511 characters in a line
+            // of at most 512.)
             if (w.art == 0)
                 return "the keyword " + v.name + " has no value";
-            if (w.text.size() > 511)
-                return "the value of " + v.name + " is longer than 511 characters";
             ab = w.ende < zeile.size() ? w.ende + 1 : w.ende;
         }
         if (anzahl > 128)
