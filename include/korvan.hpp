@@ -782,8 +782,10 @@ private:
     // end; its removal runs to the next bracket in the first byte of a line.
     Ergebnis<bool> Entfernbar(std::string_view name)
     {
-        if (h_.lesefunktion || (h_.objekt == 0 && !h_.puffer))
+        if (h_.lesefunktion)
             return Fehler{"a file source is read-only; open the file with Konfig_Datei_oeffnen to edit it"};
+        if (h_.objekt == 0 && !h_.puffer)
+            return Fehler{"the handle has no text to edit"};
         Blockleser leser(&h_);
         std::optional<Block> b = leser.naechster();
         while (b && !intern::Namen_gleich(b->name, name))
@@ -999,48 +1001,49 @@ public:
     // A text or rest-of-line item.
     Ergebnis<std::string> text(std::string_view name) const
     {
-        const Wert *w = nullptr;
-        if (auto f = Holen(name, Wertart::Text, Wertart::Rest, &w); !f.text.empty())
-            return f;
-        if (!w->gegeben)
+        auto w = Holen(name, Wertart::Text, Wertart::Rest);
+        if (!w)
+            return Fehler{w.fehler()};
+        if (!(*w)->gegeben)
             return Fehler{std::string(name) + " has no value"};
-        return w->text;
+        return (*w)->text;
     }
 
     Ergebnis<int32_t> zahl(std::string_view name) const
     {
-        const Wert *w = nullptr;
-        if (auto f = Holen(name, Wertart::Zahl, Wertart::Zahl, &w); !f.text.empty())
-            return f;
-        if (!w->gegeben)
+        auto w = Holen(name, Wertart::Zahl);
+        if (!w)
+            return Fehler{w.fehler()};
+        if (!(*w)->gegeben)
             return Fehler{std::string(name) + " has no value"};
-        return w->zahl;
+        return (*w)->zahl;
     }
 
-    // A switch is false unless it was given.
+    // A switch is false unless it was given.  (The Ergebnis itself is true
+    // whenever the question was right: the switch is *schalter(name).)
     Ergebnis<bool> schalter(std::string_view name) const
     {
-        const Wert *w = nullptr;
-        if (auto f = Holen(name, Wertart::Schalter, Wertart::Schalter, &w); !f.text.empty())
-            return f;
-        return w->gegeben;
+        auto w = Holen(name, Wertart::Schalter);
+        if (!w)
+            return Fehler{w.fehler()};
+        return (*w)->gegeben;
     }
 
     // A list is empty unless values were given.
     Ergebnis<std::vector<std::string>> liste(std::string_view name) const
     {
-        const Wert *w = nullptr;
-        if (auto f = Holen(name, Wertart::Liste, Wertart::Liste, &w); !f.text.empty())
-            return f;
-        return w->texte;
+        auto w = Holen(name, Wertart::Liste);
+        if (!w)
+            return Fehler{w.fehler()};
+        return (*w)->texte;
     }
 
     Ergebnis<std::vector<int32_t>> zahlen(std::string_view name) const
     {
-        const Wert *w = nullptr;
-        if (auto f = Holen(name, Wertart::Zahlenliste, Wertart::Zahlenliste, &w); !f.text.empty())
-            return f;
-        return w->zahlen;
+        auto w = Holen(name, Wertart::Zahlenliste);
+        if (!w)
+            return Fehler{w.fehler()};
+        return (*w)->zahlen;
     }
 
 private:
@@ -1069,17 +1072,18 @@ private:
         return -1;
     }
 
-    Fehler Holen(std::string_view name, Wertart art1, Wertart art2, const Wert **w) const
+    // The value of the item of that name, when it is of the kind asked for
+    // (or of the second kind, where one is given).
+    Ergebnis<const Wert *> Holen(std::string_view name, Wertart art, std::optional<Wertart> oder = {}) const
     {
         static const char *const Artnamen[] = {"text", "number", "switch", "list", "number list", "rest-of-line"};
         int i = Index(name);
         if (i < 0)
             return Fehler{"the template has no item " + std::string(name)};
         Wertart a = posten_[static_cast<size_t>(i)].art();
-        if (a != art1 && a != art2)
+        if (a != art && a != oder)
             return Fehler{std::string(name) + " is a " + Artnamen[static_cast<int>(a)] + " item"};
-        *w = &werte_[static_cast<size_t>(i)];
-        return Fehler{};
+        return &werte_[static_cast<size_t>(i)];
     }
 
     std::vector<Vorlagenposten> posten_;
@@ -1333,6 +1337,10 @@ private:
         }
         if (anzahl > 128)
             return "more than 128 values";
+        for (const Vorlagenposten &v : posten) {
+            if ((v.optionen & Option_F) && zeile.size() > 254)
+                return "the rest of the line for " + v.name + " may be longer than 254 characters";
+        }
         return "the line does not fit the template";
     }
 

@@ -54,6 +54,7 @@ TEST(Argumente, FalscheFrage)
     EXPECT_EQ(w->zahl("S").fehler(), "S is a switch item");
     EXPECT_EQ(w->zahlen("L").fehler(), "L is a list item");
     EXPECT_EQ(w->liste("COUNT").fehler(), "COUNT is a number item");
+    EXPECT_EQ(w->schalter("COUNT").fehler(), "COUNT is a number item");
     EXPECT_EQ(w->schalter("CO").fehler(), "the template has no item CO"); // names are matched whole
     EXPECT_FALSE(w->gegeben("nothing"));
 }
@@ -103,6 +104,8 @@ TEST(Argumente, ZeileDieNichtPasst)
         {"A", x255 + "x", "an element of 256 characters; the reader takes at most 255"},
         {"CMD/F", "cmd " + x255, "the rest of the line for CMD is longer than 254 characters"},
         {"CMD/F", "cmd=" + x255, "the rest of the line for CMD is longer than 254 characters"},
+        {"CMD/F", std::string(127, 'x') + " " + std::string(127, 'y'),
+         "the rest of the line for CMD may be longer than 254 characters"},
         {"A", "a b\nc", "the argument text holds more than one line"},
         {"A", std::string("a\0", 2), "the argument line holds a zero byte"},
         {"A", x255 + x255 + "xxx", "the argument line is longer than 512 characters"},
