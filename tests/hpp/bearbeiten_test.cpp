@@ -132,6 +132,52 @@ TEST(Bearbeiten, EntfernenVerweigert)
               "a file source is read-only; open the file with Konfig_Datei_oeffnen to edit it");
 }
 
+// The blocks and entries without line numbers, the first block named b left out.
+std::string Ohne_b(kr::Zugriff &z, bool b_auslassen)
+{
+    std::string s;
+    auto bloecke = z.bloecke();
+    for (const kr::Block &b : *bloecke) {
+        if (b_auslassen && b.name == "b") {
+            b_auslassen = false;
+            continue;
+        }
+        s += b.klammer + b.name + "\n";
+        for (const kr::Eintrag &e : b.eintraege)
+            s += e.name + "|" + e.text + "\n";
+    }
+    return s;
+}
+
+TEST(Bearbeiten, EntfernenNimmtGenauDenBlock)
+{
+    // Generated texts from a fixed seed: a removal either takes exactly the
+    // block the walk shows, or is refused and changes nothing.
+    const char *const stuecke[] = {"\n[a]", "\n[b]", "\n [b]", "\n[b", "\n{b}", "\nk: ", "\n#", "\n;",
+                                   "\n", "\r", "\r\n", "\"", "v", "[", "\n\"x\n["};
+    uint32_t zufall = 4711;
+    int entfernt = 0, verweigert = 0;
+    for (int n = 0; n < 300; ++n) {
+        std::string text;
+        for (int i = 0, laenge = n % 20 + 1; i < laenge; ++i) {
+            zufall = zufall * 1103515245u + 12345u;
+            text += stuecke[(zufall >> 16) % (sizeof stuecke / sizeof *stuecke)];
+        }
+        auto z = kr::Zugriff::Puffer(text);
+        std::string erwartet = Ohne_b(z, true);
+        auto r = z.entfernen("b");
+        if (r) {
+            ++entfernt;
+            EXPECT_EQ(Ohne_b(z, false), erwartet) << testing::PrintToString(text);
+        } else {
+            verweigert += r.fehler() != "no block named \"b\"";
+            EXPECT_EQ(Text(z), text) << testing::PrintToString(text);
+        }
+    }
+    EXPECT_GT(entfernt, 50);
+    EXPECT_GT(verweigert, 10);
+}
+
 TEST(Bearbeiten, ErsetzenUndAnhaengen)
 {
     kt::Tempordner o;
