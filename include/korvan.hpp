@@ -108,10 +108,10 @@ struct Block {
     std::vector<Eintrag> eintraege;
 
     // The first entry of that name (ASCII case ignored), or null.
-    const Eintrag *eintrag(std::string_view name) const;
+    const Eintrag *eintrag(std::string_view gesucht) const;
     // Gives the first entry of that name the value text, or appends a new
     // entry of the kind asked for; the entry's other fields follow the text.
-    Ergebnis<> setzen(std::string_view name, std::string_view text,
+    Ergebnis<> setzen(std::string_view eintragsname, std::string_view text,
                       Eintragsart art = Eintragsart::Doppelpunkt);
 };
 
@@ -858,11 +858,11 @@ inline Ergebnis<std::string> Blocktext(const Block &b)
     return s;
 }
 
-inline Ergebnis<> Block::setzen(std::string_view name, std::string_view text, Eintragsart art)
+inline Ergebnis<> Block::setzen(std::string_view eintragsname, std::string_view text, Eintragsart art)
 {
     Eintrag *e = nullptr;
     for (Eintrag &x : eintraege) {
-        if (intern::Namen_gleich(x.name, name)) {
+        if (intern::Namen_gleich(x.name, eintragsname)) {
             e = &x;
             break;
         }
@@ -870,7 +870,7 @@ inline Ergebnis<> Block::setzen(std::string_view name, std::string_view text, Ei
     // The entry as it reads back from its own line.
     Block probe;
     probe.eintraege.push_back(
-        Eintrag{e ? e->art : art, e ? e->name : std::string(name), intern::Getrimmt(text), {}, {}, {}, 0});
+        Eintrag{e ? e->art : art, e ? e->name : std::string(eintragsname), intern::Getrimmt(text), {}, {}, {}, 0});
     auto s = Blocktext(probe);
     if (!s)
         return Fehler{s.fehler()};
