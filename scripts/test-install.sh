@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs Korvan into a temporary prefix without its tests and builds the
 # bundled C example against it, once with find_package(Korvan CONFIG) and once
-# with pkg-config; both must run, and so must the installed korvan command.
-# Then builds the .deb package, checks its contents and runs the command and
-# the example from the unpacked package.
+# with pkg-config, and the C++ example with pkg-config; all must run, and so
+# must the installed korvan command.  Then builds the .deb package, checks its
+# contents and runs the command and the C example from the unpacked package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -22,8 +22,8 @@ cmake -S "$root" -B "$work/build" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release
   -DCMAKE_INSTALL_PREFIX="$work/prefix" >/dev/null
 cmake --build "$work/build" -j"$(nproc)" >/dev/null
 cmake --install "$work/build" >/dev/null
-for f in include/korvan.h include/quidel32.h include/tamsel.h lib/cmake/Korvan/KorvanConfig.cmake \
-         lib/pkgconfig/korvan.pc bin/korvan; do
+for f in include/korvan.h include/korvan.hpp include/quidel32.h include/tamsel.h \
+         lib/cmake/Korvan/KorvanConfig.cmake lib/pkgconfig/korvan.pc bin/korvan; do
   [ -f "$work/prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
 done
 
@@ -50,6 +50,12 @@ pc_build "$work/prefix/lib/pkgconfig" "$work/prefix/lib" "$work/consumer/pc"
 expect "Korvan build server" "$work/consumer/pc" examples/beispiel.cfg server name
 echo "pkg-config korvan: ok"
 
+# The C++ layer against the installed shared library alone.
+c++ -std=c++20 -fno-exceptions -fno-rtti -o "$work/consumer/bloecke" "$root/examples/bloecke.cpp" \
+  $(PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --cflags --libs korvan) -Wl,-rpath,"$work/prefix/lib"
+"$work/consumer/bloecke" "$root/examples/beispiel.cfg" | grep -qx 'server.port=8080'
+echo "korvan.hpp: ok"
+
 # The installed command, on the bundled examples.
 expect "examples/einbinden/haupt.cfg
 examples/einbinden/teile/pfade.cfg
@@ -63,7 +69,7 @@ echo "installed korvan: ok"
 (cd "$work/build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; exit 1; }
 deb=$(ls "$work"/build/korvan_*.deb)
 dpkg-deb -c "$deb" | awk '{print $6}' > "$work/contents"
-for f in ./usr/bin/korvan ./usr/include/korvan.h ./usr/include/quidel32.h ./usr/include/tamsel.h \
+for f in ./usr/bin/korvan ./usr/include/korvan.h ./usr/include/korvan.hpp ./usr/include/quidel32.h ./usr/include/tamsel.h \
          ./usr/lib/libkorvan.so.0 ./usr/lib/libquidel32.so.0 ./usr/lib/libtamsel.so.0 \
          ./usr/lib/cmake/Korvan/KorvanConfig.cmake ./usr/lib/pkgconfig/korvan.pc; do
   grep -qx "$f" "$work/contents" || { echo "not in the package: $f" >&2; exit 1; }
