@@ -54,13 +54,14 @@ TEST(Aufruf, WerteKommenUnveraendertAn)
     KB_ERWARTET(Korvan({"path", "join", "partial", "basement", "slashes"}), 0, "partial\\basement\\slashes\n", "");
 }
 
-TEST(Aufruf, SchluesselwoerterUndNameGleichWert)
+TEST(Aufruf, SchalterUndNameGleichWert)
 {
     KB_ERWARTET(Korvan({"path", "join", "PART=x", "base=y"}), 0, "y\\x\n", "");
-    // A keyword item takes the next argument, whatever it is.
-    KB_ERWARTET(Korvan({"path", "join", "Base", "slash", "x"}), 0, "slash\\x\n", "");
-    // A value spelled like a keyword is given with its item's name.
+    // Only a switch stands alone: other items' names are values.
+    KB_ERWARTET(Korvan({"path", "join", "Base", "slash", "part"}), 0, "Base/part\n", "");
+    // A value spelled like a switch is given with its item's name.
     KB_ERWARTET(Korvan({"path", "join", "BASE=slash", "PART=part", "slash"}), 0, "slash/part\n", "");
+    KB_ERWARTET(Korvan({"path", "join", "PART=a", "PART=b", "BASE=c"}), 0, "c\\a\\b\n", "");
     // The reader takes the first item whose name begins a keyword; the
     // tree's template puts DIRSONLY before DIRS before DIR.
     KB_ERWARTET(Korvan({"tree", "examples/einbinden", "dirsonly", "SLASH"}), 0, "examples/einbinden/teile\n", "");

@@ -27,7 +27,7 @@ TEST(Pfade, Rest)
     KB_ERWARTET(Korvan({"path", "tail", "PATH=/" + std::string(259, 'x'), "/"}), 2, "",
                 "korvan: path tail: PATH or BASE is longer than 259 characters once made canonical\n");
     KB_ERWARTET(Korvan({"path", "tail", "x"}), 2, "",
-                "korvan: path tail: the arguments do not fit; usage: korvan path tail PATH BASE [SLASH]\n");
+                "korvan: path tail: required item without a value: BASE; usage: korvan path tail PATH BASE [SLASH]\n");
 }
 
 TEST(Pfade, BasisnameUndTrenner)

@@ -30,7 +30,7 @@ TEST(Programme, RunGibtDenExitstatusWeiter)
     KB_ERWARTET(Korvan({"run", "COMMAND=echo", "x"}), 0, "x\n", "");
     KB_ERWARTET(Korvan({"run", "korvan-no-such-program", "x"}), 2, "",
                 "korvan: run: cannot start korvan-no-such-program: not found in PATH, or not executable\n");
-    KB_ERWARTET(Korvan({"run"}), 2, "", "korvan: run: the arguments do not fit; usage: korvan run COMMAND [ARGUMENT...]\n");
+    KB_ERWARTET(Korvan({"run"}), 2, "", "korvan: run: required item without a value: COMMAND; usage: korvan run COMMAND [ARGUMENT...]\n");
     KB_ERWARTET(Korvan({"run", "a\"b"}), 2, "",
                 "korvan: run: a program name cannot hold a double quote; usage: korvan run COMMAND [ARGUMENT...]\n");
 }

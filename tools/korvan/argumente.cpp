@@ -16,66 +16,17 @@ constexpr int Elementpuffer = 512;
 constexpr size_t Positionsgrenze = 255;
 constexpr size_t Schluesselwertgrenze = 511;
 
-constexpr uint16_t Opt_S = 0x0001, Opt_K = 0x0002, Opt_T = 0x0008, Opt_F = 0x0020, Opt_M = 0x0040;
-
-// One item of a template: its name, its aliases and its option bits.
-struct Posten {
-    std::vector<std::string> namen;
-    uint16_t optionen = 0;
-};
-
-// The command's own templates are well-formed; nothing is checked here.
-std::vector<Posten> Posten_lesen(std::string_view vorlage)
-{
-    std::vector<Posten> posten;
-    size_t p = 0;
-    while (p < vorlage.size()) {
-        size_t ende = vorlage.find(',', p);
-        if (ende == std::string_view::npos)
-            ende = vorlage.size();
-        std::string_view item = vorlage.substr(p, ende - p);
-        size_t schraeg = item.find('/');
-        std::string_view namen = item.substr(0, schraeg);
-        Posten x;
-        for (size_t q = 0; q <= namen.size();) {
-            size_t gleich = namen.find('=', q);
-            if (gleich == std::string_view::npos)
-                gleich = namen.size();
-            x.namen.emplace_back(namen.substr(q, gleich - q));
-            q = gleich + 1;
-        }
-        for (size_t q = schraeg; q != std::string_view::npos && q + 1 < item.size(); q = item.find('/', q + 1)) {
-            static const char Buchstaben[] = "SKNTAFM";
-            const char *b = std::strchr(Buchstaben, item[q + 1] & ~0x20);
-            if (b)
-                x.optionen |= static_cast<uint16_t>(1u << (b - Buchstaben));
-        }
-        posten.push_back(x);
-        p = ende + 1;
-    }
-    return posten;
-}
-
-bool Gleich(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
-        if (x != y)
-            return false;
-    }
-    return true;
-}
+using Posten = std::vector<kr::Vorlagenposten>;
 
 // The item whose name or alias the word is, letter case aside; -1 for none.
 // Only whole names count, not the reader's prefixes: "files" names no FILE.
-int Schluessel(const std::vector<Posten> &posten, std::string_view wort)
+int Schluessel(const Posten &posten, std::string_view wort)
 {
     for (size_t i = 0; i < posten.size(); ++i) {
-        for (const std::string &n : posten[i].namen) {
-            if (!n.empty() && Gleich(n, wort))
+        if (!posten[i].name.empty() && kr::intern::Namen_gleich(posten[i].name, wort))
+            return static_cast<int>(i);
+        for (const std::string &a : posten[i].aliase) {
+            if (!a.empty() && kr::intern::Namen_gleich(a, wort))
                 return static_cast<int>(i);
         }
     }
@@ -140,13 +91,13 @@ bool Wert_schreiben(const std::string &vorlage, const std::string &wert, size_t 
 
 // The next item that a positional value goes to, as the reader's Seek
 // finds it; -1 when none is left.
-int Naechste_Position(const std::vector<Posten> &posten, const std::vector<bool> &gegeben)
+int Naechste_Position(const Posten &posten, const std::vector<bool> &gegeben)
 {
     for (size_t i = 0; i < posten.size(); ++i) {
         uint16_t o = posten[i].optionen;
-        if (o & (Opt_S | Opt_K | Opt_T))
+        if (o & (kr::Option_S | kr::Option_K | kr::Option_T))
             continue;
-        if (!gegeben[i] || (o & Opt_M))
+        if (!gegeben[i] || (o & kr::Option_M))
             return static_cast<int>(i);
     }
     return -1;
@@ -211,7 +162,12 @@ void Befehlszeile_anhaengen(std::string &zeile, const std::string &argument)
 bool Zeile_bauen(const Unterbefehl &b, const std::vector<std::string> &a, std::string *zeile, std::string *fehler)
 {
     const std::string vorlage = b.vorlage;
-    const std::vector<Posten> posten = Posten_lesen(vorlage);
+    auto gelesen = kr::Vorlage_lesen(vorlage);
+    if (!gelesen) {
+        *fehler = "the template " + vorlage + " is wrong: " + gelesen.fehler();
+        return false;
+    }
+    const Posten &posten = *gelesen;
     std::vector<bool> gegeben(posten.size(), false);
     std::string &z = *zeile;
     z.clear();
@@ -226,7 +182,7 @@ bool Zeile_bauen(const Unterbefehl &b, const std::vector<std::string> &a, std::s
         std::string r;
         if (!Rest_schreiben(b, a, ab, erstes, &r, fehler))
             return false;
-        anfuegen(posten[static_cast<size_t>(i)].namen[0] + "=" + r);
+        anfuegen(posten[static_cast<size_t>(i)].name + "=" + r);
         return true;
     };
 
@@ -234,44 +190,34 @@ bool Zeile_bauen(const Unterbefehl &b, const std::vector<std::string> &a, std::s
         const std::string &arg = a[k];
         std::string wert;
 
-        // A keyword, alone or with its value after '='.
+        // A switch alone, or any item with its value after '='.  Other items'
+        // names alone are values: "korvan get FILE server name" asks for
+        // the entry "name".
         size_t gleich = arg.find('=');
         int i = Schluessel(posten, arg);
-        bool mit_wert = false;
-        if (i < 0 && gleich != std::string::npos && gleich > 0) {
-            i = Schluessel(posten, std::string_view(arg).substr(0, gleich));
-            mit_wert = i >= 0;
-        }
         if (i >= 0) {
-            const Posten &p = posten[static_cast<size_t>(i)];
-            if (p.optionen & Opt_F) {
-                if (mit_wert)
-                    return rest(i, k + 1, arg.substr(gleich + 1));
-                if (k + 1 < a.size())
-                    return rest(i, k + 2, a[k + 1]);
-                anfuegen(p.namen[0] + "=");
-                return true;
-            }
-            gegeben[static_cast<size_t>(i)] = true;
-            if (mit_wert) {
-                if (!Wert_schreiben(vorlage, arg.substr(gleich + 1), Schluesselwertgrenze, &wert, fehler))
-                    return false;
-                anfuegen(p.namen[0] + "=" + wert);
+            const kr::Vorlagenposten &p = posten[static_cast<size_t>(i)];
+            if (p.optionen & kr::Option_S) {
+                anfuegen(p.name);
                 continue;
             }
-            anfuegen(p.namen[0]);
-            // A keyword item's value is the next argument, whatever it is.
-            if (!(p.optionen & Opt_S) && k + 1 < a.size()) {
-                if (!Wert_schreiben(vorlage, a[++k], Schluesselwertgrenze, &wert, fehler))
+        } else if (gleich != std::string::npos && gleich > 0) {
+            i = Schluessel(posten, std::string_view(arg).substr(0, gleich));
+            if (i >= 0) {
+                const kr::Vorlagenposten &p = posten[static_cast<size_t>(i)];
+                if (p.optionen & kr::Option_F)
+                    return rest(i, k + 1, arg.substr(gleich + 1));
+                gegeben[static_cast<size_t>(i)] = true;
+                if (!Wert_schreiben(vorlage, arg.substr(gleich + 1), Schluesselwertgrenze, &wert, fehler))
                     return false;
-                anfuegen(wert);
+                anfuegen(p.name + "=" + wert);
+                continue;
             }
-            continue;
         }
 
         // A positional value.
         int n = Naechste_Position(posten, gegeben);
-        if (n >= 0 && (posten[static_cast<size_t>(n)].optionen & Opt_F))
+        if (n >= 0 && (posten[static_cast<size_t>(n)].optionen & kr::Option_F))
             return rest(n, k + 1, arg);
         if (!Wert_schreiben(vorlage, arg, Positionsgrenze, &wert, fehler))
             return false;
@@ -289,56 +235,11 @@ bool Zeile_lesen(const Unterbefehl &b, const std::string &zeile, Werte *werte, s
                   std::to_string(Zeilengrenze) + " fit";
         return false;
     }
-    const std::vector<Posten> posten = Posten_lesen(b.vorlage);
-    std::string kopie = zeile;
-    Argumentsatz satz;
-    std::memset(&satz, 0, sizeof satz);
-    satz.zugriffshandle.puffer = kopie.data();
-    satz.zugriffshandle.laenge = static_cast<uint32_t>(kopie.size());
-    std::vector<void *> slots(posten.size() + 1, nullptr);
-    if (!KR_Argumente_lesen(b.vorlage, slots.data(), &satz)) {
-        *fehler = "the arguments do not fit";
+    auto gelesen = kr::Argumente_lesen(b.vorlage, zeile);
+    if (!gelesen) {
+        *fehler = gelesen.fehler();
         return false;
     }
-    for (size_t i = 0; i < posten.size(); ++i) {
-        Werte::Wert w;
-        w.name = posten[i].namen[0];
-        w.gegeben = slots[i] != nullptr;
-        if (slots[i] && (posten[i].optionen & Opt_M)) {
-            for (char **e = static_cast<char **>(slots[i]); *e; ++e)
-                w.texte.emplace_back(*e);
-        } else if (slots[i] && !(posten[i].optionen & Opt_S)) {
-            w.text = static_cast<const char *>(slots[i]);
-        }
-        werte->werte.push_back(w);
-    }
-    KR_Arg_freigeben(&satz);
+    *werte = Werte(std::move(*gelesen));
     return true;
-}
-
-std::string Werte::text(std::string_view name) const
-{
-    for (const Wert &w : werte) {
-        if (Gleich(w.name, name))
-            return w.text;
-    }
-    return {};
-}
-
-bool Werte::gegeben(std::string_view name) const
-{
-    for (const Wert &w : werte) {
-        if (Gleich(w.name, name))
-            return w.gegeben;
-    }
-    return false;
-}
-
-std::vector<std::string> Werte::liste(std::string_view name) const
-{
-    for (const Wert &w : werte) {
-        if (Gleich(w.name, name))
-            return w.texte;
-    }
-    return {};
 }

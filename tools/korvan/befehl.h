@@ -3,6 +3,8 @@
 #ifndef KORVAN_BEFEHL_H
 #define KORVAN_BEFEHL_H
 
+#include "korvan.hpp"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,20 +20,17 @@ constexpr int Status_Fehler = 2;
 // template, by item name.
 class Werte {
 public:
+    Werte() = default;
+    explicit Werte(kr::Argumentwerte w) : w_(std::move(w)) {}
     // A text or rest-of-line item; "" when it has no value.
-    std::string text(std::string_view name) const;
+    std::string text(std::string_view name) const { return w_.text(name).wert_oder(""); }
     // Whether the item has a value (a switch: whether it was given).
-    bool gegeben(std::string_view name) const;
-    // A multiple item's values.
-    std::vector<std::string> liste(std::string_view name) const;
+    bool gegeben(std::string_view name) const { return w_.gegeben(name); }
+    // A list item's values.
+    std::vector<std::string> liste(std::string_view name) const { return w_.liste(name).wert_oder({}); }
 
-    struct Wert {
-        std::string name;
-        bool gegeben = false;
-        std::string text;
-        std::vector<std::string> texte;
-    };
-    std::vector<Wert> werte;
+private:
+    kr::Argumentwerte w_;
 };
 
 struct Unterbefehl {

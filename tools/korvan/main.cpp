@@ -48,10 +48,11 @@ const std::vector<Unterbefehl> Tabelle = {
      "set one value and save the file",
      "Gives the entry NAME of the block SECTION the value VALUE, or adds the\n"
      "entry (an INI entry NAME=VALUE with INI, else a colon entry), or adds the\n"
-     "block at the end of the file when there is none.  The block is rewritten:\n"
-     "it is removed and appended anew at the end of the file, with its\n"
-     "comments; everything outside it stays as it was.  A value that needs it\n"
-     "is written as a quoted string.  The file is saved atomically.\n",
+     "block when there is none (a class when SECTION reads group.number).  The\n"
+     "block is rewritten from its entries and appended at the end of the file;\n"
+     "comments inside it are not kept, everything outside it stays as it was.\n"
+     "A value that needs it is written as a quoted string.  The file is saved\n"
+     "atomically.\n",
      false, Befehl_set},
     {"remove", "FILE/A,SECTION/A", "remove FILE SECTION",
      "remove a block and save the file",
@@ -151,9 +152,9 @@ void Uebersicht_ausgeben()
         posten(b.aufruf, b.kurz);
     posten("help [SUBCOMMAND]", "this text, or all about a subcommand");
     std::fputs("\n"
-               "Keywords such as JSON may stand anywhere, in any letter case; an item's\n"
-               "value may also be given as NAME=value, which is how a value that is spelled\n"
-               "like a keyword is passed.  Paths are printed as the library gives them.\n"
+               "Switches such as JSON may stand anywhere, in any letter case.  Any item may\n"
+               "be given as NAME=value, which is how a value spelled like a switch is passed\n"
+               "(tree DIR=dirs).  Paths are printed as the library gives them.\n"
                "Exit status: 0 done, 1 the thing asked for is missing, 2 usage error or\n"
                "failure.\n",
                stdout);
