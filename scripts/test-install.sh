@@ -62,6 +62,7 @@ examples/einbinden/teile/pfade.cfg
 examples/einbinden/teile/ports.cfg
 examples/einbinden/teile/server.cfg" "$work/prefix/bin/korvan" tree examples/einbinden SLASH
 expect "a/b c" "$work/prefix/bin/korvan" path join a "b c" SLASH
+expect 8080 "$work/prefix/bin/korvan" get examples/beispiel.cfg server port
 echo "installed korvan: ok"
 
 # The package: built by CPack, its contents listed, then unpacked and used

@@ -52,6 +52,17 @@ TEST(Preprocess, BeispielAufDieAusgabe)
     EXPECT_EQ(kt::Datei_lesen(t / "aus.cfg"), erwartet);
 }
 
+// The line markers are '#' lines, so the output reads as configuration.
+TEST(Preprocess, AusgabeIstWiederKonfiguration)
+{
+    kt::Tempordner t;
+    KB_ERWARTET(Korvan({"preprocess", kb::Beispiel("einbinden/haupt.cfg"), t / "gesamt.cfg"}), 0, "", "");
+    KB_ERWARTET(Korvan({"show", t / "gesamt.cfg"}), 0,
+                "server.host=build.example.org\nserver.port=8080\nserver.admin_port=8081\nserver.timeout=30\n"
+                "paths.root=/srv/korvan\nlocal.user=builder\n",
+                "");
+}
+
 TEST(Preprocess, Fehlschlaege)
 {
     kt::Tempordner t;
@@ -133,6 +144,11 @@ TEST_F(Baum, GleichEinemAufrufDerBibliothek)
                 "baum\\b.c\nbaum\\x.c\\f.c\nbaum\\x.c\n", "");
     KB_ERWARTET(Korvan({"tree", "baum", "*.c", "DIRS", "SLASH"}, t.pfad().string()), 0,
                 "baum/b.c\nbaum/x.c/f.c\nbaum/x.c\n", "");
+}
+
+TEST(Beispielbaum, NurPassendeOrdnerWerdenBetreten)
+{
+    KB_ERWARTET(Korvan({"tree", "examples", "*.cfg", "SLASH"}), 0, "examples/beispiel.cfg\nexamples/vorlagen.cfg\n", "");
 }
 
 TEST_F(Baum, FortschrittUndFehlendeOrdner)

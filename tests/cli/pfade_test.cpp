@@ -22,6 +22,7 @@ TEST(Pfade, Verbinden)
 TEST(Pfade, Rest)
 {
     KB_ERWARTET(Korvan({"path", "tail", "C:\\Proj\\src\\a.c", "c:\\proj"}), 0, "src\\a.c\n", "");
+    KB_ERWARTET(Korvan({"path", "tail", "/srv/korvan/logs/today.log", "/srv/korvan"}), 0, "logs\\today.log\n", "");
     KB_ERWARTET(Korvan({"path", "tail", "/home/me/../you/a.c", "/home", "SLASH"}), 0, "you/a.c\n", "");
     KB_ERWARTET(Korvan({"path", "tail", "C:\\Other\\a.c", "C:\\proj\\"}), 0, "C:\\Other\\a.c\n", "");
     KB_ERWARTET(Korvan({"path", "tail", "PATH=/" + std::string(259, 'x'), "/"}), 2, "",
