@@ -4,6 +4,7 @@
 
 #include "korvan.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -18,15 +19,23 @@ constexpr size_t Schluesselwertgrenze = 511;
 
 using Posten = std::vector<kr::Vorlagenposten>;
 
+bool Gleich(std::string_view a, std::string_view b)
+{
+    auto klein = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return klein(x) == klein(y);
+           });
+}
+
 // The item whose name or alias the word is, letter case aside; -1 for none.
 // Only whole names count, not the reader's prefixes: "files" names no FILE.
 int Schluessel(const Posten &posten, std::string_view wort)
 {
     for (size_t i = 0; i < posten.size(); ++i) {
-        if (!posten[i].name.empty() && kr::intern::Namen_gleich(posten[i].name, wort))
+        if (!posten[i].name.empty() && Gleich(posten[i].name, wort))
             return static_cast<int>(i);
         for (const std::string &a : posten[i].aliase) {
-            if (!a.empty() && kr::intern::Namen_gleich(a, wort))
+            if (!a.empty() && Gleich(a, wort))
                 return static_cast<int>(i);
         }
     }

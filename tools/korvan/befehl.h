@@ -45,9 +45,6 @@ struct Unterbefehl {
     int (*ausfuehren)(const Unterbefehl &, const Werte &);
 };
 
-// Every subcommand, in the order of the usage text.
-const std::vector<Unterbefehl> &Unterbefehle();
-
 // --- argumente.cpp -----------------------------------------------------------
 
 // Writes the shell's arguments of a subcommand as one argument line for its

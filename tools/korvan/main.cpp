@@ -205,11 +205,6 @@ int Hilfe(const std::vector<std::string> &a)
 
 } // namespace
 
-const std::vector<Unterbefehl> &Unterbefehle()
-{
-    return Tabelle;
-}
-
 int main(int argc, char **argv)
 {
     std::vector<std::string> a(argv + 1, argv + argc);
