@@ -77,10 +77,10 @@ void Register_Schluessel_schliessen(Registerschluessel *schluessel)
     std::memset(schluessel, 0, sizeof *schluessel);
 }
 
-// The runtime's _splitpath gets only the last part of the path, the part
-// that holds the extension: a name of Windows is at most 255 characters, so
-// the extension then fits the runtime's own limit of 256 bytes.  A longer
-// last part is refused.
+// The extension is the part of the last name from its last '.' on.  The
+// runtime's _splitpath writes it into a buffer of 256 bytes and is given no
+// more than the last 255 characters of the name, which hold every extension
+// that fits there; a longer extension is refused.
 bool Dateiendung(const char *datei, char *ziel, size_t groesse)
 {
     const char *teil = datei;
@@ -90,14 +90,17 @@ bool Dateiendung(const char *datei, char *ziel, size_t groesse)
         if (*p == '\\' || *p == '/')
             teil = p + 1;
     }
-    if (std::strlen(teil) >= _MAX_FNAME)
+    size_t n = std::strlen(teil);
+    const char *rest = n < _MAX_EXT ? teil : teil + n - (_MAX_EXT - 1);
+    const char *punkt = std::strrchr(teil, '.');
+    if (punkt && punkt < rest)
         return false;
     char endung[_MAX_EXT];
-    _splitpath(teil, nullptr, nullptr, nullptr, endung);
-    size_t n = std::strlen(endung);
-    if (n >= groesse)
+    _splitpath(rest, nullptr, nullptr, nullptr, endung);
+    size_t laenge = std::strlen(endung);
+    if (laenge >= groesse)
         return false;
-    std::memcpy(ziel, endung, n + 1);
+    std::memcpy(ziel, endung, laenge + 1);
     return true;
 }
 
