@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds Korvan for every target of the test matrix and runs all tests:
 #   native x86-64 (release), AddressSanitizer + UndefinedBehaviorSanitizer,
-#   32-bit Linux (-m32, tests under qemu-i386), and the install check.
-# Usage: scripts/test.sh [PRESET...]   (default: all)
+#   32-bit Linux (-m32, tests under qemu-i386), the install check, and the
+#   Windows builds (64-bit tests under wine, the 32-bit DLLs' tables).
+# Usage: scripts/test.sh [STEP...]   (default: all; a step is a preset,
+#   install or windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -10,7 +12,7 @@ root=$(pwd)
 bash scripts/deps.sh cmake make g++ g++-multilib qemu-user googletest libbenchmark-dev pkg-config binutils dpkg-dev
 
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(release asan linux-i386 install)
+[ ${#presets[@]} -eq 0 ] && presets=(release asan linux-i386 install windows)
 jobs=$(nproc)
 
 for p in "${presets[@]}"; do
@@ -18,6 +20,9 @@ for p in "${presets[@]}"; do
   case "$p" in
     install)
       bash scripts/test-install.sh
+      ;;
+    windows)
+      JOBS="$jobs" bash scripts/test-windows.sh
       ;;
     *)
       cmake --preset "$p" >/dev/null

@@ -53,18 +53,10 @@ set_target_properties(quidel32 PROPERTIES OUTPUT_NAME Quidel32 PREFIX "")
 set_target_properties(tamsel PROPERTIES OUTPUT_NAME Tamsel PREFIX "")
 
 # --- Korvan.dll ---------------------------------------------------------------
-# Korvan.def lists the whole export table.  Functions whose code has not been
-# written yet cannot be exported, so the .def that the link uses is made from
-# it at build time, keeping the functions that the objects define.
-set(KW_KORVAN_DEF ${KW_BAU}/Korvan.def)
-korvan_def_schreiben(${KW_QUELLE}/Korvan.def ${KW_BAU}/Korvan-voll.def OFF)
-add_custom_command(OUTPUT ${KW_KORVAN_DEF}
-  COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DEIN=${KW_BAU}/Korvan-voll.def -DAUS=${KW_KORVAN_DEF}
-          "-DOBJEKTE=$<TARGET_OBJECTS:korvan_obj>" -P ${KW_QUELLE}/def_filtern.cmake
-  DEPENDS ${KW_BAU}/Korvan-voll.def ${KW_QUELLE}/def_filtern.cmake $<TARGET_OBJECTS:korvan_obj>
-  COMMENT "Export table of Korvan.dll"
-  VERBATIM)
-target_sources(korvan PRIVATE ${KW_KORVAN_DEF})
+# Korvan.def lists the whole export table; a function missing from the code
+# fails the link.
+korvan_def_schreiben(${KW_QUELLE}/Korvan.def ${KW_BAU}/Korvan.def OFF)
+target_sources(korvan PRIVATE ${KW_BAU}/Korvan.def)
 set_target_properties(korvan PROPERTIES OUTPUT_NAME Korvan PREFIX "")
 
 korvan_ordinal_import(quidel32 Quidel32)

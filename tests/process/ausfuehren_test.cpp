@@ -1,5 +1,7 @@
 // Starting programs: exit codes, failed starts, the splitting of command
-// lines, inherited descriptors, starts not waited for.
+// lines, inherited descriptors, starts not waited for.  On POSIX systems
+// with scripts of the shell, on Windows with the system's command
+// interpreter and the test program that records its arguments.
 #include "prozesshilfe.h"
 
 #include <cstdio>
@@ -15,6 +17,7 @@ std::string Q(const std::string &s)
     return "\"" + s + "\"";
 }
 
+#ifndef _WIN32
 TEST(Ausfuehren, ErgebnisUndExitcode)
 {
     struct Fall {
@@ -164,5 +167,109 @@ TEST(AusfuehrenAsync, WartetNichtUndHinterlaesstKeinenProzess)
     EXPECT_EQ(Protokoll(s), "[x]\n");
     EXPECT_EQ(Kinder(), 0);
 }
+
+#else
+
+TEST(Ausfuehren, ErgebnisUndExitcode)
+{
+    struct Fall {
+        const char *zeile;
+        int ergebnis;
+        unsigned code;
+    } faelle[] = {
+        {"cmd /c exit 0", 1, 0},
+        {"cmd /c exit 3", 0, 3},
+        {"cmd /c exit 259", 0, 259}, // the code of a thread that still runs, passed on as it stands
+        {"cmd /c exit -1", 0, 0xFFFFFFFFu},
+    };
+    for (const Fall &f : faelle) {
+        unsigned code = 77;
+        EXPECT_EQ(KR_Ausfuehren(f.zeile, &code), f.ergebnis) << f.zeile;
+        EXPECT_EQ(code, f.code) << f.zeile;
+    }
+    EXPECT_EQ(KR_Ausfuehren("cmd /c exit 0", nullptr), 1);
+    EXPECT_EQ(KR_Ausfuehren("cmd /c exit 3", nullptr), 0);
+}
+
+// A start that fails is no exit code: KR_Ausfuehren gives 0 with code 0,
+// KR_Ausfuehren_async the system's error code.
+TEST(Ausfuehren, FehlgeschlagenerStart)
+{
+    kt::Tempordner t;
+    kt::Datei_schreiben(t / "text.txt", "kein Programm\n");
+    struct Fall {
+        std::string zeile;
+        unsigned fehler;
+    } faelle[] = {
+        {"kr-gibt-es-nicht eins", 2}, // the file is not found
+        {t / "fehlt", 2},
+        {t / "text.txt", 193}, // no program
+    };
+    for (const Fall &f : faelle) {
+        unsigned code = 77, fehler = 77;
+        EXPECT_EQ(KR_Ausfuehren(f.zeile.c_str(), &code), 0) << f.zeile;
+        EXPECT_EQ(code, 0u) << f.zeile;
+        EXPECT_EQ(KR_Ausfuehren_async(f.zeile.c_str(), &fehler), 0) << f.zeile;
+        EXPECT_EQ(fehler, f.fehler) << f.zeile;
+    }
+    unsigned fehler = 0;
+    EXPECT_EQ(KR_Ausfuehren(nullptr, nullptr), 0);
+    EXPECT_EQ(KR_Ausfuehren_async(nullptr, &fehler), 0);
+    EXPECT_EQ(fehler, 87u); // an invalid parameter
+    EXPECT_EQ(KR_Ausfuehren_async("kr-gibt-es-nicht", nullptr), 0);
+}
+
+// The command line reaches the program as it stands, split by the program's
+// own runtime; no command interpreter sees it.
+TEST(Ausfuehren, BefehlszeileUnveraendert)
+{
+    kt::Tempordner t;
+    fs::create_directory(t.pfad() / "mit blank");
+    std::string s = kp::Protokollskript(t.pfad() / "mit blank" / "kr probe");
+    struct Fall {
+        std::string rest;
+        std::string argumente;
+    } faelle[] = {
+        {"a b", "[a]\n[b]\n"},
+        {"\"a b\"  c", "[a b]\n[c]\n"},
+        {R"(a\\\"b)", "[a\\\"b]\n"},
+        {R"(a\\"b c")", "[a\\b c]\n"},
+        {"%PATH% ^x", "[%PATH%]\n[^x]\n"},
+        {"a | b > c & d", "[a]\n[|]\n[b]\n[>]\n[c]\n[&]\n[d]\n"},
+    };
+    for (const Fall &f : faelle) {
+        std::string zeile = Q(s) + " " + f.rest;
+        EXPECT_EQ(KR_Ausfuehren(zeile.c_str(), nullptr), 1) << zeile;
+        EXPECT_EQ(Protokoll(s), f.argumente) << zeile;
+    }
+    EXPECT_FALSE(fs::exists("c"));
+}
+
+// A program without a path is looked for in PATH too.
+TEST(Ausfuehren, ProgrammImSuchpfad)
+{
+    kt::Tempordner t;
+    kp::Umgebung u;
+    std::string s = kp::Protokollskript(t.pfad() / "kr-im-pfad");
+    u.setzen("PATH", t.pfad().string() + ";" + std::getenv("PATH"));
+    EXPECT_EQ(KR_Ausfuehren("kr-im-pfad eins", nullptr), 1);
+    EXPECT_EQ(Protokoll(s), "[eins]\n");
+}
+
+TEST(AusfuehrenAsync, WartetNicht)
+{
+    kt::Tempordner t;
+    std::string s = kp::Protokollskript(t.pfad() / "wartet");
+    unsigned fehler = 77;
+    EXPECT_EQ(KR_Ausfuehren_async((s + " --warten \"a b\"").c_str(), &fehler), 1);
+    EXPECT_EQ(fehler, 0u);
+    EXPECT_FALSE(fs::exists(s + ".out"));
+    kt::Datei_schreiben(s + ".los", "");
+    EXPECT_EQ(Protokoll(s), "[a b]\n");
+    EXPECT_EQ(KR_Ausfuehren_async((s + " x").c_str(), nullptr), 1);
+    EXPECT_EQ(Protokoll(s), "[x]\n");
+}
+
+#endif
 
 } // namespace

@@ -20,6 +20,7 @@ namespace kp {
 
 namespace fs = std::filesystem;
 
+#ifndef _WIN32
 inline void Skript(const fs::path &pfad, const std::string &rumpf)
 {
     kt::Datei_schreiben(pfad.string(), "#!/bin/sh\n" + rumpf);
@@ -33,6 +34,19 @@ inline std::string Protokollskript(const fs::path &pfad)
     Skript(pfad, "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.out\"\n");
     return pfad.string();
 }
+#else
+// On Windows the test program that does the same (tests/hilfe/probe.cpp),
+// copied to <pfad>.exe; the path of the copy, whose record is <copy>.out.
+inline std::string Protokollskript(const fs::path &pfad)
+{
+    const char *probe = std::getenv("KORVAN_PROBE");
+    EXPECT_NE(probe, nullptr) << "KORVAN_PROBE names the test program";
+    fs::path kopie = pfad;
+    kopie += ".exe";
+    fs::copy_file(probe ? probe : "", kopie, fs::copy_options::overwrite_existing);
+    return kopie.string();
+}
+#endif
 
 // The record of a script, once it is there (empty after 30 seconds).
 inline std::string Protokoll(const std::string &skript, int sekunden = 30)
@@ -51,22 +65,18 @@ class Umgebung {
 public:
     ~Umgebung()
     {
-        for (auto it = alt_.rbegin(); it != alt_.rend(); ++it) {
-            if (it->second)
-                setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                unsetenv(it->first.c_str());
-        }
+        for (auto it = alt_.rbegin(); it != alt_.rend(); ++it)
+            Setzen(it->first, it->second ? it->second->c_str() : nullptr);
     }
     void setzen(const std::string &name, const std::string &wert)
     {
         merken(name);
-        setenv(name.c_str(), wert.c_str(), 1);
+        Setzen(name, wert.c_str());
     }
     void loeschen(const std::string &name)
     {
         merken(name);
-        unsetenv(name.c_str());
+        Setzen(name, nullptr);
     }
 
 private:
@@ -74,6 +84,18 @@ private:
     {
         const char *w = std::getenv(name.c_str());
         alt_.emplace_back(name, w ? std::optional<std::string>(w) : std::nullopt);
+    }
+    // Sets the variable, or removes it for null.
+    static void Setzen(const std::string &name, const char *wert)
+    {
+#ifdef _WIN32
+        _putenv((name + "=" + (wert ? wert : "")).c_str());
+#else
+        if (wert)
+            setenv(name.c_str(), wert, 1);
+        else
+            unsetenv(name.c_str());
+#endif
     }
     std::vector<std::pair<std::string, std::optional<std::string>>> alt_;
 };

@@ -1,5 +1,6 @@
-// Opening files with their registered tool: the .reg file, the command
-// lines built from its commands, the limits, and the desktop's associations.
+// Opening files with their registered tool: the command lines built from the
+// registry's commands and their limits; on POSIX systems the .reg file and
+// the desktop's associations behind the registry, on Windows the registry.
 #include "prozesshilfe.h"
 
 #include "platform/plattform.h"
@@ -11,6 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 using kp::Protokoll;
 
+#ifndef _WIN32
 // Every test has its own registry file and desktop folders, so nothing of
 // the machine's own configuration plays a part.
 class Werkzeug : public ::testing::Test {
@@ -29,17 +31,77 @@ protected:
         werkzeug = kp::Protokollskript(t.pfad() / "werkzeug");
     }
 
+    void Reg(const std::string &rumpf, const char *kopf = "Windows Registry Editor Version 5.00")
+    {
+        kt::Datei_schreiben(reg, std::string(kopf) + "\r\n\r\n" + rumpf);
+    }
+#else
+// Every test writes its keys below the user's own file types and removes
+// them again.  Windows shows those below HKEY_CLASSES_ROOT; wine shows only
+// the machine's there, so under wine the keys go there as well.
+class Werkzeug : public ::testing::Test {
+protected:
+    void SetUp() override { werkzeug = kp::Protokollskript(t.pfad() / "werkzeug"); }
+    void TearDown() override { Reg(""); }
+
+    // The keys of the text, which names them below HKEY_CLASSES_ROOT, in
+    // place of those that the test wrote before.
+    void Reg(const std::string &rumpf)
+    {
+        std::string text = "Windows Registry Editor Version 5.00\r\n\r\n";
+        for (const std::string &wurzel : Wurzeln()) {
+            for (const std::string &k : geschrieben)
+                text += "[-" + wurzel + "\\" + k + "]\r\n\r\n";
+            for (size_t a = 0, e; a < rumpf.size(); a = e) {
+                e = rumpf.find("HKEY_CLASSES_ROOT", a);
+                text += rumpf.substr(a, e - a);
+                if (e != std::string::npos) {
+                    text += wurzel;
+                    e += std::strlen("HKEY_CLASSES_ROOT");
+                }
+            }
+        }
+        geschrieben.clear();
+        for (size_t a = 0; (a = rumpf.find("[HKEY_CLASSES_ROOT\\", a)) != std::string::npos;) {
+            a += std::strlen("[HKEY_CLASSES_ROOT\\");
+            geschrieben.push_back(rumpf.substr(a, rumpf.find_first_of("\\]", a) - a));
+        }
+        if (text.find('[') != std::string::npos)
+            Einlesen(reg, text);
+    }
+
+    static void Einlesen(const std::string &datei, const std::string &text)
+    {
+        kt::Datei_schreiben(datei, text);
+        EXPECT_EQ(std::system(("reg import \"" + datei + "\" >nul 2>&1").c_str()), 0) << text;
+    }
+
+    static const std::vector<std::string> &Wurzeln()
+    {
+        static const std::vector<std::string> wurzeln = [] {
+            const std::string benutzer = "HKEY_CURRENT_USER\\Software\\Classes";
+            kt::Tempordner t;
+            const char *kopf = "Windows Registry Editor Version 5.00\r\n\r\n";
+            Einlesen(t / "a.reg", kopf + ("[" + benutzer + "\\.kr-sichtbar]\r\n@=\"ja\"\r\n"));
+            char wert[8] = "";
+            bool sichtbar = Register_Wert_lesen(".kr-sichtbar", wert, sizeof wert) == 0 && std::string(wert) == "ja";
+            Einlesen(t / "b.reg", kopf + ("[-" + benutzer + "\\.kr-sichtbar]\r\n"));
+            if (sichtbar)
+                return std::vector<std::string>{benutzer};
+            return std::vector<std::string>{benutzer, "HKEY_LOCAL_MACHINE\\Software\\Classes"};
+        }();
+        return wurzeln;
+    }
+
+    std::vector<std::string> geschrieben; // the keys below the root
+#endif
+
     static std::string Escaped(const std::string &s)
     {
         std::string r;
         for (char c : s)
             r += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
         return r;
-    }
-
-    void Reg(const std::string &rumpf, const char *kopf = "Windows Registry Editor Version 5.00")
-    {
-        kt::Datei_schreiben(reg, std::string(kopf) + "\r\n\r\n" + rumpf);
     }
 
     // .kvt is of type kvtfile, whose open command is `befehl`.
@@ -147,7 +209,7 @@ TEST_F(Werkzeug, PuffergrenzenBeideSeiten)
     for (size_t n : {240u, 241u}) {
         std::string typ(n, 't');
         Reg("[HKEY_CLASSES_ROOT\\.kvt]\r\n@=\"" + typ + "\"\r\n[HKEY_CLASSES_ROOT\\" + typ +
-            "\\shell\\open\\command]\r\n@=\"" + werkzeug + "\"\r\n");
+            "\\shell\\open\\command]\r\n@=\"" + Escaped(werkzeug) + "\"\r\n");
         EXPECT_EQ(KR_Standardwerkzeug_aufrufen("x.kvt", &fehler), n == 240 ? 1 : 0);
         EXPECT_EQ(fehler, n == 240 ? 0u : 234u);
         if (n == 240)
@@ -178,6 +240,7 @@ TEST_F(Werkzeug, PuffergrenzenBeideSeiten)
     EXPECT_EQ(fehler, 234u);
 }
 
+#ifndef _WIN32
 TEST_F(Werkzeug, RegDateiLesen)
 {
     Reg("; Kommentar\r\n"
@@ -327,5 +390,67 @@ TEST_F(Desktop, ListenDerArbeitsumgebungUndHinzugefuegte)
     EXPECT_EQ(Wert("text/x-fehlt\\shell\\open\\command"), "<2>");
     EXPECT_EQ(Wert("kvnfile\\shell\\open\\command"), "<2>");
 }
+
+#else
+
+// The system's registry below HKEY_CLASSES_ROOT as the platform layer reads
+// it: names without regard to case, "" for a key without a default value
+// (missing for the reading of an open key's value), the limits of the
+// caller's buffer, and a value of bytes without a terminator, which the
+// reading of an open key's value takes as it is and terminates.
+TEST_F(Werkzeug, RegistryDesSystems)
+{
+    Reg("[HKEY_CLASSES_ROOT\\.kr-leer]\r\n\"Content Type\"=\"text/plain\"\r\n\r\n"
+        "[HKEY_CLASSES_ROOT\\kr-typ\\shell\\open\\command]\r\n@=\"cmd\"\r\n\r\n"
+        "[HKEY_CLASSES_ROOT\\.kr-ohne-null]\r\n@=hex:63,6d,64\r\n\r\n"
+        "[HKEY_CLASSES_ROOT\\.kr-a]\r\n@=\"" + std::string(259, 'a') + "\"\r\n\r\n"
+        "[HKEY_CLASSES_ROOT\\.kr-b]\r\n@=\"" + std::string(260, 'b') + "\"\r\n");
+    EXPECT_EQ(Wert(".kr-leer"), "");
+    EXPECT_EQ(Wert("kr-typ"), "");
+    EXPECT_EQ(Wert("kr-typ\\shell"), "");
+    EXPECT_EQ(Wert("KR-TYP\\SHELL\\OPEN\\COMMAND"), "cmd");
+    EXPECT_EQ(Wert("kr-typ\\shell\\open\\command\\tiefer"), "<2>");
+    EXPECT_EQ(Wert(".kr-fehlt"), "<2>");
+
+    char puffer[260];
+    EXPECT_EQ(Register_Wert_lesen(".kr-a", puffer, sizeof puffer), 0);
+    EXPECT_EQ(std::string(puffer), std::string(259, 'a'));
+    EXPECT_EQ(Register_Wert_lesen(".kr-b", puffer, sizeof puffer), 234);
+
+    Registerschluessel s;
+    ASSERT_EQ(Register_Schluessel_oeffnen(".kr-leer", &s), 0);
+    EXPECT_EQ(Register_Schluesselwert_lesen(&s, puffer, sizeof puffer), 0);
+    EXPECT_STREQ(puffer, "");
+    EXPECT_EQ(Register_Schluesselwert_lesen_ex(&s, puffer, sizeof puffer), 2);
+    Register_Schluessel_schliessen(&s);
+    EXPECT_EQ(s.kennung, 0);
+    EXPECT_EQ(Register_Schluessel_oeffnen(".kr-fehlt", &s), 2);
+
+    ASSERT_EQ(Register_Schluessel_oeffnen("kr-typ\\shell\\open\\command", &s), 0);
+    EXPECT_STREQ(s.pfad, "kr-typ\\shell\\open\\command");
+    for (uint32_t groesse : {4u, 3u}) {
+        std::memset(puffer, 'x', sizeof puffer);
+        EXPECT_EQ(Register_Schluesselwert_lesen(&s, puffer, groesse), groesse == 4 ? 0 : 234);
+        EXPECT_EQ(std::string(puffer, 4), groesse == 4 ? std::string("cmd", 4) : "xxxx");
+        std::memset(puffer, 'x', sizeof puffer);
+        EXPECT_EQ(Register_Schluesselwert_lesen_ex(&s, puffer, groesse), groesse == 4 ? 0 : 234);
+        if (groesse == 4) {
+            EXPECT_EQ(std::string(puffer, 4), std::string("cmd", 4));
+        }
+    }
+    Register_Schluessel_schliessen(&s);
+
+    ASSERT_EQ(Register_Schluessel_oeffnen(".kr-ohne-null", &s), 0);
+    for (uint32_t groesse : {4u, 3u}) {
+        std::memset(puffer, 'x', sizeof puffer);
+        EXPECT_EQ(Register_Schluesselwert_lesen_ex(&s, puffer, groesse), groesse == 4 ? 0 : 234) << groesse;
+        if (groesse == 4) {
+            EXPECT_EQ(std::string(puffer, 4), std::string("cmd", 4));
+        }
+    }
+    Register_Schluessel_schliessen(&s);
+}
+
+#endif
 
 } // namespace
