@@ -9,6 +9,7 @@
 #include "korvan.h"
 #include "quidel32.h"
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -300,7 +301,9 @@ void Naechster_Eintrag(Zugriffshandle *h, const Schritt &s, bool ini)
 void Eintraege_durchgehen(Lauf &l, Zugriffshandle *h, const Schritt &s)
 {
     char name[41], wert[256];
-    size_t schranke = l.modell.size() + static_cast<size_t>(l.grenze) + 2;
+    // Each entry moves the reader on by a line at least.  A clone may still
+    // hold the longer laenge of the text before a removal.
+    size_t schranke = std::max<size_t>(h->laenge, l.modell.size()) + static_cast<size_t>(l.grenze) + 2;
     for (size_t i = 0; i < schranke; ++i) {
         if (KR_naechster_Eintrag(name, sizeof name, h) != 1)
             return;
