@@ -1,23 +1,31 @@
 #!/usr/bin/env bash
 # Builds Korvan for every target of the test matrix and runs all tests:
 #   native x86-64 (release), AddressSanitizer + UndefinedBehaviorSanitizer,
-#   32-bit Linux (-m32, tests under qemu-i386), and the install check.
+#   32-bit Linux (-m32, tests under qemu-i386), ThreadSanitizer, the fuzz
+#   targets (25 seconds each), the release tests under Valgrind's memcheck,
+#   and the install check.
 # Usage: scripts/test.sh [PRESET...]   (default: all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/deps.sh cmake make g++ g++-multilib qemu-user googletest libbenchmark-dev pkg-config binutils
+bash scripts/deps.sh cmake make g++ g++-multilib qemu-user googletest libbenchmark-dev pkg-config binutils \
+  clang libclang-rt-14-dev valgrind
 
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(release asan linux-i386 install)
+[ ${#presets[@]} -eq 0 ] && presets=(release asan linux-i386 tsan fuzz memcheck install)
 jobs=$(nproc)
 
 for p in "${presets[@]}"; do
   echo "=== $p ==="
+  anfang=$SECONDS
   case "$p" in
     install)
       bash scripts/test-install.sh
+      ;;
+    memcheck)
+      # The release build of the first step, its tests under Valgrind.
+      MEMCHECK_PRESET=release bash scripts/memcheck.sh
       ;;
     *)
       cmake --preset "$p" >/dev/null
@@ -25,5 +33,6 @@ for p in "${presets[@]}"; do
       ctest --preset "$p" -j"$jobs"
       ;;
   esac
+  echo "--- $p: $((SECONDS - anfang)) s"
 done
 echo "=== all passed: ${presets[*]} ==="
