@@ -23,7 +23,8 @@ enum class Strommodus {
     schreiben_binaer // "wb": created or emptied, bytes as given
 };
 
-// Opens a stream; null on failure (the system's error is then lost).
+// Opens a stream; null on failure (the system's error is then lost).  A
+// folder never opens, as on Windows.
 Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus);
 // Closes the stream; 0 on success, -1 when buffered data could not be written.
 int Strom_schliessen(Plattform_Strom *strom);
@@ -78,16 +79,125 @@ bool Datei_beschreibbar(const char *pfad);
 // Path services (path utilities, preprocessor)
 // ---------------------------------------------------------------------------
 
+// Byte size of the library's path working buffers, terminator included.
+constexpr size_t Pfadpuffer = 260;
+
+// False when the path is absolute: it begins with '\' or has ':' as its
+// second character (on POSIX a leading '/' counts as absolute too).  A null
+// or empty path is relative.  Stands for PathIsRelativeA.
+bool Pfad_ist_relativ(const char *pfad);
+// Resolves the '.' and '..' segments of pfad into ziel, which holds
+// Pfadpuffer bytes.  Never climbs above the root ("\" or "C:\"), keeps doubled
+// and trailing separators, turns a bare "C:" into "C:\" and an empty path
+// into "\".  Only '\' separates segments (on POSIX '/' as well).  False for a
+// null argument or a path of Pfadpuffer characters or more; ziel is then
+// untouched.  Stands for PathCanonicalizeA.
+bool Pfad_kanonisieren(char *ziel, const char *pfad);
+// The lower-case form of a byte in code page 1252.  Stands for
+// CharLowerBuffA over one character.
+unsigned char Zeichen_klein(unsigned char zeichen);
+// The process's current directory into ziel (groesse bytes with the
+// terminator); false when it cannot be read or does not fit.  Stands for
+// _getcwd.
+bool Verzeichnis_aktuell(char *ziel, size_t groesse);
+
 // ---------------------------------------------------------------------------
 // Directory search and file status (file trees)
 // ---------------------------------------------------------------------------
+
+struct Verzeichnissuche;
+
+// One entry that a directory search reports.  A symbolic link is never a
+// directory here, whatever it points to.
+struct Suchtreffer {
+    char name[260];
+    bool verzeichnis;
+};
+
+// Searches the directory named by everything before the last separator of
+// `muster` for the entries whose names match its last part: '*' any run of
+// characters, '?' one character (or none at the end of a name or before a
+// dot), ASCII case ignored, "*.*" every name, "*." every name without a dot.
+// Entries arrive in ascending byte order of their names.  With `folgen`
+// false the directory itself must not be a symbolic link.  Null when the
+// directory cannot be read or nothing matches; else the first entry is in
+// *treffer.
+Verzeichnissuche *Suche_beginnen(const char *muster, bool folgen, Suchtreffer *treffer);
+// The next entry; false when there is none.
+bool Suche_weiter(Verzeichnissuche *suche, Suchtreffer *treffer);
+void Suche_beenden(Verzeichnissuche *suche);
+
+// Status of the entry itself (a symbolic link is not followed): false when
+// nothing is there.
+bool Eintrag_Status(const char *pfad, bool *verzeichnis);
+// The plain normal attribute: the entry becomes writable by its owner, a
+// directory also searchable.  A symbolic link is left alone.
+void Eintrag_normal_setzen(const char *pfad);
+// Deletes a file (a symbolic link as a link); 0 or -1.
+int Datei_loeschen(const char *pfad);
+// Removes an empty directory; 0 or -1.
+int Verzeichnis_entfernen(const char *pfad);
 
 // ---------------------------------------------------------------------------
 // Processes (running programs, registered tools)
 // ---------------------------------------------------------------------------
 
+// How a program is started: hidden (no window of its own), or as the calling
+// process was started.
+enum class Startart { verborgen, wie_aufrufer };
+
+// A started program that is to be waited for.
+struct Prozess {
+    intptr_t kennung;
+    intptr_t faden;
+    uint32_t exitcode;
+    bool beendet;
+};
+
+// Command lines are split into the program name and its arguments as the
+// Windows C runtime splits them and are never handed to a shell.  The
+// program is found in PATH; only standard input, output and error are
+// inherited.  Results are 0 or the system's error code of the failed start.
+uint32_t Prozess_starten(const char *befehlszeile, Startart art, Prozess *prozess);
+// Starts a program that nobody waits for; no trace of it stays behind.
+uint32_t Prozess_loslassen(const char *befehlszeile, Startart art);
+// Waits without a time limit; false when the wait failed.
+bool Prozess_warten(Prozess *prozess);
+// The exit code of a program that has ended (one ended by a signal gives 128
+// plus the signal's number); false when there is none.
+bool Prozess_Exitcode(const Prozess *prozess, uint32_t *code);
+// Releases what the start yielded.
+void Prozess_schliessen(Prozess *prozess);
+
 // ---------------------------------------------------------------------------
 // Registry of file types and environment (registered tools)
 // ---------------------------------------------------------------------------
+
+// Result codes of the registry, as Windows gives them.
+constexpr int32_t Register_fehlt = 2;          // no such key or value
+constexpr int32_t Register_zu_lang = 234;      // value longer than the buffer
+
+// An open key below the root of file types.
+struct Registerschluessel {
+    intptr_t kennung;
+    char pfad[260];
+};
+
+// The default value of the key `unterschluessel` below the root of file types
+// (the root itself for ""); a key without one reads as "".  0 or a code.
+int32_t Register_Wert_lesen(const char *unterschluessel, char *ziel, uint32_t groesse);
+// Opens a key below the root of file types for reading; 0 or a code.
+int32_t Register_Schluessel_oeffnen(const char *pfad, Registerschluessel *schluessel);
+// The open key's default value; a key without one reads as "".
+int32_t Register_Schluesselwert_lesen(Registerschluessel *schluessel, char *ziel, uint32_t groesse);
+// The open key's default value; a key without one gives Register_fehlt.
+int32_t Register_Schluesselwert_lesen_ex(Registerschluessel *schluessel, char *ziel, uint32_t groesse);
+void Register_Schluessel_schliessen(Registerschluessel *schluessel);
+
+// The extension of a file name: its last part from the last '.' on, dot
+// included, "" when there is none.  False when it does not fit `groesse`.
+bool Dateiendung(const char *datei, char *ziel, size_t groesse);
+// The value of an environment variable, or null when it is not set.
+const char *Umgebungsvariable(const char *name);
 
 #endif // KORVAN_PLATTFORM_H

@@ -29,6 +29,12 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
     FILE *f = std::fopen(sys.c_str(), art);
     if (!f)
         return nullptr;
+    // A folder opens for reading here but not on Windows; refuse it alike.
+    struct stat st;
+    if (modus != Strommodus::schreiben_binaer && (::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode))) {
+        std::fclose(f);
+        return nullptr;
+    }
     auto *s = static_cast<Plattform_Strom *>(std::malloc(sizeof(Plattform_Strom)));
     if (!s) {
         std::fclose(f);

@@ -1,0 +1,339 @@
+// preprozess.cpp - the preprocessor: include directives expanded, recursively,
+// into one output file with line markers.
+#include "preprozess.h"
+
+#include "korvan.h"
+#include "tamsel.h"
+
+#include "../platform/plattform.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// A read delivers at most 519 bytes and a terminator; behind them the chunk
+// buffer has room for CR LF and a terminator.
+constexpr size_t Lesegroesse = 520;
+constexpr size_t Stueckpuffer = Lesegroesse + 2;
+
+// A suspended file.  Its recorded name follows the entry, which is sized
+// for it.
+struct Stapeleintrag {
+    Stapeleintrag *unten;
+    int32_t zeile;    // the include directive's line
+    int64_t position; // just after that line
+};
+
+char *Eintragsname(Stapeleintrag *e)
+{
+    return reinterpret_cast<char *>(e + 1);
+}
+
+// The working state of one call.
+struct Lauf {
+    Preprozess_Fehler *fehler;
+    const char *ausgabename;
+    Plattform_Strom *eingabe;
+    Plattform_Strom *ausgabe;
+    Stapeleintrag *stapel;
+    int tiefe;
+    int32_t zeile;
+    int ergebnis;
+    char name[Pfadpuffer];     // recorded name of the current file
+    char oben[Pfadpuffer];     // top directory, with its trailing separator
+    char suchpfad[Pfadpuffer]; // lookup path of an include
+    char einname[Pfadpuffer];  // include name
+    char stueck[Stueckpuffer];
+};
+
+bool Leer(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+size_t Laenge_bis(const char *text, size_t grenze)
+{
+    const void *ende = std::memchr(text, '\0', grenze);
+    return ende ? static_cast<size_t>(static_cast<const char *>(ende) - text) : grenze;
+}
+
+// Copies at most groesse - 1 bytes of text and always terminates.
+void Feld_setzen(char *feld, size_t groesse, const char *text)
+{
+    size_t n = text ? Laenge_bis(text, groesse - 1) : 0;
+    if (n)
+        std::memcpy(feld, text, n);
+    feld[n] = '\0';
+}
+
+// Records an error; the first one recorded is the one the caller sees.
+void Fehler_melden(Lauf &l, int32_t code, int32_t zeile, const char *datei, const char *fehlername,
+                   const char *zeilentext)
+{
+    if (l.ergebnis == 0)
+        return;
+    l.ergebnis = 0;
+    Preprozess_Fehler *f = l.fehler;
+    if (!f)
+        return;
+    f->code = code;
+    f->zeile = zeile;
+    f->reserve = 0;
+    Feld_setzen(f->datei, sizeof f->datei, datei);
+    Feld_setzen(f->fehlername, sizeof f->fehlername, fehlername);
+    Feld_setzen(f->zeilentext, sizeof f->zeilentext, zeilentext);
+}
+
+// An output that cannot be written fails like one that cannot be created.
+void Schreibfehler(Lauf &l)
+{
+    Fehler_melden(l, 3, 0, "", l.ausgabename, "");
+}
+
+// A stream that fails, or stops short of its end, ends the call.
+void Lesefehler(Lauf &l)
+{
+    Fehler_melden(l, 2, l.zeile, l.name, l.name, "");
+}
+
+bool Schreiben(Lauf &l, const char *daten, size_t n)
+{
+    if (Strom_schreiben(l.ausgabe, daten, n) == n)
+        return true;
+    Schreibfehler(l);
+    return false;
+}
+
+// "# 1 \"%s\"\r\n" on entering a file, "# %ld \"%s\"\r\n" on returning.
+bool Marke_schreiben(Lauf &l, int32_t zeile, const char *name)
+{
+    char marke[Pfadpuffer + 32];
+    int n = std::snprintf(marke, sizeof marke, "# %ld \"%s\"\r\n", static_cast<long>(zeile), name);
+    if (n < 0 || static_cast<size_t>(n) >= sizeof marke) {
+        Schreibfehler(l);
+        return false;
+    }
+    return Schreiben(l, marke, static_cast<size_t>(n));
+}
+
+// The counter wraps as a 32-bit word would rather than overflow.
+int32_t Weiterzaehlen(int32_t zeile)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(zeile) + 1u);
+}
+
+// The top directory: the current directory joined with the input name and
+// cut after its last separator.  A name, current directory or join that does
+// not fit the path buffer fails rather than give a wrong directory.
+bool Oben_bestimmen(Lauf &l, const char *eingabe)
+{
+    if (!eingabe || Laenge_bis(eingabe, Pfadpuffer) >= Pfadpuffer)
+        return false;
+    if (!Verzeichnis_aktuell(l.oben, sizeof l.oben))
+        return false;
+    if (!KR_Teil_hinzu(l.oben, eingabe, sizeof l.oben))
+        return false;
+    *KR_Basisname(l.oben) = '\0';
+    return true;
+}
+
+// An ordinary line, written whole.  A chunk is a C string: a NUL byte ends
+// it, and what follows the NUL in the same read is not written.
+bool Zeile_schreiben(Lauf &l)
+{
+    size_t n = std::strlen(l.stueck);
+    if (l.stueck[n - 1] != '\n' && l.stueck[n - 1] != '\r') {
+        l.stueck[n++] = '\r';
+        l.stueck[n++] = '\n';
+        l.stueck[n] = '\0';
+    }
+    return Schreiben(l, l.stueck, n);
+}
+
+// Saves the current file: its recorded name, the directive's line and the
+// position after it.
+bool Ablegen(Lauf &l)
+{
+    int64_t position = Strom_Position(l.eingabe);
+    size_t laenge = std::strlen(l.name);
+    void *block = position >= 0 ? Tamsel_Alloc(static_cast<uint32_t>(sizeof(Stapeleintrag) + laenge + 1)) : nullptr;
+    if (!block) {
+        Fehler_melden(l, 2, l.zeile, l.name, l.suchpfad, l.stueck);
+        return false;
+    }
+    auto *e = static_cast<Stapeleintrag *>(block);
+    e->unten = l.stapel;
+    e->zeile = l.zeile;
+    e->position = position;
+    std::memcpy(Eintragsname(e), l.name, laenge + 1);
+    l.stapel = e;
+    ++l.tiefe;
+    return true;
+}
+
+// Step 6.1 for a finished include file: the file below it is reopened by its
+// recorded name, in text mode, at the saved position.
+bool Zurueckkehren(Lauf &l)
+{
+    Stapeleintrag *e = l.stapel;
+    l.stapel = e->unten;
+    --l.tiefe;
+    l.eingabe = Strom_oeffnen(Eintragsname(e), Strommodus::lesen_text);
+    if (l.eingabe && Strom_setzen(l.eingabe, e->position) != 0) {
+        Strom_schliessen(l.eingabe);
+        l.eingabe = nullptr;
+    }
+    if (!l.eingabe) {
+        Fehler_melden(l, 2, e->zeile, Eintragsname(e), Eintragsname(e), "");
+        Tamsel_Free(e);
+        return false;
+    }
+    Feld_setzen(l.name, sizeof l.name, Eintragsname(e));
+    l.zeile = e->zeile;
+    Tamsel_Free(e);
+    return Marke_schreiben(l, l.zeile, l.name);
+}
+
+// Steps 6.6 to 6.8: an include directive.
+bool Einbinden(Lauf &l, const Einordnung &e)
+{
+    if (e.namenlaenge == 0) {
+        Fehler_melden(l, 2, l.zeile, l.name, "", l.stueck);
+        return false;
+    }
+
+    // The lookup path.  A name too long for its buffer fails as a join that
+    // does not fit: the lookup path stays the top directory.
+    std::memcpy(l.suchpfad, l.oben, sizeof l.suchpfad);
+    bool gebildet = e.namenlaenge < sizeof l.einname;
+    if (gebildet) {
+        std::memcpy(l.einname, e.name, e.namenlaenge);
+        l.einname[e.namenlaenge] = '\0';
+        gebildet = KR_Teil_hinzu(l.suchpfad, l.einname, Pfadpuffer) == 1;
+    }
+    // Nesting deeper than Groesste_Tiefe (a file that includes itself) fails
+    // here instead of filling the disk.
+    Plattform_Strom *neu = nullptr;
+    if (gebildet && l.tiefe < Groesste_Tiefe)
+        neu = Strom_oeffnen(l.suchpfad, Strommodus::lesen_text);
+    if (!neu) {
+        Fehler_melden(l, 2, l.zeile, l.name, l.suchpfad, l.stueck);
+        return false;
+    }
+
+    if (!Marke_schreiben(l, 1, l.suchpfad) || !Ablegen(l)) {
+        Strom_schliessen(neu);
+        return false;
+    }
+    Strom_schliessen(l.eingabe);
+    l.eingabe = neu;
+    // Should this join not fit, the recorded name stays the directory part.
+    *KR_Basisname(l.name) = '\0';
+    KR_Teil_hinzu(l.name, l.einname, Pfadpuffer);
+    l.zeile = 0;
+    return true;
+}
+
+// Step 6: chunk by chunk until the top-level file ends.
+void Verarbeiten(Lauf &l)
+{
+    for (;;) {
+        if (Strom_Ende(l.eingabe)) {
+            Strom_schliessen(l.eingabe);
+            l.eingabe = nullptr;
+            if (!l.stapel || !Zurueckkehren(l))
+                return;
+        }
+
+        size_t n = Strom_Zeile(l.eingabe, l.stueck, Lesegroesse);
+        l.zeile = Weiterzaehlen(l.zeile);
+        if (Strom_Fehler(l.eingabe) || (n == 0 && !Strom_Ende(l.eingabe))) {
+            Lesefehler(l);
+            return;
+        }
+        if (n == 0 || l.stueck[0] == '\0')
+            continue;
+
+        Einordnung e = Zeile_einordnen(l.stueck);
+        bool weiter = true;
+        if (e.art == Zeilenart::gewoehnlich)
+            weiter = Zeile_schreiben(l);
+        else if (e.art == Zeilenart::einbindung)
+            weiter = Einbinden(l, e);
+        if (!weiter)
+            return;
+    }
+}
+
+// Step 7: every exit empties the stack and closes what is open.
+void Aufraeumen(Lauf &l)
+{
+    while (l.stapel) {
+        Stapeleintrag *e = l.stapel;
+        l.stapel = e->unten;
+        Tamsel_Free(e);
+    }
+    if (l.eingabe)
+        Strom_schliessen(l.eingabe);
+    if (l.ausgabe && Strom_schliessen(l.ausgabe) != 0)
+        Schreibfehler(l);
+}
+
+} // namespace
+
+Einordnung Zeile_einordnen(const char *s)
+{
+    // 1. A line whose first non-blank byte is not '#'.
+    while (Leer(*s))
+        ++s;
+    if (*s != '#')
+        return {Zeilenart::gewoehnlich, nullptr, 0};
+
+    // 2. A directive other than "include".
+    ++s;
+    while (Leer(*s))
+        ++s;
+    if (std::strncmp(s, "include", 7) != 0)
+        return {Zeilenart::verworfen, nullptr, 0};
+
+    // 3. The name: after '"' or '<', up to '"', '>' or the end of the chunk.
+    s += 7;
+    while (Leer(*s))
+        ++s;
+    if (*s != '"' && *s != '<')
+        return {Zeilenart::einbindung, s, 0};
+    const char *name = ++s;
+    while (*s && *s != '"' && *s != '>')
+        ++s;
+    return {Zeilenart::einbindung, name, static_cast<size_t>(s - name)};
+}
+
+extern "C" int KR_CALL KR_Preprozess(const char *eingabe, const char *ausgabe, Preprozess_Fehler *fehler)
+{
+    // 1. A clean start.
+    Lauf l{};
+    l.fehler = fehler;
+    l.ausgabename = ausgabe;
+    l.ergebnis = 1;
+    if (fehler)
+        fehler->code = 0;
+
+    // 2.-4. The top directory, the input, the output.  The output is not
+    // touched unless the input opened.
+    if (!Oben_bestimmen(l, eingabe) || !(l.eingabe = Strom_oeffnen(eingabe, Strommodus::lesen_binaer))) {
+        Fehler_melden(l, 2, 0, "", eingabe, "");
+    } else if (!(l.ausgabe = Strom_oeffnen(ausgabe, Strommodus::schreiben_binaer))) {
+        Fehler_melden(l, 3, 0, "", ausgabe, "");
+    } else {
+        // 5.-6.
+        Feld_setzen(l.name, sizeof l.name, eingabe);
+        if (Marke_schreiben(l, 1, l.name))
+            Verarbeiten(l);
+    }
+
+    // 7.
+    Aufraeumen(l);
+    return l.ergebnis;
+}

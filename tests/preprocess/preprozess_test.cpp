@@ -1,0 +1,304 @@
+// The preprocessor: byte-exact outputs with their line markers, and every
+// way a call can fail.
+#include "korvan.h"
+#include "preprocess/preprozess.h"
+#include "testhilfe.h"
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// While 0 or more: the number of allocations that still succeed (the test
+// program is linked with Tamsel_Alloc wrapped).
+int Speicher_reicht_fuer = -1;
+
+} // namespace
+
+extern "C" void *__real_Tamsel_Alloc(uint32_t groesse);
+extern "C" void *__wrap_Tamsel_Alloc(uint32_t groesse)
+{
+    if (Speicher_reicht_fuer == 0)
+        return nullptr;
+    if (Speicher_reicht_fuer > 0)
+        --Speicher_reicht_fuer;
+    return __real_Tamsel_Alloc(groesse);
+}
+
+namespace {
+
+TEST(Zeile_einordnen, ArtUndName)
+{
+    const char *G = "gewoehnlich", *V = "verworfen";
+    const char *faelle[][2] = {
+        {"text\n", G}, {" \t x #include \"a\"\n", G}, {"", G}, {"#\n", V}, {" \t# pragma once\n", V},
+        {"# 12 \"x.c\"\n", V}, {"#includ\n", V}, {"#INCLUDE \"a.h\"\n", V}, {"#include \"a.h\"\n", "a.h"},
+        {"#include<a.h>\n", "a.h"}, {"\t #  include\t \"a b.h\" x\n", "a b.h"}, {"#include <a.h\"\n", "a.h"},
+        {"#include \"a.h>\n", "a.h"}, {"#include \"a.h\r\n", "a.h\r\n"}, {"#include <a.h", "a.h"},
+        {"#include\n", ""}, {"#include", ""}, {"#include a.h\n", ""}, {"#includes \"a.h\"\n", ""},
+        {"#include \"\"\n", ""}, {"#include <>\n", ""},
+    };
+    for (auto &f : faelle) {
+        Einordnung e = Zeile_einordnen(f[0]);
+        std::string art = e.art == Zeilenart::gewoehnlich ? G : e.art == Zeilenart::verworfen ? V
+                                                                  : std::string(e.name, e.namenlaenge);
+        EXPECT_EQ(art, f[1]) << f[0];
+    }
+}
+
+std::string Marke(long zeile, const std::string &name)
+{
+    return "# " + std::to_string(zeile) + " \"" + name + "\"\r\n";
+}
+
+class Preprozess : public ::testing::Test {
+protected:
+    kt::Tempordner d;
+    Preprozess_Fehler f;
+
+    std::string pfad(const std::string &n) const { return d / n; }
+    // The top directory of an input in the folder, as joins give it.
+    std::string oben() const
+    {
+        std::string s = pfad("");
+        for (char &c : s)
+            c = c == '/' ? '\\' : c;
+        return s;
+    }
+    // "main.c" is the input as given; other names are looked up (and
+    // recorded) in the top directory.
+    std::string name(const std::string &n) const { return n.empty() ? n : n == "main.c" ? pfad(n) : oben() + n; }
+    // Expected text with markers written as <N name>.
+    std::string erwartet(const std::string &s) const
+    {
+        std::string r;
+        for (size_t i = 0; i < s.size(); ++i) {
+            size_t leer = s.find(' ', i), zu = s.find('>', i);
+            if (s[i] != '<' || zu == std::string::npos || !std::isdigit(static_cast<unsigned char>(s[i + 1]))) {
+                r += s[i];
+                continue;
+            }
+            r += Marke(std::stol(s.substr(i + 1, leer - i - 1)), name(s.substr(leer + 1, zu - leer - 1)));
+            i = zu;
+        }
+        return r;
+    }
+    // Runs the call without and with an error record: result and output are
+    // the same; the record's fields other than the code stay untouched
+    // unless an error is recorded.
+    int lauf(const std::string &ein, const std::string &aus, std::string &ausgabe)
+    {
+        int ohne = KR_Preprozess(ein.c_str(), aus.c_str(), nullptr);
+        std::string ausgabe_ohne = kt::Datei_lesen(aus);
+        std::memset(&f, 0x5A, sizeof f);
+        int rc = KR_Preprozess(ein.c_str(), aus.c_str(), &f);
+        ausgabe = kt::Datei_lesen(aus);
+        EXPECT_EQ(rc, ohne);
+        EXPECT_EQ(ausgabe, ausgabe_ohne);
+        EXPECT_EQ(rc, f.code == 0 ? 1 : 0);
+        if (rc == 1) {
+            EXPECT_EQ(f.zeile, 0x5A5A5A5A);
+        }
+        return rc;
+    }
+    void fehler(int code, int zeile, const std::string &datei, const std::string &name, const std::string &text)
+    {
+        EXPECT_EQ(f.code, code);
+        EXPECT_EQ(f.zeile, zeile);
+        EXPECT_EQ(f.reserve, 0);
+        EXPECT_EQ(std::string(f.datei), datei);
+        EXPECT_EQ(std::string(f.fehlername), name);
+        EXPECT_EQ(std::string(f.zeilentext), text);
+    }
+};
+
+struct Fall {
+    const char *titel;
+    std::vector<std::pair<std::string, std::string>> dateien;
+    std::string aus;
+    int code = 0, zeile = 0;
+    std::string datei = "", name = "", text = "";
+};
+
+TEST_F(Preprozess, Faelle)
+{
+    std::string a518 = std::string(518, 'a'), b519(519, 'b'), c519(519, 'c'), d600(600, ' ');
+    const Fall faelle[] = {
+        {"ohne Direktiven", {{"main.c", "a\r\n  b\n\tc"}}, "<1 main.c>a\r\n  b\n\tc\r\n"},
+        {"leer", {{"main.c", ""}}, "<1 main.c>"},
+        {"CR LF bis zum ersten Einbinden, danach Textmodus",
+         {{"main.c", "eins\r\n#define X\r\n#include \"a.h\"\r\nzwei\r\n\r\n"},
+          {"a.h", "a1\r\n#include <sub/b.h>\r\na2"}, {"sub/b.h", "b1\r\nb2\r\n"}},
+         "<1 main.c>eins\r\n<1 a.h>a1\n<1 sub\\b.h>b1\nb2\n<2 a.h>a2\r\n<3 main.c>zwei\n\n"},
+        {"Rueckmarke mit der Zeile der Direktive", {{"main.c", "1\n2\n3\n4\n#include \"x.h\"\n6\n"}, {"x.h", "x\n"}},
+         "<1 main.c>1\n2\n3\n4\n<1 x.h>x\n<5 main.c>6\n"},
+        {"leere Datei, Direktive am Ende", {{"main.c", "#include \"l.h\"\n#include \"l.h\""}, {"l.h", ""}},
+         "<1 main.c><1 l.h><1 main.c><1 l.h><2 main.c>"},
+        {"verworfene Direktiven zaehlen mit",
+         {{"main.c", "#define X 1\n  # pragma once\n# 12 \"x.c\"\n#\n\t#includ\n#INCLUDE \"a.h\"\nx\n#include\n"}},
+         "<1 main.c>x\n", 2, 8, "main.c", "", "#include\n"},
+        {"Direktive ohne Namen", {{"main.c", "x\n#include a.h\ny\n"}}, "<1 main.c>x\n", 2, 2, "main.c", "",
+         "#include a.h\n"},
+        {"Name nie geschlossen", {{"main.c", "#include \"a.h\r\n"}, {"a.h", ""}}, "<1 main.c>", 2, 1, "main.c",
+         "a.h\r\n", "#include \"a.h\r\n"},
+        {"Datei fehlt in einer eingebundenen",
+         {{"main.c", "m\n#include \"a.h\"\n"}, {"a.h", "1\r\n#include \"f.h\"\r\n"}},
+         "<1 main.c>m\n<1 a.h>1\n", 2, 2, "a.h", "f.h", "#include \"f.h\"\n"},
+        {"Zeilen von 519, 520 und 2000 Bytes",
+         {{"main.c", a518 + "\n" + b519 + "\n" + c519 + c519 + c519 + std::string(442, 'c') + "\n" + a518 + "\r\n" +
+                         "#include\n"}},
+         "<1 main.c>" + a518 + "\n" + b519 + "\r\n\n" + c519 + "\r\n" + c519 + "\r\n" + c519 + "\r\n" +
+             std::string(442, 'c') + "\n" + a518 + "\r\n",
+         2, 10, "main.c", "", "#include\n"},
+        {"lange Zeilen im Textmodus", {{"main.c", "#include \"a.h\"\n"}, {"a.h", a518 + "\r\n" + b519 + "\r\n"}},
+         "<1 main.c><1 a.h>" + a518 + "\n" + b519 + "\r\n\n<1 main.c>"},
+        {"lange Direktive geht nach der Rueckkehr weiter",
+         {{"main.c", "#include \"a.h\"" + d600 + "\nz\n"}, {"a.h", "A\n"}},
+         "<1 main.c><1 a.h>A\n<1 main.c>" + std::string(95, ' ') + "\nz\n"},
+        {"NUL beendet das Stueck", {{"main.c", std::string("ab\0cd\n\0xyz\nend\n#include\n", 24)}},
+         "<1 main.c>ab\r\nend\n", 2, 4, "main.c", "", "#include\n"},
+        {"nur CR", {{"main.c", "a\rb\r#include \"a.h\"\rc"}}, "<1 main.c>a\rb\r#include \"a.h\"\rc\r\n"},
+        {"nur CR eingebunden", {{"main.c", "#include \"a.h\"\nz\n"}, {"a.h", "p\rq\r"}},
+         "<1 main.c><1 a.h>p\rq\r<1 main.c>z\n"},
+        {"0x1A endet nur im Textmodus",
+         {{"main.c", "a\x1A" "b\n#include \"a.h\"\nrest\r\n\x1Averborgen\n"}, {"a.h", "x1\r\ny\x1Az\n"}},
+         "<1 main.c>a\x1A" "b\n<1 a.h>x1\ny\r\n<2 main.c>rest\n"},
+    };
+    fs::create_directory(d.pfad() / "sub");
+    for (const Fall &c : faelle) {
+        SCOPED_TRACE(c.titel);
+        for (auto &[n, inhalt] : c.dateien)
+            kt::Datei_schreiben(pfad(n), inhalt);
+        std::string aus;
+        EXPECT_EQ(lauf(pfad("main.c"), pfad("out.i"), aus), c.code == 0 ? 1 : 0);
+        EXPECT_EQ(aus, erwartet(c.aus));
+        if (c.code)
+            fehler(c.code, c.zeile, name(c.datei), name(c.name), c.text);
+    }
+}
+
+TEST_F(Preprozess, EingabeOderAusgabeScheitert)
+{
+    std::string aus;
+    kt::Datei_schreiben(pfad("alt.i"), "bleibt");
+    for (std::string ein : {pfad("fehlt.c"), d.pfad().string(), pfad(std::string(260 - pfad("").size(), 'e'))}) {
+        EXPECT_EQ(lauf(ein, pfad("alt.i"), aus), 0);
+        fehler(2, 0, "", ein.substr(0, 259), "");
+        EXPECT_EQ(aus, "bleibt");
+        EXPECT_EQ(KR_Preprozess(ein.c_str(), pfad("neu.i").c_str(), nullptr), 0);
+        EXPECT_FALSE(fs::exists(pfad("neu.i")));
+    }
+    // Below a regular file nothing can be created, not even by root; on a
+    // full device the failed write shows when the output is closed.
+    kt::Datei_schreiben(pfad("main.c"), "x\n");
+    for (std::string a : {pfad("alt.i/out.i"), std::string("/dev/full")}) {
+        if (!fs::exists(a) && a == "/dev/full")
+            continue;
+        EXPECT_EQ(KR_Preprozess(pfad("main.c").c_str(), a.c_str(), &f), 0);
+        fehler(3, 0, "", a, "");
+    }
+    EXPECT_EQ(KR_Preprozess(nullptr, pfad("alt.i").c_str(), &f), 0);
+    EXPECT_EQ(f.code, 2);
+    EXPECT_EQ(KR_Preprozess(pfad("main.c").c_str(), nullptr, &f), 0);
+    EXPECT_EQ(f.code, 3);
+}
+
+TEST_F(Preprozess, TiefeGrenztBei200Ebenen)
+{
+    auto k = [](int i) { return std::string("k").append(std::to_string(i)).append(".h"); };
+    for (int i = 1; i <= 200; ++i)
+        kt::Datei_schreiben(pfad(k(i)), i < 200 ? "#include \"" + k(i + 1) + "\"\n" : "");
+    kt::Datei_schreiben(pfad("main.c"), "#include \"k1.h\"\n");
+    std::string aus;
+    ASSERT_EQ(lauf(pfad("main.c"), pfad("out.i"), aus), 1);
+    size_t marken = 0;
+    for (size_t p = 0; (p = aus.find("# ", p)) != std::string::npos; ++p)
+        ++marken;
+    EXPECT_EQ(marken, 1u + 200 + 200);
+
+    kt::Datei_schreiben(pfad("s.h"), "#include \"s.h\"\n");
+    kt::Datei_schreiben(pfad("main.c"), "#include \"s.h\"\n");
+    EXPECT_EQ(lauf(pfad("main.c"), pfad("out.i"), aus), 0);
+    std::string e = "<1 main.c>";
+    for (int i = 0; i < 200; ++i)
+        e += "<1 s.h>";
+    EXPECT_EQ(aus, erwartet(e));
+    fehler(2, 1, name("s.h"), name("s.h"), "#include \"s.h\"\n");
+}
+
+TEST_F(Preprozess, EinbindenamenAnDerGrenze)
+{
+    // A name too long for its buffer, or for the join, is looked up as the
+    // bare top directory; the longest name that joins is found.
+    std::string aus, lang(259 - oben().size(), 'n');
+    for (size_t n : {size_t{260}, size_t{259}, lang.size() + 1}) {
+        std::string zeile = "#include \"" + std::string(n, 'n') + "\"\n";
+        kt::Datei_schreiben(pfad("main.c"), zeile);
+        EXPECT_EQ(lauf(pfad("main.c"), pfad("out.i"), aus), 0);
+        fehler(2, 1, pfad("main.c"), pfad(""), zeile);
+    }
+    kt::Datei_schreiben(pfad(lang), "N\n");
+    kt::Datei_schreiben(pfad("main.c"), "#include \"" + lang + "\"\n");
+    EXPECT_EQ(lauf(pfad("main.c"), pfad("out.i"), aus), 1);
+    EXPECT_EQ(aus, erwartet("<1 main.c><1 " + lang + ">N\n<1 main.c>"));
+}
+
+TEST_F(Preprozess, Lese_und_Speicherfehler)
+{
+    std::string aus;
+    if (fs::exists("/proc/self/mem")) { // its first page cannot be read
+        EXPECT_EQ(lauf("/proc/self/mem", pfad("out.i"), aus), 0);
+        EXPECT_EQ(aus, Marke(1, "/proc/self/mem"));
+        fehler(2, 1, "/proc/self/mem", "/proc/self/mem", "");
+    }
+    kt::Datei_schreiben(pfad("main.c"), "m\n#include \"a.h\"\n");
+    kt::Datei_schreiben(pfad("a.h"), "#include \"b.h\"\n");
+    kt::Datei_schreiben(pfad("b.h"), "B\n");
+    for (int reicht : {0, 1}) {
+        Speicher_reicht_fuer = reicht;
+        EXPECT_EQ(KR_Preprozess(pfad("main.c").c_str(), pfad("out.i").c_str(), &f), 0);
+        Speicher_reicht_fuer = -1;
+        if (reicht == 0)
+            fehler(2, 2, pfad("main.c"), name("a.h"), "#include \"a.h\"\n");
+        else
+            fehler(2, 1, name("a.h"), name("b.h"), "#include \"b.h\"\n");
+    }
+    EXPECT_EQ(kt::Datei_lesen(pfad("out.i")), erwartet("<1 main.c>m\n<1 a.h><1 b.h>"));
+}
+
+// Relative input names are taken from the current directory.
+class Arbeitsverzeichnis : public Preprozess {
+protected:
+    fs::path vorher = fs::current_path();
+    void SetUp() override { fs::current_path(d.pfad()); }
+    void TearDown() override { fs::current_path(vorher); }
+};
+
+TEST_F(Arbeitsverzeichnis, RelativeNamen)
+{
+    fs::create_directory("src");
+    kt::Datei_schreiben("src/main.c", "#include \"a.h\"\n");
+    kt::Datei_schreiben("src/a.h", "#include \"b.h\"\na2\n");
+    kt::Datei_schreiben("src/b.h", "B\n");
+    std::string aus, unten = oben() + ".\\src\\"; // nothing is resolved
+    EXPECT_EQ(lauf("./src/main.c", "out.i", aus), 1);
+    EXPECT_EQ(aus, Marke(1, "./src/main.c") + Marke(1, unten + "a.h") + Marke(1, unten + "b.h") + "B\n" +
+                       Marke(1, ".\\src\\a.h") + "a2\n" + Marke(1, "./src/main.c"));
+
+    // Without a directory part the first-level files are recorded as "\a.h":
+    // one with includes of its own cannot be reopened.
+    kt::Datei_schreiben("main.c", "#include \"kr-pfad-a.h\"\n");
+    kt::Datei_schreiben("kr-pfad-a.h", "a1\n#include \"kr-pfad-b.h\"\na3\n");
+    kt::Datei_schreiben("kr-pfad-b.h", "B\n");
+    ASSERT_FALSE(fs::exists("/kr-pfad-a.h"));
+    EXPECT_EQ(lauf("main.c", "out.i", aus), 0);
+    EXPECT_EQ(aus, Marke(1, "main.c") + erwartet("<1 kr-pfad-a.h>a1\n<1 kr-pfad-b.h>B\n"));
+    fehler(2, 2, "\\kr-pfad-a.h", "\\kr-pfad-a.h", "");
+}
+
+} // namespace
