@@ -89,11 +89,11 @@ struct Aufruf {
     ~Aufruf() { KR_Arg_freigeben(&satz); }
 };
 
-class Fehlerprobe : public ::testing::TestWithParam<bool> {};
-INSTANTIATE_TEST_SUITE_P(Speicher, Fehlerprobe, ::testing::Values(false, true),
+class Argumentprobe : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(Speicher, Argumentprobe, ::testing::Values(false, true),
                          [](const auto &info) { return info.param ? "Festblock" : "Pool"; });
 
-TEST_P(Fehlerprobe, ArgumentzeilenJederArt)
+TEST_P(Argumentprobe, ArgumentzeilenJederArt)
 {
     const bool fest = GetParam();
     for (const Fall &f : Faelle) {

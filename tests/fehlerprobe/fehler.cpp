@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <string>
 
 extern "C" {
 void *__real_malloc(size_t n);
@@ -33,9 +34,19 @@ struct Zustand {
     long zaehler = 0;
     long fehler_bei = 0;
     bool ausgeloest = false;
-    const char *was = "";
+    std::string was;
 };
 Zustand z;
+
+// The wrapped library request that runs, if any: a heap request inside it is
+// named after it ("malloc in Tamsel_Alloc").
+const char *innerhalb = nullptr;
+
+struct Innerhalb {
+    const char *vorher;
+    explicit Innerhalb(const char *name) : vorher(innerhalb) { innerhalb = name; }
+    ~Innerhalb() { innerhalb = vorher; }
+};
 
 // Heap blocks taken while a probe runs and not yet given back.
 constexpr int Hoechstens_Bloecke = 4096;
@@ -52,6 +63,8 @@ bool Scheitert(fp::Art art, const char *was)
         return false;
     z.ausgeloest = true;
     z.was = was;
+    if (innerhalb)
+        z.was += std::string(" in ") + innerhalb;
     return true;
 }
 
@@ -119,23 +132,33 @@ void __wrap_free(void *p)
 
 void *__wrap_Tamsel_Alloc(uint32_t groesse)
 {
-    return Scheitert(fp::Speicher, "Tamsel_Alloc") ? nullptr : __real_Tamsel_Alloc(groesse);
+    if (Scheitert(fp::Speicher, "Tamsel_Alloc"))
+        return nullptr;
+    Innerhalb i("Tamsel_Alloc");
+    return __real_Tamsel_Alloc(groesse);
 }
 
 void *__wrap_Tamsel_Resize(void *block, uint32_t groesse)
 {
-    return Scheitert(fp::Speicher, "Tamsel_Resize") ? nullptr : __real_Tamsel_Resize(block, groesse);
+    if (Scheitert(fp::Speicher, "Tamsel_Resize"))
+        return nullptr;
+    Innerhalb i("Tamsel_Resize");
+    return __real_Tamsel_Resize(block, groesse);
 }
 
 void *__wrap_Tamsel_PoolAlloc(void *poolkopf, uint32_t groesse)
 {
-    return Scheitert(fp::Speicher, "Tamsel_PoolAlloc") ? nullptr : __real_Tamsel_PoolAlloc(poolkopf, groesse);
+    if (Scheitert(fp::Speicher, "Tamsel_PoolAlloc"))
+        return nullptr;
+    Innerhalb i("Tamsel_PoolAlloc");
+    return __real_Tamsel_PoolAlloc(poolkopf, groesse);
 }
 
 Quidel_Status __wrap_Quidel_Anlegen(uint32_t groesse, Quidel_Handle *handle, uint32_t reserviert)
 {
     if (Scheitert(fp::Speicher, "Quidel_Anlegen"))
         return QUIDEL_STATUS_KEIN_SPEICHER;
+    Innerhalb i("Quidel_Anlegen");
     return __real_Quidel_Anlegen(groesse, handle, reserviert);
 }
 
@@ -143,6 +166,7 @@ Quidel_Status __wrap_Quidel_Laden(const char *pfad, Quidel_Handle *handle, uint3
 {
     if (Scheitert(fp::Speicher, "Quidel_Laden"))
         return QUIDEL_STATUS_KEIN_SPEICHER;
+    Innerhalb i("Quidel_Laden");
     return __real_Quidel_Laden(pfad, handle, groesse);
 }
 
@@ -164,6 +188,7 @@ long Durchlaufen(unsigned arten, const std::function<void()> &probe)
         anzahl_bloecke = 0;
         zu_viele_bloecke = false;
         z = Zustand{true, arten, 0, n, false, ""};
+        innerhalb = nullptr;
         probe();
         z.aktiv = false;
         EXPECT_FALSE(zu_viele_bloecke);
@@ -183,6 +208,11 @@ bool Ausgeloest()
 std::string Was()
 {
     return z.was;
+}
+
+bool In_Tamsel()
+{
+    return z.ausgeloest && z.was.find("Tamsel_") != std::string::npos;
 }
 
 Ohne_Fehler::Ohne_Fehler() : war_aktiv_(z.aktiv)

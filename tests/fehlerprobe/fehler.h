@@ -25,9 +25,14 @@ enum Art : unsigned {
 // Returns the number of runs.
 long Durchlaufen(unsigned arten, const std::function<void()> &probe);
 
-// In the run that goes on: whether its failure came, and in which request.
+// In the run that goes on: whether its failure came, and in which request
+// ("Tamsel_Resize", or "malloc in Tamsel_Alloc" for a heap request that a
+// library request made).
 bool Ausgeloest();
 std::string Was();
+// The failure came in a request of the memory library, or in the heap
+// request of one.
+bool In_Tamsel();
 
 // While it lives, requests are neither counted nor failed: for the checks of
 // a probe that use the library themselves.

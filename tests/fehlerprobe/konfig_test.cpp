@@ -21,7 +21,7 @@ const std::string Text = "[a]\r\nx: 1\r\n; remark\r\n[b]\r\ny: 2\r\nz=3\r\n{1.2}
 const std::string Block = "[neu]\r\nw: 4\r\nname: \"ein laengerer Wert\"\r\n";
 const std::string Kopf("\x1A\0\r\n", 4);
 
-class Fehlerprobe : public ::testing::Test {
+class Konfigurationsprobe : public ::testing::Test {
 protected:
     void SetUp() override { fp::Handletabelle_fuellen(); }
     kt::Tempordner d;
@@ -55,7 +55,7 @@ bool Kein_Speicher(int status)
     return status == QUIDEL_STATUS_KEIN_SPEICHER || status == QUIDEL_STATUS_KEIN_HANDLE;
 }
 
-TEST_F(Fehlerprobe, OeffnenLesenBearbeitenSpeichern)
+TEST_F(Konfigurationsprobe, OeffnenLesenBearbeitenSpeichern)
 {
     const std::string pfad = d / "k.cfg";
     long laeufe = fp::Durchlaufen(fp::Speicher, [&] {
@@ -102,7 +102,7 @@ TEST_F(Fehlerprobe, OeffnenLesenBearbeitenSpeichern)
     EXPECT_GE(laeufe, 5); // the load, its two blocks, the growth, no failure
 }
 
-TEST_F(Fehlerprobe, NeuesObjektUndDateiquelle)
+TEST_F(Konfigurationsprobe, NeuesObjektUndDateiquelle)
 {
     const std::string pfad = d / "neu.cfg";
     long laeufe = fp::Durchlaufen(fp::Speicher, [&] {
@@ -153,7 +153,7 @@ TEST_F(Fehlerprobe, NeuesObjektUndDateiquelle)
 // A memory object whose read fails reads as if the text ended there: every
 // reader still gives a result of its range, stays inside the text and
 // changes no byte of it.
-TEST_F(Fehlerprobe, LesefehlerGeltenAlsTextende)
+TEST_F(Konfigurationsprobe, LesefehlerGeltenAlsTextende)
 {
     const std::string pfad = d / "l.cfg";
     kt::Datei_schreiben(pfad, Text);
@@ -199,7 +199,7 @@ TEST_F(Fehlerprobe, LesefehlerGeltenAlsTextende)
 
 // The regression behind the probe above: an append that finds no memory for
 // the larger object gives 0 and leaves laenge, and so the text, as it was.
-TEST_F(Fehlerprobe, AnhaengenOhneSpeicherLaesstDenTextStehen)
+TEST_F(Konfigurationsprobe, AnhaengenOhneSpeicherLaesstDenTextStehen)
 {
     long laeufe = fp::Durchlaufen(fp::Speicher, [&] {
         Zugriffshandle h{};
