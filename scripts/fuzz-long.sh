@@ -4,7 +4,7 @@
 #   scripts/fuzz-long.sh [-n RUNS | -t SECONDS] [SUBJECT...]
 # Default: 10 million inputs for every fuzz/fuzz_<subject>.cpp.  Logs go to
 # build/fuzz/lang/<subject>.log, new inputs to build/fuzz/fuzz/arbeit/<subject>,
-# a finding to build/fuzz/fuzz/funde/.  The time limit per input is generous:
+# a finding to build/fuzz/fuzz/funde/.  The time limit per input (300 s) is generous:
 # at the lowest priority on a busy machine a run can wait long for a core.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,7 +39,7 @@ for t in "${themen[@]}"; do
   [ -f "fuzz/$t.dict" ] && woerter=(-dict="fuzz/$t.dict")
   log=build/fuzz/lang/$t.log
   ergebnis=ok
-  nice -n 19 "$bin/fuzz_$t" "${grenze[@]}" -max_len=4096 -timeout=60 -print_final_stats=1 \
+  nice -n 19 "$bin/fuzz_$t" "${grenze[@]}" -max_len=4096 -timeout=300 -print_final_stats=1 \
     "${woerter[@]}" -artifact_prefix="$bin/funde/$t-" "$bin/arbeit/$t" "fuzz/corpus/$t" >"$log" 2>&1 ||
     { ergebnis="FINDING (see $log)"; status=1; }
   laeufe=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
