@@ -1,6 +1,7 @@
 // Threads at work side by side, as the library allows it: each thread opens,
-// reads, edits, saves, clones and closes handles of its own and reads argument
-// lines into records of its own, all at the same time, while one memory
+// reads, edits, saves, clones and closes handles of its own, reads argument
+// lines into records of its own, preprocesses a tree of its own and works on
+// path names, all at the same time, while one memory
 // object shared by clones passes from thread to thread, used by one thread at
 // a time.  Built with the tsan preset, ThreadSanitizer watches every access.
 #include "testhilfe.h"
@@ -8,6 +9,7 @@
 #include "quidel32.h"
 
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -127,6 +129,29 @@ void Eigene_Objekte(const std::string &quelle, const std::string &ziel, bool spe
     EXPECT_EQ(std::string(p.puffer, p.laenge), Text.substr(Text.find('{')));
 }
 
+// An include tree of the thread's own, preprocessed, and path names joined,
+// compared and cut in buffers of its own.
+void Preprozess_und_Pfade(const std::string &ordner, int t)
+{
+    const std::string haupt = ordner + "/haupt.c", aus = ordner + "/aus.i";
+    Preprozess_Fehler f;
+    ASSERT_EQ(KR_Preprozess(haupt.c_str(), aus.c_str(), &f), 1) << f.fehlername;
+    std::string text = kt::Datei_lesen(aus);
+    // The entry marker, the included line, the return marker, the rest.
+    std::string marke = "# 1 \"" + haupt + "\"\r\n";
+    size_t hinein = text.find("a.h\"\r\nfaden " + std::to_string(t) + "\n" + marke + "ende\n");
+    EXPECT_EQ(text.compare(0, marke.size(), marke), 0) << text;
+    EXPECT_NE(hinein, std::string::npos) << text;
+
+    char pfad[260] = "C:\\dir";
+    ASSERT_EQ(KR_Teil_hinzu(pfad, "sub/datei.c", sizeof pfad), 1);
+    EXPECT_STREQ(pfad, "C:\\dir\\sub\\datei.c");
+    char tail[260];
+    ASSERT_EQ(KR_Differenzpfad(tail, sizeof tail, pfad, "c:\\DIR"), 1);
+    EXPECT_STREQ(tail, "sub\\datei.c");
+    EXPECT_STREQ(KR_Basisname(pfad), "datei.c");
+}
+
 // Argument lines into records of the thread's own, in pool mode and in a
 // fixed block.
 void Argumente(int t, int runde)
@@ -169,14 +194,21 @@ TEST(Nebenlaeufig, EigeneHandlesUndEinGeteiltesObjekt)
     ASSERT_EQ(KR_Konfig_Datei_oeffnen(quelle.c_str(), &g.besitzer), 0);
     g.modell = Text;
     Zugriffshandle klone[Threads] = {};
+    for (int t = 0; t < Threads; ++t) {
+        std::filesystem::create_directory(d / ("baum" + std::to_string(t)));
+        kt::Datei_schreiben(d / ("baum" + std::to_string(t)) + "/haupt.c", "#include \"a.h\"\nende\n");
+        kt::Datei_schreiben(d / ("baum" + std::to_string(t)) + "/a.h", "faden " + std::to_string(t) + "\n");
+    }
 
     std::vector<std::thread> threads;
     for (int t = 0; t < Threads; ++t) {
         threads.emplace_back([&, t] {
             const std::string ziel = d / ("eigen" + std::to_string(t) + ".cfg");
+            const std::string baum = d / ("baum" + std::to_string(t));
             for (int runde = 0; runde < Runden; ++runde) {
                 Eigene_Objekte(quelle, ziel, runde % 8 == 0);
                 Argumente(t, runde);
+                Preprozess_und_Pfade(baum, t);
                 Geteilt_benutzen(g, klone[t], t, runde);
             }
         });
