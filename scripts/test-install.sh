@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs Korvan into a temporary prefix without its tests and builds a small
 # consumer against it, once with find_package(Korvan CONFIG) and once with
-# pkg-config; both must run.
+# pkg-config, and the C++ example with pkg-config; all must run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -12,7 +12,7 @@ cmake -S "$root" -B "$work/build" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release
   -DCMAKE_INSTALL_PREFIX="$work/prefix" >/dev/null
 cmake --build "$work/build" -j"$(nproc)" >/dev/null
 cmake --install "$work/build" >/dev/null
-for f in include/korvan.h include/quidel32.h include/tamsel.h lib/cmake/Korvan/KorvanConfig.cmake \
+for f in include/korvan.h include/korvan.hpp include/quidel32.h include/tamsel.h lib/cmake/Korvan/KorvanConfig.cmake \
          lib/pkgconfig/korvan.pc; do
   [ -f "$work/prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
 done
@@ -53,3 +53,9 @@ cc -std=c99 -o "$work/consumer/pc" "$work/consumer/main.c" $(pkg-config --cflags
   -Wl,-rpath,"$work/prefix/lib"
 "$work/consumer/pc" >/dev/null
 echo "pkg-config korvan: ok"
+
+# The C++ layer against the installed shared library alone.
+c++ -std=c++20 -fno-exceptions -fno-rtti -o "$work/consumer/bloecke" "$root/examples/bloecke.cpp" \
+  $(pkg-config --cflags --libs korvan) -Wl,-rpath,"$work/prefix/lib"
+"$work/consumer/bloecke" "$root/examples/beispiel.cfg" | grep -qx 'server.port=8080'
+echo "korvan.hpp: ok"

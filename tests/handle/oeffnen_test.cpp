@@ -60,7 +60,7 @@ TEST(Oeffnen, FehlendeDateiGibtDenStatusDerObjektbibliothek)
     Zugriffshandle h{};
     EXPECT_EQ(KR_Konfig_Datei_oeffnen((d / "fehlt.cfg").c_str(), &h), QUIDEL_STATUS_NICHT_LESBAR);
     EXPECT_EQ(h.objekt, 0);
-    EXPECT_EQ(KR_Konfig_Datei_oeffnen(d.pfad().c_str(), &h), QUIDEL_STATUS_NICHT_LESBAR); // a folder
+    EXPECT_EQ(KR_Konfig_Datei_oeffnen(d.pfad().string().c_str(), &h), QUIDEL_STATUS_NICHT_LESBAR); // a folder
 }
 
 TEST(Oeffnen, BytesBleibenGenauErhalten)
@@ -225,7 +225,12 @@ TEST(Dateiquelle, KlonDerVerschwundenenDateiScheitert)
     kt::Datei_schreiben(pfad, "abc");
     Zugriffshandle h{}, klon;
     ASSERT_EQ(KR_Datei_oeffnen(pfad.c_str(), &h), 0);
-    fs::remove(pfad);
+    std::error_code ec;
+    fs::remove(pfad, ec);
+    if (ec) {
+        KR_Konfig_Datei_schliessen(&h);
+        GTEST_SKIP() << "this system keeps an open file from being removed: " << ec.message();
+    }
     std::memset(&klon, 0x5A, sizeof klon);
     EXPECT_EQ(KR_Zugriffshandle_clonen(&h, &klon), 0);
     std::string leer(sizeof klon, '\0');

@@ -51,7 +51,10 @@ TEST(Pfad, TeilHinzu)
         {"C:\\dir", "..\\x//y", 260, "C:\\dir\\..\\x\\\\y"}, // nothing resolved
         {"C:\\\xC4rger", "\xFF\x80", 260, "C:\\\xC4rger\\\xFF\x80"},
         // an absolute part replaces the path unchanged; on POSIX '/' too
-        {"C:\\dir", "D:/y", 260, "D:/y"}, {"C:\\dir", "\\y/z", 260, "\\y/z"}, {"C:\\dir\\", "/x", 260, "/x"},
+        {"C:\\dir", "D:/y", 260, "D:/y"}, {"C:\\dir", "\\y/z", 260, "\\y/z"},
+#ifndef _WIN32
+        {"C:\\dir\\", "/x", 260, "/x"},
+#endif
         {"x", a400, 401, a400}, {"x", a400, 400, "<0>"}, // no working limit there
         // results of size - 1 and size characters
         {"C:\\dir", "x", 9, "C:\\dir\\x"}, {"C:\\dir", "x", 8, "<0>"}, {"x", "D:\\abcd", 8, "D:\\abcd"},
@@ -89,7 +92,10 @@ TEST(Pfad, Differenzpfad)
         // '..' above the root, mixed separators, POSIX paths
         {"C:\\..\\..\\a.c", "C:\\", 260, "a.c"}, {"C:\\a\\..\\..\\b\\c.c", "C:\\..\\b", 260, "c.c"},
         {"C:/Proj/src/a.c", "c:\\proj", 260, "src\\a.c"}, {"C:\\Proj\\src/a.c", "c:/proj/", 260, "src\\a.c"},
-        {"/home/me/../you/a.c", "/home", 260, "you\\a.c"}, {"/srv/a.c", "/home/me", 260, "\\srv\\a.c"},
+#ifndef _WIN32
+        {"/home/me/../you/a.c", "/home", 260, "you\\a.c"}, // '/' resolves '..' on POSIX only
+#endif
+        {"/srv/a.c", "/home/me", 260, "\\srv\\a.c"},
         // letter case in code page 1252; 0xD7/0xF7 and 0xDF/0xFF are no pairs
         {"C:\\\xC4RGER\\\x8A" "a\\x.c", "c:\\\xE4rger\\\x9A" "A", 260, "x.c"},
         {"C:\\\x9F\\x.c", "C:\\\xFF", 260, "x.c"}, {"C:\\\xD7\\x", "C:\\\xF7", 260, "C:\\\xD7\\x"},

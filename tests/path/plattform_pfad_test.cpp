@@ -14,8 +14,12 @@ TEST(Plattformpfad, IstRelativ)
 {
     for (const char *p : {"", "a", "a\\b", ".\\a", "ab:", "a/b"})
         EXPECT_TRUE(Pfad_ist_relativ(p)) << p;
-    for (const char *p : {"\\", "\\a", "\\\\srv\\x", "C:", "C:x", "D:/y", "1:", "\xC4:", "/", "/x"})
+    for (const char *p : {"\\", "\\a", "\\\\srv\\x", "C:", "C:x", "D:/y", "1:", "\xC4:"})
         EXPECT_FALSE(Pfad_ist_relativ(p)) << p;
+#ifndef _WIN32
+    for (const char *p : {"/", "/x"}) // a leading '/' is a root on POSIX only
+        EXPECT_FALSE(Pfad_ist_relativ(p)) << p;
+#endif
     EXPECT_TRUE(Pfad_ist_relativ(nullptr));
 }
 
@@ -34,18 +38,23 @@ TEST(Plattformpfad, Kanonisieren)
         {"A:\\name_1\\name_2\\.\\name_3\\..\\name_4", "A:\\name_1\\name_2\\name_4"},
         {"A:\\name_1\\.\\name_2\\.\\name_3\\..\\name_4\\..", "A:\\name_1\\name_2"},
         {"C:\\..", "C:\\"}, {"C:\\one\\.\\..\\two\\three\\..", "C:\\two"}, {"", "\\"}, {" ", " "},
-        {"one\\two", "one\\two"}, {"C:\\", "C:\\"}, {"C:", "C:\\"}, {"C:..", "C:\\"}, {"..", "\\"}, {".", "\\"},
-        {"a\\..\\b", "\\b"}, {"\\a\\b\\..", "\\a"}, {"C:\\a\\.", "C:\\a"}, {"C:\\a\\b..", "C:\\a\\b.."},
-        {"C:\\..a\\", "C:\\..a\\"}, {"C:\\...\\", "C:\\...\\"},
+        {"one\\two", "one\\two"}, {"C:\\", "C:\\"}, {"C:", "C:\\"},
+        {"a\\..\\b", "\\b"}, {"\\a\\b\\..", "\\a"}, {"C:\\a\\b..", "C:\\a\\b.."},
         // doubled and trailing separators stay
         {"C:\\a\\\\b\\", "C:\\a\\\\b\\"}, {"C:\\a\\..\\\\b", "C:\\\\b"}, {"C:\\a\\\\..", "C:\\a"},
         {"C:\\a\\\\\\..", "C:\\a\\"}, {"\\\\srv\\share\\x", "\\\\srv\\share\\x"},
         // never above the root
-        {"C:\\one\\..\\..\\..\\x", "C:\\x"}, {"\\..\\..\\a", "\\a"}, {"..\\..\\a", "\\a"}, {"C:a\\..\\..\\b", "C:b"},
+        {"C:\\one\\..\\..\\..\\x", "C:\\x"}, {"\\..\\..\\a", "\\a"}, {"..\\..\\a", "\\a"},
         {"C:\\\xC4rger\\\xFF\\..\\\x80.", "C:\\\xC4rger\\\x80."},
+#ifndef _WIN32
+        // Windows' results that the stand-in keeps, where the service as wine
+        // provides it answers otherwise (on Windows the system's own answer holds)
+        {"C:..", "C:\\"}, {"..", "\\"}, {".", "\\"}, {"C:\\a\\.", "C:\\a"}, {"C:\\..a\\", "C:\\..a\\"},
+        {"C:\\...\\", "C:\\...\\"}, {"C:a\\..\\..\\b", "C:b"},
         // POSIX: '/' separates too
         {"/usr/lib/../bin", "/usr/bin"}, {"/..", "/"}, {"/a/./b/", "/a/b/"}, {"C:/a/../b", "C:/b"},
         {"\\a/b\\..\\c", "\\a/c"}, {"C:\\one/.\\..\\two/three\\..\\four/.five", "C:\\two/four/.five"},
+#endif
     };
     for (auto &p : paare)
         EXPECT_EQ(Kanonisch(p[0]), p[1]) << p[0];

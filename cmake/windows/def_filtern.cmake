@@ -1,0 +1,26 @@
+# def_filtern.cmake - writes the .def file EIN to AUS, keeping only the
+# exports that the objects OBJEKTE (a list) define; run at build time with NM.
+cmake_minimum_required(VERSION 3.22)
+execute_process(COMMAND ${NM} --defined-only --extern-only ${OBJEKTE}
+  OUTPUT_VARIABLE symbole RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${NM} failed")
+endif()
+string(REGEX MATCHALL " [A-Z] _?KR_[A-Za-z0-9_]+" definiert "${symbole}")
+list(TRANSFORM definiert REPLACE "^ [A-Z] _?" "")
+
+file(READ ${EIN} text)
+string(REGEX MATCHALL "\n +KR_[A-Za-z0-9_]+ +@" exporte "${text}")
+set(fehlt "")
+foreach(e IN LISTS exporte)
+  string(REGEX REPLACE "[\n @]" "" name "${e}")
+  if(NOT name IN_LIST definiert)
+    list(APPEND fehlt ${name})
+    string(REGEX REPLACE "\n +${name} +@[0-9]+\n" "\n" text "${text}")
+  endif()
+endforeach()
+if(fehlt)
+  list(LENGTH fehlt n)
+  message(STATUS "Korvan.dll: ${n} functions not written yet: ${fehlt}")
+endif()
+file(WRITE ${AUS} "${text}")

@@ -1,0 +1,1362 @@
+// korvan.hpp - a C++20 layer over Korvan's exported readers: owners of access
+// handles and argument records, the blocks and entries of configuration text
+// read without skipping a line or a header, values of any length, block
+// editing, and typed argument values.  Header-only; it calls nothing but the
+// KR_ functions, so it works against the installed shared library.
+//
+// Nothing here throws: every operation that can fail returns an Ergebnis,
+// which holds either the value or a one-line error text.
+#ifndef KORVAN_HPP
+#define KORVAN_HPP
+
+#include "korvan.h"
+#include "quidel32.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace kr {
+
+// ---------------------------------------------------------------------------
+// Results
+// ---------------------------------------------------------------------------
+
+// The error of an operation, as one line of text.
+struct Fehler {
+    std::string text;
+};
+
+// A value, or the error text that says why there is none.
+template <class T = void>
+class [[nodiscard]] Ergebnis {
+public:
+    Ergebnis(T wert) : wert_(std::move(wert)) {}
+    Ergebnis(Fehler f) : fehler_(std::move(f.text)) {}
+
+    explicit operator bool() const { return wert_.has_value(); }
+    // Only on success, as with std::optional.
+    T &operator*() { return *wert_; }
+    const T &operator*() const { return *wert_; }
+    T *operator->() { return &*wert_; }
+    const T *operator->() const { return &*wert_; }
+    T wert_oder(T ersatz) const { return wert_ ? *wert_ : std::move(ersatz); }
+    // Empty on success.
+    const std::string &fehler() const { return fehler_; }
+
+private:
+    std::optional<T> wert_;
+    std::string fehler_;
+};
+
+// Success without a value, or the error text.
+template <>
+class [[nodiscard]] Ergebnis<void> {
+public:
+    Ergebnis() = default;
+    Ergebnis(Fehler f) : ok_(false), fehler_(std::move(f.text)) {}
+
+    explicit operator bool() const { return ok_; }
+    const std::string &fehler() const { return fehler_; }
+
+private:
+    bool ok_ = true;
+    std::string fehler_;
+};
+
+// ---------------------------------------------------------------------------
+// Blocks and entries
+// ---------------------------------------------------------------------------
+
+enum class Eintragsart {
+    Doppelpunkt, // name: value
+    INI,         // name=value
+};
+
+// The first element of a value, as KR_Element_lesen_2 reads it.
+enum class Elementart {
+    keins,        // the value is empty, or starts with ';'
+    Wort,         // a word
+    Zeichenkette, // a quoted string, decoded
+};
+
+struct Eintrag {
+    Eintragsart art = Eintragsart::Doppelpunkt;
+    std::string name;    // a word, or a quoted string (decoded)
+    std::string text;    // everything after ':' or '=' to the line end, blanks around it removed
+    std::string element; // the first element of the value, a quoted string decoded
+    Elementart elementart = Elementart::keins;
+    std::string wert;    // element when the value is one quoted string, otherwise text
+    int zeile = 0;       // line of the name, counted from 1
+};
+
+struct Block {
+    char klammer = '[';  // '[' a section, '{' a class
+    std::string name;    // as the header search compares it: blanks kept, a quoted name decoded
+    int zeile = 0;       // line of the header, counted from 1
+    uint32_t anfang = 0; // offset of the opening bracket
+    bool eingerueckt = false; // blanks stand before the bracket
+    std::vector<Eintrag> eintraege;
+
+    // The first entry of that name (ASCII case ignored), or null.
+    const Eintrag *eintrag(std::string_view gesucht) const;
+    // Gives the first entry of that name the value text, or appends a new
+    // entry of the kind asked for; the entry's other fields follow the text.
+    Ergebnis<> setzen(std::string_view eintragsname, std::string_view text,
+                      Eintragsart art = Eintragsart::Doppelpunkt);
+};
+
+namespace intern {
+
+constexpr int Ende = -1;
+
+inline bool Ist_Blank(int c) { return c == ' ' || c == '\t'; }
+inline bool Ist_Zeilenende(int c) { return c == '\n' || c == '\r'; }
+inline bool Ist_Klammer(int c) { return c == '[' || c == '{'; }
+
+inline bool Namen_gleich(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    auto klein = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (klein(a[i]) != klein(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The memory reader removes a '#' line only right after a line feed that it
+// has returned itself.  Clearing that memory before each read (and keeping
+// the column off 0) makes it return every byte as it stands, so that the
+// line reader below sees the same bytes from every source and applies the
+// comment rule itself, alike for all of them.
+inline int Byte_lesen(Zugriffshandle *h)
+{
+    h->letztes_zeichen = 0;
+    h->spalte = 1;
+    return KR_Zeichen_lesen(h);
+}
+
+// Sets the read position; the byte there is then read as it stands.
+inline bool Positionieren(Zugriffshandle *h, uint32_t p)
+{
+    h->letztes_zeichen = 0;
+    return KR_positionieren(h, p) == 1;
+}
+
+// One element read by one of the element readers.
+struct Element {
+    int art = 0;         // the reader's result, never -1
+    std::string text;
+    size_t ende = 0;     // offset in the text right after the element
+    bool offen = false;  // a quoted string that the text ended inside
+};
+
+using Elementleser = int(KR_CALL *)(char *, int, Zugriffshandle *);
+
+// An element of a text in memory, read from offset ab by the reader given,
+// whatever its length: when it does not fit, the reader goes back to where
+// the element began (elementanfang) and reads it again into twice the room.
+// A line feed is put behind the text while it is read, so that a quoted
+// string that runs to the end of the text can be told from a closed one.
+inline Element Element_lesen(std::string &text, size_t ab, Elementleser leser = KR_Element_lesen_2)
+{
+    const size_t laenge = text.size();
+    text.push_back('\n');
+    Zugriffshandle l{};
+    l.puffer = text.data();
+    l.laenge = static_cast<uint32_t>(text.size());
+    l.position = static_cast<int32_t>(ab);
+
+    std::string puffer(64, '\0');
+    int r;
+    while ((r = leser(puffer.data(), static_cast<int>(puffer.size()), &l)) == -1) {
+        Positionieren(&l, static_cast<uint32_t>(l.elementanfang - 1));
+        if (puffer.size() > static_cast<size_t>(INT_MAX / 2))
+            break; // cannot happen for texts the readers take (below 2 GiB)
+        puffer.resize(puffer.size() * 2);
+    }
+    text.pop_back();
+
+    Element e;
+    e.art = r < 0 ? 0 : r;
+    e.text = r < 0 ? std::string() : std::string(puffer.c_str());
+    e.ende = static_cast<size_t>(l.position);
+    e.offen = r == 4 && e.ende > laenge;
+    if (e.offen) {
+        e.text.pop_back(); // the line feed put behind the text
+        e.ende = laenge;
+    }
+    return e;
+}
+
+// One line of the text as it stands.
+struct Zeile {
+    std::string text;    // without its line end
+    std::string ende;    // its line end as written; empty at the end of the text
+    int nummer = 0;      // counted from 1
+    uint32_t anfang = 0; // offset of its first byte
+};
+
+// Reads the text of a handle line by line from its current position, which
+// must be 0.  A line ends at LF, CR, CR LF or LF CR.  A line whose first byte
+// follows a line feed and is '#' is a comment line up to the next line feed,
+// exactly as the memory reader removes it; it is skipped here for every
+// source, so a file source gives the same lines as a memory object.
+class Zeilenleser {
+public:
+    explicit Zeilenleser(Zugriffshandle *h) : h_(h) {}
+
+    bool lesen(Zeile &z)
+    {
+        for (;;) {
+            int c = holen();
+            if (c == Ende)
+                return false;
+            ++nummer_;
+            if (c == '#' && nach_lf_) {
+                Kommentar_ueberspringen();
+                continue;
+            }
+            z.text.clear();
+            z.ende.clear();
+            z.nummer = nummer_;
+            z.anfang = offset_ - 1;
+            while (c != Ende && !Ist_Zeilenende(c)) {
+                z.text.push_back(static_cast<char>(c));
+                c = holen();
+            }
+            if (c != Ende)
+                Zeilenende_lesen(c, z.ende);
+            nach_lf_ = !z.ende.empty() && z.ende.back() == '\n';
+            return true;
+        }
+    }
+
+private:
+    int holen()
+    {
+        int c = vorschau_;
+        if (c == Kein_Zeichen)
+            c = Byte_lesen(h_);
+        vorschau_ = Kein_Zeichen;
+        if (c != Ende)
+            ++offset_;
+        return c;
+    }
+
+    void zuruecklegen(int c)
+    {
+        if (c == Ende)
+            return;
+        vorschau_ = c;
+        --offset_;
+    }
+
+    // The line end that began with c: its partner (CR after LF, LF after CR)
+    // belongs to it.
+    void Zeilenende_lesen(int c, std::string &ende)
+    {
+        ende.push_back(static_cast<char>(c));
+        int d = holen();
+        if (d == (c == '\n' ? '\r' : '\n'))
+            ende.push_back(static_cast<char>(d));
+        else
+            zuruecklegen(d);
+    }
+
+    // After the '#': up to and with the next line feed.  A CR inside the
+    // comment still ends a line for the count.
+    void Kommentar_ueberspringen()
+    {
+        for (;;) {
+            int c = holen();
+            if (c == Ende)
+                return;
+            if (c == '\n') {
+                int d = holen();
+                nach_lf_ = d != '\r';
+                if (nach_lf_)
+                    zuruecklegen(d);
+                return;
+            }
+            if (c == '\r') {
+                int d = holen();
+                if (d == '\n') {
+                    nach_lf_ = true;
+                    return;
+                }
+                zuruecklegen(d);
+                ++nummer_;
+            }
+        }
+    }
+
+    static constexpr int Kein_Zeichen = -2;
+    Zugriffshandle *h_;
+    int vorschau_ = Kein_Zeichen;
+    uint32_t offset_ = 0;  // offset of the next byte
+    int nummer_ = 0;
+    bool nach_lf_ = false; // the last line end ended with a line feed
+};
+
+inline std::string Getrimmt(std::string_view t)
+{
+    size_t a = 0, b = t.size();
+    while (a < b && Ist_Blank(t[a]))
+        ++a;
+    while (b > a && Ist_Blank(t[b - 1]))
+        --b;
+    return std::string(t.substr(a, b - a));
+}
+
+} // namespace intern
+
+// Walks the blocks of a configuration text one at a time, from the start of
+// the text, each with all its entries.
+//
+// A header line starts with '[' or '{', after blanks (but on the first line
+// of the text only in its first byte, as the header searches have it).  Text
+// before the first header belongs to no block.  In a block, every line whose
+// first element is a name ended by ':' or '=' (a word, or a quoted string
+// directly followed by ':' or '=') is an entry; empty lines, ';' and '#'
+// comment lines and all other lines are passed over, and the block goes on
+// to the next header line.  A quoted string left open at the end of its line
+// takes in the following lines, up to the next header line.
+class Blockleser {
+public:
+    explicit Blockleser(Zugriffshandle *h) : zeilen_(h)
+    {
+        if (!h || !intern::Positionieren(h, 0))
+            fehler_ = "the handle has no text to read";
+    }
+
+    // The next block, or nothing at the end of the text (or after an error).
+    std::optional<Block> naechster()
+    {
+        if (!fehler_.empty())
+            return std::nullopt;
+        intern::Zeile z;
+        Block b;
+        // 1. The next header line.
+        for (;;) {
+            if (!Zeile_holen(z))
+                return std::nullopt;
+            if (auto i = Kopf(z)) {
+                Kopf_lesen(z, *i, b);
+                break;
+            }
+        }
+        // 2. Its entries, up to the next header line.
+        while (Zeile_holen(z)) {
+            if (Kopf(z)) {
+                zurueck_ = std::move(z);
+                break;
+            }
+            Eintrag e;
+            if (Eintrag_lesen(z, e))
+                b.eintraege.push_back(std::move(e));
+        }
+        return b;
+    }
+
+    // Empty unless the text could not be read from its start.
+    const std::string &fehler() const { return fehler_; }
+
+private:
+    bool Zeile_holen(intern::Zeile &z)
+    {
+        if (zurueck_) {
+            z = std::move(*zurueck_);
+            zurueck_.reset();
+            return true;
+        }
+        return zeilen_.lesen(z);
+    }
+
+    // The offset of the bracket when the line is a header line.
+    static std::optional<size_t> Kopf(const intern::Zeile &z)
+    {
+        size_t i = 0;
+        if (z.anfang != 0) {
+            while (i < z.text.size() && intern::Ist_Blank(z.text[i]))
+                ++i;
+        }
+        if (i < z.text.size() && intern::Ist_Klammer(z.text[i]))
+            return i;
+        return std::nullopt;
+    }
+
+    // The element at ab of the line; an open quoted string takes in the
+    // following lines, up to a header line, which is kept for later.
+    intern::Element Ganz_lesen(intern::Zeile &z, size_t ab)
+    {
+        for (;;) {
+            intern::Element e = intern::Element_lesen(z.text, ab);
+            intern::Zeile weiter;
+            if (!e.offen || !Zeile_holen(weiter))
+                return e;
+            if (Kopf(weiter)) {
+                zurueck_ = std::move(weiter);
+                return e;
+            }
+            z.text += z.ende;
+            z.text += weiter.text;
+            z.ende = weiter.ende;
+        }
+    }
+
+    // The header's name as KR_Abschnitt_finden reads it: a quoted string
+    // right after the bracket, or everything up to ']', '}' or the line end.
+    void Kopf_lesen(intern::Zeile &z, size_t i, Block &b)
+    {
+        b.klammer = z.text[i];
+        b.zeile = z.nummer;
+        b.anfang = z.anfang + static_cast<uint32_t>(i);
+        b.eingerueckt = i > 0;
+        if (i + 1 < z.text.size() && z.text[i + 1] == '"') {
+            b.name = Ganz_lesen(z, i + 1).text;
+            return;
+        }
+        size_t j = z.text.find_first_of("]}", i + 1);
+        b.name = z.text.substr(i + 1, (j == std::string::npos ? z.text.size() : j) - (i + 1));
+    }
+
+    bool Eintrag_lesen(intern::Zeile &z, Eintrag &e)
+    {
+        // 1. Content lines only: no empty line, no ';' comment.
+        size_t i = 0;
+        while (i < z.text.size() && intern::Ist_Blank(z.text[i]))
+            ++i;
+        if (i == z.text.size() || z.text[i] == ';')
+            return false;
+
+        // 2. The name, ended by ':' or '='.
+        intern::Element n = Ganz_lesen(z, i);
+        size_t zeichen = n.ende; // the ':' or '='
+        if (n.art == 4 && !n.offen && zeichen < z.text.size())
+            n.art = z.text[zeichen] == ':' ? 1 : z.text[zeichen] == '=' ? 2 : 0;
+        if (n.art != 1 && n.art != 2)
+            return false;
+        e.art = n.art == 1 ? Eintragsart::Doppelpunkt : Eintragsart::INI;
+        e.name = std::move(n.text);
+        e.zeile = z.nummer;
+
+        // 3. The value: its first element, and the text as written.
+        size_t v = zeichen + 1;
+        intern::Element w = Ganz_lesen(z, v);
+        e.text = intern::Getrimmt(std::string_view(z.text).substr(v));
+        e.elementart = w.art == 0   ? Elementart::keins
+                       : w.art == 4 ? Elementart::Zeichenkette
+                                    : Elementart::Wort;
+        bool allein = w.art == 4 && intern::Getrimmt(std::string_view(z.text).substr(w.ende)).empty();
+        e.element = std::move(w.text);
+        e.wert = allein ? e.element : e.text;
+        return true;
+    }
+
+    intern::Zeilenleser zeilen_;
+    std::optional<intern::Zeile> zurueck_; // a line read ahead
+    std::string fehler_;
+};
+
+inline const Eintrag *Block::eintrag(std::string_view gesucht) const
+{
+    for (const Eintrag &e : eintraege) {
+        if (intern::Namen_gleich(e.name, gesucht))
+            return &e;
+    }
+    return nullptr;
+}
+
+// A text as a quoted string: '"' as *", a line feed as *N, the escape
+// character (27) as *E.  A '*' that the reader would take for the start of
+// an escape cannot be written; nor can a zero byte.
+inline Ergebnis<std::string> Zeichenkette(std::string_view text)
+{
+    // A '*' and the character after it stand as they are, unless they
+    // would read as an escape (or the closing quote would follow).
+    constexpr std::string_view Escape("\"\n\x1b" "EeNn\0", 8);
+    std::string s = "\"";
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\0' || (c == '*' && (i + 1 == text.size() || Escape.find(text[i + 1]) != std::string_view::npos)))
+            return Fehler{"the text cannot be written as a quoted string"};
+        if (c == '*') {
+            s += c;
+            s += text[++i];
+        } else if (c == '"')
+            s += "*\"";
+        else if (c == '\n')
+            s += "*N";
+        else if (c == 27)
+            s += "*E";
+        else
+            s += c;
+    }
+    return s + "\"";
+}
+
+namespace intern {
+
+// A name that reads back as the same word before ':' or '=': no character
+// that ends a word or is skipped before one, no quote, bracket, ';' or '#'
+// at its start.
+inline bool Schlichter_Name(std::string_view n)
+{
+    if (n.empty() || std::string_view("\"[{;#").find(n[0]) != std::string_view::npos)
+        return false;
+    return n.find_first_of(std::string_view(":= \t,;]}\r\n\0", 11)) == std::string_view::npos;
+}
+
+// The block's text without reading it back.
+inline Ergebnis<std::string> Blocktext_bauen(const Block &b)
+{
+    if (b.klammer != '[' && b.klammer != '{')
+        return Fehler{"a block begins with '[' or '{'"};
+    std::string s(1, b.klammer);
+    if (b.name.find_first_of(std::string_view("]}\r\n\0", 5)) == std::string::npos &&
+        (b.name.empty() || b.name[0] != '"')) {
+        s += b.name;
+    } else {
+        auto q = Zeichenkette(b.name);
+        if (!q)
+            return Fehler{"the block name \"" + b.name + "\" cannot be written"};
+        s += *q;
+    }
+    s += b.klammer == '[' ? "]\n" : "}\n";
+    for (const Eintrag &e : b.eintraege) {
+        if (e.text.find_first_of("\r\n") != std::string::npos)
+            return Fehler{"the value of " + e.name + " holds a line end; write it as *N in a quoted string"};
+        if (Schlichter_Name(e.name)) {
+            s += e.name;
+        } else {
+            auto q = Zeichenkette(e.name);
+            if (!q)
+                return Fehler{"the entry name \"" + e.name + "\" cannot be written"};
+            s += *q;
+        }
+        s += e.art == Eintragsart::INI ? "=" : (e.text.empty() ? ":" : ": ");
+        s += e.text;
+        s += '\n';
+    }
+    return s;
+}
+
+} // namespace intern
+
+// ---------------------------------------------------------------------------
+// Access handles
+// ---------------------------------------------------------------------------
+
+// Owns an access handle and closes it when it goes.  Movable, not copyable.
+class Zugriff {
+public:
+    // A configuration file loaded into a memory object: readable, editable, savable.
+    static Ergebnis<Zugriff> Konfig_Datei_oeffnen(std::string_view pfad)
+    {
+        Zugriff z;
+        std::string p(pfad);
+        if (p.empty() || p.size() != std::strlen(p.c_str()))
+            return Fehler{"no valid path given"};
+        int s = KR_Konfig_Datei_oeffnen(p.c_str(), &z.h_);
+        if (s != 0) {
+            std::memset(&z.h_, 0, sizeof z.h_);
+            return Fehler{"cannot open " + p + ": " + Statustext(s)};
+        }
+        return z;
+    }
+
+    // A file read as it stands through a file source: read-only.
+    static Ergebnis<Zugriff> Datei_oeffnen(std::string_view pfad)
+    {
+        Zugriff z;
+        std::string p(pfad);
+        if (p.empty() || p.size() != std::strlen(p.c_str()))
+            return Fehler{"no valid path given"};
+        if (KR_Datei_oeffnen(p.c_str(), &z.h_) != 0)
+            return Fehler{"cannot open " + p};
+        return z;
+    }
+
+    // A new, empty memory object (its text begins with the four bytes
+    // 1A 00 0D 0A, a first line that is no header).
+    static Ergebnis<Zugriff> anlegen()
+    {
+        Zugriff z;
+        int s = KR_Konfig_Datei_anlegen(&z.h_);
+        if (s != 0) {
+            std::memset(&z.h_, 0, sizeof z.h_);
+            return Fehler{"cannot create a memory object: " + Statustext(s)};
+        }
+        return z;
+    }
+
+    // A memory buffer over a copy of the text: readable, and blocks can be
+    // removed from it; appending and saving need a memory object.
+    static Zugriff Puffer(std::string_view text)
+    {
+        Zugriff z;
+        z.puffer_.reset(new char[text.size() + 1]);
+        if (!text.empty())
+            std::memcpy(z.puffer_.get(), text.data(), text.size());
+        z.puffer_[text.size()] = '\0';
+        z.h_.puffer = z.puffer_.get();
+        z.h_.laenge = static_cast<uint32_t>(text.size());
+        return z;
+    }
+
+    Zugriff(Zugriff &&a) noexcept : h_(a.h_), puffer_(std::move(a.puffer_))
+    {
+        std::memset(&a.h_, 0, sizeof a.h_);
+    }
+    Zugriff &operator=(Zugriff &&a) noexcept
+    {
+        if (this != &a) {
+            KR_Konfig_Datei_schliessen(&h_);
+            h_ = a.h_;
+            puffer_ = std::move(a.puffer_);
+            std::memset(&a.h_, 0, sizeof a.h_);
+        }
+        return *this;
+    }
+    Zugriff(const Zugriff &) = delete;
+    Zugriff &operator=(const Zugriff &) = delete;
+    ~Zugriff() { KR_Konfig_Datei_schliessen(&h_); }
+
+    // The handle itself, for the KR_ functions.  The operations below move
+    // its read position; a caller reading on positions it first.
+    Zugriffshandle *handle() { return &h_; }
+
+    // Every block with its entries.
+    Ergebnis<std::vector<Block>> bloecke()
+    {
+        Blockleser leser(&h_);
+        std::vector<Block> alle;
+        while (auto b = leser.naechster())
+            alle.push_back(std::move(*b));
+        if (!leser.fehler().empty())
+            return Fehler{leser.fehler()};
+        return alle;
+    }
+
+    // The first block of that name (ASCII case ignored).
+    Ergebnis<Block> block(std::string_view name)
+    {
+        Blockleser leser(&h_);
+        while (auto b = leser.naechster()) {
+            if (intern::Namen_gleich(b->name, name))
+                return std::move(*b);
+        }
+        if (!leser.fehler().empty())
+            return Fehler{leser.fehler()};
+        return Fehler{"no block named \"" + std::string(name) + "\""};
+    }
+
+    // The whole text as the handle holds it, byte for byte.
+    Ergebnis<std::string> text()
+    {
+        if (!intern::Positionieren(&h_, 0))
+            return Fehler{"the handle has no text to read"};
+        std::string s;
+        for (int c; (c = intern::Byte_lesen(&h_)) != intern::Ende;)
+            s.push_back(static_cast<char>(c));
+        return s;
+    }
+
+    // Removes the first block of that name, from its header line up to the
+    // next header line, with KR_Abschnitt_loeschen.  Refused, with nothing
+    // changed, where the library's removal would not take exactly that block.
+    Ergebnis<> entfernen(std::string_view name)
+    {
+        auto da = Entfernbar(name);
+        if (!da)
+            return Fehler{da.fehler()};
+        if (!*da)
+            return Fehler{"no block named \"" + std::string(name) + "\""};
+        return Loeschen(name);
+    }
+
+    // Removes the first block of that name, if there is one, and appends the
+    // new block text (header line first) at the end.
+    Ergebnis<> ersetzen(std::string_view name, std::string_view blocktext)
+    {
+        if (auto ok = Anhaengbar(blocktext); !ok)
+            return ok;
+        auto da = Entfernbar(name);
+        if (!da)
+            return Fehler{da.fehler()};
+        if (*da) {
+            if (auto ok = Loeschen(name); !ok)
+                return ok;
+        }
+        return anhaengen(blocktext);
+    }
+
+    // Appends a block text at the end of a memory object.  A line end is put
+    // before it where the text does not end with one, and after it where it
+    // lacks one: the line end that the text ends with, else the block text's
+    // first one, else LF.
+    Ergebnis<> anhaengen(std::string_view blocktext)
+    {
+        if (auto ok = Anhaengbar(blocktext); !ok)
+            return ok;
+        std::string ende = Letztes_Zeilenende();
+        std::string daten;
+        if (h_.laenge > 0 && ende.empty())
+            daten = "\n";
+        daten += blocktext;
+        if (ende.empty()) {
+            size_t i = blocktext.find_first_of("\r\n");
+            ende = i == std::string_view::npos ? "\n" : std::string(blocktext.substr(i, 1));
+            if (i + 1 < blocktext.size() && intern::Ist_Zeilenende(blocktext[i + 1]) && blocktext[i + 1] != blocktext[i])
+                ende += blocktext[i + 1];
+        }
+        if (!intern::Ist_Zeilenende(blocktext.back()))
+            daten += ende;
+        if (daten.size() > static_cast<size_t>(INT32_MAX) - h_.laenge)
+            return Fehler{"the text would grow beyond 2147483647 bytes"};
+        if (!KR_Block_hinzufuegen(daten.data(), static_cast<int>(daten.size()), &h_))
+            return Fehler{"the block could not be appended"};
+        return {};
+    }
+
+    // Saves a memory object to a file; the file is replaced whole or not at all.
+    Ergebnis<> speichern(std::string_view pfad)
+    {
+        if (h_.objekt == 0)
+            return Fehler{"only a memory object can be saved"};
+        std::string p(pfad);
+        if (p.empty() || p.size() != std::strlen(p.c_str()))
+            return Fehler{"no valid path given"};
+        int s = KR_Konfig_Datei_schreiben(p.c_str(), &h_);
+        if (s != 0)
+            return Fehler{"cannot save " + p + ": " + Statustext(s)};
+        return {};
+    }
+
+    static std::string Statustext(int s)
+    {
+        switch (s) {
+        case 1: return "no path given";
+        case KR_STATUS_SCHREIBGESCHUETZT: return "the file exists and is read-only";
+        case QUIDEL_STATUS_ARGUMENT: return "invalid argument";
+        case QUIDEL_STATUS_KEIN_HANDLE: return "all memory-object handles are in use";
+        case QUIDEL_STATUS_KEIN_SPEICHER: return "out of memory";
+        case QUIDEL_STATUS_HANDLE: return "no such memory object";
+        case QUIDEL_STATUS_BEREICH: return "outside the memory object";
+        case QUIDEL_STATUS_NICHT_LESBAR: return "the file cannot be opened or read";
+        case QUIDEL_STATUS_ZU_GROSS: return "the file is longer than 2147483647 bytes";
+        case QUIDEL_STATUS_NICHT_ANLEGBAR: return "the file cannot be created or written";
+        case QUIDEL_STATUS_SCHREIBFEHLER: return "writing, flushing or replacing the file failed";
+        default: return "status " + std::to_string(s);
+        }
+    }
+
+private:
+    Zugriff() = default;
+
+    Ergebnis<> Anhaengbar(std::string_view blocktext) const
+    {
+        if (h_.objekt == 0 || h_.lesefunktion)
+            return Fehler{"only a memory object can take new blocks"};
+        if (blocktext.empty() || !intern::Ist_Klammer(blocktext[0]))
+            return Fehler{"a block text begins with its header line, '[' or '{' in its first byte"};
+        return {};
+    }
+
+    // True when the block is there and KR_Abschnitt_loeschen would remove
+    // exactly it; false when there is no such block.  The library's search
+    // takes names of at most 40 characters, stops at a longer header name,
+    // and can step over the line after a header whose name ends at the line
+    // end; its removal runs to the next bracket in the first byte of a line.
+    Ergebnis<bool> Entfernbar(std::string_view name)
+    {
+        if (h_.lesefunktion)
+            return Fehler{"a file source is read-only; open the file with Konfig_Datei_oeffnen to edit it"};
+        if (h_.objekt == 0 && !h_.puffer)
+            return Fehler{"the handle has no text to edit"};
+        Blockleser leser(&h_);
+        std::optional<Block> b = leser.naechster();
+        while (b && !intern::Namen_gleich(b->name, name))
+            b = leser.naechster();
+        if (!leser.fehler().empty())
+            return Fehler{leser.fehler()};
+        if (!b)
+            return false;
+        const std::string zitat = "block \"" + std::string(name) + "\" at line " + std::to_string(b->zeile);
+        if (auto n = leser.naechster(); n && n->eingerueckt)
+            return Fehler{"cannot remove " + zitat + ": the indented header at line " +
+                          std::to_string(n->zeile) + " would go with it"};
+        if (name.size() > 40 || name.find('\0') != std::string_view::npos)
+            return Fehler{"cannot remove " + zitat + ": the header search takes names of at most 40 characters"};
+        std::string c(name);
+        h_.letztes_zeichen = 0;
+        if (KR_Abschnitt_finden(c.c_str(), &h_) == 0 || h_.elementanfang - 1 != static_cast<int32_t>(b->anfang))
+            return Fehler{"cannot remove " + zitat + ": the header search does not reach it past an earlier header line"};
+        return true;
+    }
+
+    Ergebnis<> Loeschen(std::string_view name)
+    {
+        std::string c(name);
+        h_.letztes_zeichen = 0;
+        if (KR_Abschnitt_loeschen(c.c_str(), &h_) != 1)
+            return Fehler{"the block \"" + c + "\" could not be removed"};
+        return {};
+    }
+
+    // The line end that the text ends with, or nothing.
+    std::string Letztes_Zeilenende()
+    {
+        std::string s;
+        uint32_t ab = h_.laenge >= 2 ? h_.laenge - 2 : 0;
+        if (!intern::Positionieren(&h_, ab))
+            return s;
+        for (int c; (c = intern::Byte_lesen(&h_)) != intern::Ende;)
+            s.push_back(static_cast<char>(c));
+        if (s.size() == 2 && intern::Ist_Zeilenende(s[0]) && intern::Ist_Zeilenende(s[1]) && s[0] != s[1])
+            return s;
+        if (!s.empty() && intern::Ist_Zeilenende(s.back()))
+            return std::string(1, s.back());
+        return std::string();
+    }
+
+    Zugriffshandle h_{};
+    std::unique_ptr<char[]> puffer_; // the copy behind a memory buffer
+};
+
+// The text of a block, header line first: "[name]" (a name with ']', '}' or
+// a line end as a quoted string), then one line per entry, "name: text" or
+// "name=text", each ended by LF.  Comments and other lines of the block are
+// not kept.  Refused when the text would not read back as the same block.
+inline Ergebnis<std::string> Blocktext(const Block &b)
+{
+    auto s = intern::Blocktext_bauen(b);
+    if (!s)
+        return s;
+    auto z = Zugriff::Puffer(*s);
+    auto gelesen = z.bloecke();
+    bool gleich = gelesen && gelesen->size() == 1 && (*gelesen)[0].klammer == b.klammer &&
+                  (*gelesen)[0].name == b.name && (*gelesen)[0].eintraege.size() == b.eintraege.size();
+    for (size_t i = 0; gleich && i < b.eintraege.size(); ++i) {
+        const Eintrag &e = (*gelesen)[0].eintraege[i];
+        gleich = e.art == b.eintraege[i].art && e.name == b.eintraege[i].name && e.text == b.eintraege[i].text;
+    }
+    if (!gleich)
+        return Fehler{"block \"" + b.name + "\" would not read back as written"};
+    return s;
+}
+
+inline Ergebnis<> Block::setzen(std::string_view eintragsname, std::string_view text, Eintragsart art)
+{
+    Eintrag *e = nullptr;
+    for (Eintrag &x : eintraege) {
+        if (intern::Namen_gleich(x.name, eintragsname)) {
+            e = &x;
+            break;
+        }
+    }
+    // The entry as it reads back from its own line.
+    Block probe;
+    probe.eintraege.push_back(
+        Eintrag{e ? e->art : art, e ? e->name : std::string(eintragsname), intern::Getrimmt(text), {}, {}, {}, 0});
+    auto s = Blocktext(probe);
+    if (!s)
+        return Fehler{s.fehler()};
+    auto z = Zugriff::Puffer(*s);
+    auto gelesen = z.bloecke();
+    Eintrag neu = std::move((*gelesen)[0].eintraege[0]);
+    if (e) {
+        neu.zeile = e->zeile;
+        *e = std::move(neu);
+    } else {
+        neu.zeile = 0;
+        eintraege.push_back(std::move(neu));
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------
+// Argument lines
+// ---------------------------------------------------------------------------
+
+// What a template item's value is, by its option letters (S, then F, then M,
+// then N decide).
+enum class Wertart {
+    Text,        // no letter of these
+    Zahl,        // N: a 32-bit signed number
+    Schalter,    // S: given or not
+    Liste,       // M: texts
+    Zahlenliste, // M and N: numbers
+    Rest,        // F: the rest of the line, verbatim
+};
+
+// Option bits of a template item, as the reader has them.
+constexpr uint16_t Option_S = 0x0001;
+constexpr uint16_t Option_K = 0x0002;
+constexpr uint16_t Option_N = 0x0004;
+constexpr uint16_t Option_T = 0x0008;
+constexpr uint16_t Option_A = 0x0010;
+constexpr uint16_t Option_F = 0x0020;
+constexpr uint16_t Option_M = 0x0040;
+
+struct Vorlagenposten {
+    std::string name;
+    std::vector<std::string> aliase;
+    uint16_t optionen = 0;
+
+    Wertart art() const
+    {
+        if (optionen & Option_S)
+            return Wertart::Schalter;
+        if (optionen & Option_F)
+            return Wertart::Rest;
+        if (optionen & Option_M)
+            return (optionen & Option_N) ? Wertart::Zahlenliste : Wertart::Liste;
+        if (optionen & Option_N)
+            return Wertart::Zahl;
+        return Wertart::Text;
+    }
+};
+
+// Reads a template item by item, with the checks of the argument reader,
+// and says where it is wrong.
+inline Ergebnis<std::vector<Vorlagenposten>> Vorlage_lesen(std::string_view vorlage)
+{
+    constexpr std::string_view Buchstaben = "SKNTAFM";
+    if (vorlage.find('\0') != std::string_view::npos)
+        return Fehler{"the template holds a zero byte"};
+    std::vector<Vorlagenposten> posten;
+    int mehrfach = -1;
+    size_t p = 0;
+    auto bis = [&](std::string_view zeichen) {
+        size_t e = vorlage.find_first_of(zeichen, p);
+        return e == std::string_view::npos ? vorlage.size() : e;
+    };
+    while (p < vorlage.size()) {
+        if (posten.size() == 100)
+            return Fehler{"the template has more than 100 items"};
+        Vorlagenposten v;
+        size_t e = bis(",/=");
+        v.name = vorlage.substr(p, e - p);
+        p = e;
+        while (p < vorlage.size() && vorlage[p] == '=') {
+            ++p;
+            e = bis(",/=");
+            v.aliase.emplace_back(vorlage.substr(p, e - p));
+            p = e;
+        }
+        const std::string wo = "template item " + std::to_string(posten.size() + 1) + " (" + v.name + ")";
+        while (p < vorlage.size() && vorlage[p] == '/') {
+            if (p + 1 == vorlage.size())
+                return Fehler{wo + ": '/' without an option letter"};
+            char b = vorlage[p + 1];
+            size_t k = Buchstaben.find(b >= 'a' && b <= 'z' ? static_cast<char>(b - 'a' + 'A') : b);
+            if (k == std::string_view::npos)
+                return Fehler{wo + ": unknown option letter '" + std::string(1, b) + "'"};
+            v.optionen |= static_cast<uint16_t>(1u << k);
+            p += 2;
+        }
+        if ((v.optionen & Option_M) && (v.optionen & (Option_S | Option_F)))
+            return Fehler{wo + ": M cannot go with S or F"};
+        if ((v.optionen & Option_M) && !(v.optionen & Option_K)) {
+            if (mehrfach >= 0)
+                return Fehler{wo + ": a second item with M and without K (the first is " +
+                              posten[static_cast<size_t>(mehrfach)].name + ")"};
+            mehrfach = static_cast<int>(posten.size());
+        }
+        if (p < vorlage.size() && vorlage[p] != ',')
+            return Fehler{wo + ": '" + std::string(1, vorlage[p]) +
+                          "' after an option letter (names and aliases come before the options)"};
+        if (p < vorlage.size())
+            ++p;
+        posten.push_back(std::move(v));
+    }
+    return posten;
+}
+
+// The values of one argument line, by item name.
+class Argumentwerte {
+public:
+    const std::vector<Vorlagenposten> &posten() const { return posten_; }
+
+    // Whether the item has a value (a list: at least one).
+    bool gegeben(std::string_view name) const
+    {
+        int i = Index(name);
+        return i >= 0 && werte_[static_cast<size_t>(i)].gegeben;
+    }
+
+    // A text or rest-of-line item.
+    Ergebnis<std::string> text(std::string_view name) const
+    {
+        auto w = Holen(name, Wertart::Text, Wertart::Rest);
+        if (!w)
+            return Fehler{w.fehler()};
+        if (!(*w)->gegeben)
+            return Fehler{std::string(name) + " has no value"};
+        return (*w)->text;
+    }
+
+    Ergebnis<int32_t> zahl(std::string_view name) const
+    {
+        auto w = Holen(name, Wertart::Zahl);
+        if (!w)
+            return Fehler{w.fehler()};
+        if (!(*w)->gegeben)
+            return Fehler{std::string(name) + " has no value"};
+        return (*w)->zahl;
+    }
+
+    // A switch is false unless it was given.  (The Ergebnis itself is true
+    // whenever the question was right: the switch is *schalter(name).)
+    Ergebnis<bool> schalter(std::string_view name) const
+    {
+        auto w = Holen(name, Wertart::Schalter);
+        if (!w)
+            return Fehler{w.fehler()};
+        return (*w)->gegeben;
+    }
+
+    // A list is empty unless values were given.
+    Ergebnis<std::vector<std::string>> liste(std::string_view name) const
+    {
+        auto w = Holen(name, Wertart::Liste);
+        if (!w)
+            return Fehler{w.fehler()};
+        return (*w)->texte;
+    }
+
+    Ergebnis<std::vector<int32_t>> zahlen(std::string_view name) const
+    {
+        auto w = Holen(name, Wertart::Zahlenliste);
+        if (!w)
+            return Fehler{w.fehler()};
+        return (*w)->zahlen;
+    }
+
+private:
+    friend class Argumente;
+
+    struct Wert {
+        bool gegeben = false;
+        std::string text;
+        int32_t zahl = 0;
+        std::vector<std::string> texte;
+        std::vector<int32_t> zahlen;
+    };
+
+    // Names are matched whole, name or alias, ASCII case ignored (the line's
+    // keywords are matched by the reader's own rule, as prefixes).
+    int Index(std::string_view name) const
+    {
+        for (size_t i = 0; i < posten_.size(); ++i) {
+            if (intern::Namen_gleich(posten_[i].name, name))
+                return static_cast<int>(i);
+            for (const std::string &a : posten_[i].aliase) {
+                if (intern::Namen_gleich(a, name))
+                    return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+
+    // The value of the item of that name, when it is of the kind asked for
+    // (or of the second kind, where one is given).
+    Ergebnis<const Wert *> Holen(std::string_view name, Wertart art, std::optional<Wertart> oder = {}) const
+    {
+        static const char *const Artnamen[] = {"text", "number", "switch", "list", "number list", "rest-of-line"};
+        int i = Index(name);
+        if (i < 0)
+            return Fehler{"the template has no item " + std::string(name)};
+        Wertart a = posten_[static_cast<size_t>(i)].art();
+        if (a != art && a != oder)
+            return Fehler{std::string(name) + " is a " + Artnamen[static_cast<int>(a)] + " item"};
+        return &werte_[static_cast<size_t>(i)];
+    }
+
+    std::vector<Vorlagenposten> posten_;
+    std::vector<Wert> werte_;
+};
+
+// Owns an argument record, whose storage holds the values of the last line
+// read until the next one is read or the owner goes.  Movable, not copyable.
+class Argumente {
+public:
+    Argumente() = default;
+    Argumente(Argumente &&a) noexcept
+        : satz_(a.satz_), zeile_(std::move(a.zeile_)), laenge_(a.laenge_), werte_(std::move(a.werte_))
+    {
+        std::memset(&a.satz_, 0, sizeof a.satz_);
+    }
+    Argumente &operator=(Argumente &&a) noexcept
+    {
+        if (this != &a) {
+            KR_Arg_freigeben(&satz_);
+            satz_ = a.satz_;
+            zeile_ = std::move(a.zeile_);
+            laenge_ = a.laenge_;
+            werte_ = std::move(a.werte_);
+            std::memset(&a.satz_, 0, sizeof a.satz_);
+        }
+        return *this;
+    }
+    Argumente(const Argumente &) = delete;
+    Argumente &operator=(const Argumente &) = delete;
+    ~Argumente() { KR_Arg_freigeben(&satz_); }
+
+    // The record and the value slots of the last successful line.
+    ::Argumentsatz *satz() { return &satz_; }
+    void **werte() { return werte_.data(); }
+
+    // Reads one line (a final line end may stand at its end) against the
+    // template with KR_Argumente_lesen.  When it does not fit, the error
+    // says why as far as that can be told: a required item without a value,
+    // a number item whose text is no number, a keyword without its value,
+    // an element too long for the reader.
+    Ergebnis<Argumentwerte> lesen(std::string_view vorlage, std::string_view zeile)
+    {
+        auto posten = Vorlage_lesen(vorlage);
+        if (!posten)
+            return Fehler{posten.fehler()};
+        if (zeile.size() >= 2 && intern::Ist_Zeilenende(zeile.back()) &&
+            intern::Ist_Zeilenende(zeile[zeile.size() - 2]) && zeile.back() != zeile[zeile.size() - 2])
+            zeile.remove_suffix(2);
+        else if (!zeile.empty() && intern::Ist_Zeilenende(zeile.back()))
+            zeile.remove_suffix(1);
+        if (zeile.find_first_of("\r\n") != std::string_view::npos)
+            return Fehler{"the argument text holds more than one line"};
+        if (zeile.find('\0') != std::string_view::npos)
+            return Fehler{"the argument line holds a zero byte"};
+        // The reader copies the line into 512 bytes.
+        if (zeile.size() > 512)
+            return Fehler{"the argument line is longer than 512 characters"};
+
+        zeile_.reset(new char[zeile.size() + 1]);
+        if (!zeile.empty())
+            std::memcpy(zeile_.get(), zeile.data(), zeile.size());
+        zeile_[zeile.size()] = '\0';
+        laenge_ = static_cast<uint32_t>(zeile.size());
+
+        if (Lauf(std::string(vorlage), posten->size()))
+            return Werte_holen(*posten);
+        std::string grund = Grund(*posten);
+        KR_Arg_freigeben(&satz_);
+        werte_.clear();
+        return Fehler{grund};
+    }
+
+private:
+    // One call of the reader over the line, with cleared value slots.
+    bool Lauf(const std::string &vorlage, size_t anzahl)
+    {
+        KR_Arg_freigeben(&satz_);
+        std::memset(&satz_.zugriffshandle, 0, sizeof satz_.zugriffshandle);
+        satz_.zugriffshandle.puffer = zeile_.get();
+        satz_.zugriffshandle.laenge = laenge_;
+        werte_.assign(anzahl + 1, nullptr);
+        return KR_Argumente_lesen(vorlage.c_str(), werte_.data(), &satz_) != nullptr;
+    }
+
+    Argumentwerte Werte_holen(const std::vector<Vorlagenposten> &posten) const
+    {
+        Argumentwerte a;
+        a.posten_ = posten;
+        a.werte_.resize(posten.size());
+        for (size_t i = 0; i < posten.size(); ++i) {
+            void *slot = werte_[i];
+            Argumentwerte::Wert &w = a.werte_[i];
+            if (!slot)
+                continue;
+            w.gegeben = true;
+            switch (posten[i].art()) {
+            case Wertart::Schalter:
+                break;
+            case Wertart::Text:
+            case Wertart::Rest:
+                w.text = static_cast<const char *>(slot);
+                break;
+            case Wertart::Zahl:
+                std::memcpy(&w.zahl, slot, sizeof w.zahl);
+                break;
+            case Wertart::Liste:
+            case Wertart::Zahlenliste: {
+                // At most 128 entries, then the null slot; the entries of a
+                // number list begin with their number.
+                auto **feld = static_cast<char **>(slot);
+                for (int k = 0; k < 128 && feld[k]; ++k) {
+                    if (posten[i].art() == Wertart::Liste) {
+                        w.texte.emplace_back(feld[k]);
+                    } else {
+                        int32_t n;
+                        std::memcpy(&n, feld[k], sizeof n);
+                        w.zahlen.push_back(n);
+                    }
+                }
+                w.gegeben = !w.texte.empty() || !w.zahlen.empty();
+                break;
+            }
+            }
+        }
+        return a;
+    }
+
+    static std::string Vorlage_schreiben(const std::vector<Vorlagenposten> &posten)
+    {
+        std::string s;
+        for (const Vorlagenposten &v : posten) {
+            if (!s.empty())
+                s += ',';
+            s += v.name;
+            for (const std::string &a : v.aliase)
+                s += "=" + a;
+            for (int k = 0; k < 7; ++k) {
+                if (v.optionen & (1u << k))
+                    s += std::string("/") + "SKNTAFM"[k];
+            }
+        }
+        // An item with an empty name as the last one needs its comma.
+        if (!posten.empty() && posten.back().name.empty() && posten.back().aliase.empty() &&
+            posten.back().optionen == 0)
+            s += ',';
+        return s;
+    }
+
+    static std::vector<Vorlagenposten> Ohne(std::vector<Vorlagenposten> posten, uint16_t bits)
+    {
+        for (Vorlagenposten &v : posten)
+            v.optionen = static_cast<uint16_t>(v.optionen & ~bits);
+        return posten;
+    }
+
+    static bool Ist_Zahl(const std::string &t)
+    {
+        char *ende = nullptr;
+        errno = 0;
+        long n = std::strtol(t.c_str(), &ende, 10);
+        return *ende == '\0' && errno != ERANGE && n >= INT32_MIN && n <= INT32_MAX;
+    }
+
+    // Why the line does not fit: the line is read again with fewer demands.
+    std::string Grund(const std::vector<Vorlagenposten> &posten)
+    {
+        // 1. Required items: the line read without A.  The reader gives a
+        // required item without a value the last positional value of the
+        // multiple item, from the last item to the first; what remains
+        // without one is missing.
+        auto ohne_a = Ohne(posten, Option_A);
+        if (Lauf(Vorlage_schreiben(ohne_a), posten.size())) {
+            Argumentwerte w = Werte_holen(ohne_a);
+            int m = -1;
+            for (size_t i = 0; i < posten.size(); ++i) {
+                if ((posten[i].optionen & Option_M) && !(posten[i].optionen & Option_K))
+                    m = static_cast<int>(i);
+            }
+            size_t vorrat = m >= 0 ? w.werte_[static_cast<size_t>(m)].texte.size() +
+                                         w.werte_[static_cast<size_t>(m)].zahlen.size()
+                                   : 0;
+            std::string fehlend;
+            for (size_t i = posten.size(); i-- > 0;) {
+                bool hat = static_cast<int>(i) == m ? vorrat > 0 : w.werte_[i].gegeben;
+                if (!(posten[i].optionen & Option_A) || hat)
+                    continue;
+                if (vorrat > 0) {
+                    --vorrat;
+                    continue;
+                }
+                fehlend = posten[i].name + (fehlend.empty() ? "" : ", ") + fehlend;
+            }
+            if (!fehlend.empty())
+                return "required item without a value: " + fehlend;
+        }
+        // 2. Numbers: the line read without A and N.
+        auto ohne_an = Ohne(posten, Option_A | Option_N);
+        if (Lauf(Vorlage_schreiben(ohne_an), posten.size())) {
+            Argumentwerte w = Werte_holen(ohne_an);
+            for (size_t i = 0; i < posten.size(); ++i) {
+                if (!(posten[i].optionen & Option_N))
+                    continue;
+                std::vector<std::string> texte = w.werte_[i].texte;
+                if (w.werte_[i].gegeben && texte.empty())
+                    texte.push_back(w.werte_[i].text);
+                for (const std::string &t : texte) {
+                    if (!Ist_Zahl(t))
+                        return posten[i].name + ": \"" + t + "\" is not a whole number from -2147483648 to 2147483647";
+                }
+            }
+        }
+        // 3. The elements of the line.
+        return Elemente_pruefen(posten);
+    }
+
+    std::string Elemente_pruefen(const std::vector<Vorlagenposten> &posten) const
+    {
+        std::string vorlage = Vorlage_schreiben(posten);
+        std::string zeile(zeile_.get(), laenge_);
+        size_t ab = 0;
+        int anzahl = 0;
+        for (;;) {
+            intern::Element e = intern::Element_lesen(zeile, ab, KR_Element_lesen);
+            if (e.art == 0)
+                break;
+            // The reader takes the character after each element.
+            ab = e.ende < zeile.size() ? e.ende + 1 : e.ende;
+            int i = e.art == 2 || e.art == 3 ? KR_Arg_finden(vorlage.c_str(), e.text.c_str()) : -1;
+            if (i < 0) {
+                ++anzahl;
+                if (e.text.size() > 255)
+                    return "an element of " + std::to_string(e.text.size()) +
+                           " characters; the reader takes at most 255";
+                continue;
+            }
+            const Vorlagenposten &v = posten[static_cast<size_t>(i)];
+            if (v.optionen & Option_S)
+                continue;
+            if (v.optionen & Option_F) {
+                if (zeile.size() - std::min(ab, zeile.size()) > 254)
+                    return "the rest of the line for " + v.name + " is longer than 254 characters";
+                break;
+            }
+            intern::Element w = intern::Element_lesen(zeile, ab, KR_Element_lesen);
+            // (A value cannot outgrow the reader's 511 characters in a line
+            // of at most 512.)
+            if (w.art == 0)
+                return "the keyword " + v.name + " has no value";
+            ab = w.ende < zeile.size() ? w.ende + 1 : w.ende;
+        }
+        if (anzahl > 128)
+            return "more than 128 values";
+        for (const Vorlagenposten &v : posten) {
+            if ((v.optionen & Option_F) && zeile.size() > 254)
+                return "the rest of the line for " + v.name + " may be longer than 254 characters";
+        }
+        return "the line does not fit the template";
+    }
+
+    ::Argumentsatz satz_{};
+    std::unique_ptr<char[]> zeile_; // the line the record's handle reads
+    uint32_t laenge_ = 0;
+    std::vector<void *> werte_;
+};
+
+// Reads one argument line against a template.
+inline Ergebnis<Argumentwerte> Argumente_lesen(std::string_view vorlage, std::string_view zeile)
+{
+    Argumente a;
+    return a.lesen(vorlage, zeile);
+}
+
+} // namespace kr
+
+#endif // KORVAN_HPP
