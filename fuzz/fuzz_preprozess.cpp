@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 
 namespace {
@@ -94,16 +95,45 @@ struct Strom {
     }
 };
 
+// The files of the tree as they stand (written by the run), by path, and
+// what every path that a run asked for leads to: a file of the tree, or
+// nothing.  The tree never changes shape, so a path is resolved once.
+std::map<std::string, std::string> dateien;
+std::map<std::string, std::string> aufgeloest;
+
+// Writes a file of the tree, unless it holds these bytes already.
+void Datei_setzen(const fs::path &p, const std::string &text)
+{
+    static std::map<std::string, std::string> kanonisch;
+    auto k = kanonisch.find(p.string());
+    if (k == kanonisch.end())
+        k = kanonisch.emplace(p.string(), fs::weakly_canonical(p).string()).first;
+    const std::string &name = k->second;
+    auto it = dateien.find(name);
+    if (it != dateien.end() && it->second == text)
+        return;
+    Schreiben(p, text);
+    dateien[name] = text;
+}
+
 bool Oeffnen(const std::string &name, bool text, Strom &s)
 {
-    std::string sys = name;
-    for (char &c : sys)
-        c = c == '\\' ? '/' : c;
-    std::error_code ec;
-    if (sys.empty() || sys.size() >= 4096 || !fs::is_regular_file(sys, ec))
+    auto it = aufgeloest.find(name);
+    if (it == aufgeloest.end()) {
+        std::string sys = name;
+        for (char &c : sys)
+            c = c == '\\' ? '/' : c;
+        std::error_code ec;
+        std::string ziel;
+        if (!sys.empty() && sys.size() < 4096 && fs::is_regular_file(sys, ec))
+            ziel = fs::weakly_canonical(sys).string();
+        KF_PRUEFEN(ziel.empty() || dateien.count(ziel));
+        it = aufgeloest.emplace(name, ziel).first;
+    }
+    if (it->second.empty())
         return false;
     s = Strom{};
-    s.daten = Lesen(sys);
+    s.daten = dateien[it->second];
     s.text = text;
     return true;
 }
@@ -275,7 +305,7 @@ std::string Eingabename(uint8_t steuer, const std::string &haupt)
         if (rest < 4 || rest > 255)
             return (baum / "haupt.c").string();
         fs::path p = baum / ("h" + std::string(rest - 3, 'x') + ".c");
-        Schreiben(p, haupt);
+        Datei_setzen(p, haupt);
         return p.string();
     }
     }
@@ -289,6 +319,12 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     wurzel = kf::Tempordner() / ("korvan-fuzz-" + std::to_string(zufall()) + std::to_string(zufall()));
     fs::create_directories(wurzel / "baum" / "sub");
     std::atexit(Wurzel_entfernen);
+    // Every file of the tree exists from the start, so that a path resolved
+    // once stays resolved.
+    for (const char *name : Dateinamen)
+        Datei_setzen(wurzel / "baum" / name, "");
+    for (uint8_t steuer = 2; steuer < 64; steuer += 4)
+        Eingabename(steuer, "");
     return 0;
 }
 
@@ -308,7 +344,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
             laenge = rest;
         inhalt[i] = e.text.substr(von, laenge);
         von += laenge;
-        Schreiben(wurzel / "baum" / Dateinamen[i], inhalt[i]);
+        Datei_setzen(wurzel / "baum" / Dateinamen[i], inhalt[i]);
     }
     std::string eingabe = Eingabename(e.steuer, inhalt[0]);
     std::string ausgabe = (wurzel / "aus.txt").string();
