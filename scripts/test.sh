@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
 # Builds Korvan for every target of the test matrix and runs all tests:
 #   native x86-64 (release), AddressSanitizer + UndefinedBehaviorSanitizer,
-#   32-bit Linux (-m32, tests under qemu-i386), the install check, and the
-#   Windows builds (64-bit tests under wine, the 32-bit DLLs' tables).
-# Usage: scripts/test.sh [STEP...]   (default: all; a step is a preset,
-#   install or windows)
+#   32-bit Linux (-m32, tests under qemu-i386), ThreadSanitizer, the fuzz
+#   targets (25 seconds each), the install check, and the Windows builds
+#   (64-bit tests under wine, the 32-bit DLLs' tables).  The memcheck step
+#   (every test under Valgrind) runs when asked for by name.
+# Usage: scripts/test.sh [STEP...]   (default: all but memcheck; a step is a
+#   preset, fuzz, memcheck, install or windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/deps.sh cmake make g++ g++-multilib qemu-user googletest libbenchmark-dev pkg-config binutils dpkg-dev
+bash scripts/deps.sh cmake make g++ g++-multilib qemu-user googletest libbenchmark-dev pkg-config binutils \
+  dpkg-dev clang libclang-rt-14-dev valgrind
 
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(release asan linux-i386 install windows)
+[ ${#presets[@]} -eq 0 ] && presets=(release asan linux-i386 tsan fuzz install windows)
 jobs=$(nproc)
 
 for p in "${presets[@]}"; do
   echo "=== $p ==="
+  anfang=$SECONDS
   case "$p" in
     install)
       bash scripts/test-install.sh
@@ -24,11 +28,16 @@ for p in "${presets[@]}"; do
     windows)
       JOBS="$jobs" bash scripts/test-windows.sh
       ;;
+    memcheck)
+      # The release build of the first step, its tests under Valgrind.
+      MEMCHECK_PRESET=release bash scripts/memcheck.sh
+      ;;
     *)
       cmake --preset "$p" >/dev/null
       cmake --build --preset "$p" -j"$jobs"
       ctest --preset "$p" -j"$jobs"
       ;;
   esac
+  echo "--- $p: $((SECONDS - anfang)) s"
 done
 echo "=== all passed: ${presets[*]} ==="

@@ -88,10 +88,14 @@ int KR_CALL KR_Block_hinzufuegen(const char *daten, int laenge, Zugriffshandle *
         static_cast<uint64_t>(h->laenge) + static_cast<uint64_t>(laenge) > INT32_MAX)
         return 0;
 
-    // 2., 3. Grow the object and write the block at its old end.
+    // 2., 3. Grow the object and write the block at its old end.  An object
+    // that cannot grow (no memory) keeps text and laenge and gives 0, so that
+    // laenge never counts bytes the object does not hold.
     uint32_t alt = h->laenge;
-    h->laenge += static_cast<uint32_t>(laenge);
-    Quidel_Groesse_aendern(h->objekt, h->laenge);
+    uint32_t neu = alt + static_cast<uint32_t>(laenge);
+    if (Quidel_Groesse_aendern(h->objekt, neu) != 0)
+        return 0;
+    h->laenge = neu;
     Quidel_Schreiben(h->objekt, static_cast<uint32_t>(laenge), alt, daten, 0);
     return 1;
 }

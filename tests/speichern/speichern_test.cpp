@@ -1,7 +1,8 @@
 // Saving memory objects: exact bytes, permission bits kept, read-only files
 // refused, and a save that fails part-way leaves the old file as it was.
-// This program is linked with the system's write, fsync and rename wrapped
-// (see tests/CMakeLists.txt), so a test can make them fail on demand.
+// This program is linked with the system's write, fsync, rename, fchmod and
+// close wrapped (see tests/CMakeLists.txt), so a test can make them fail on
+// demand.
 #include "testhilfe.h"
 
 #include "quidel32.h"
@@ -18,6 +19,11 @@ namespace {
 int schreiben_bis_fehler = -1;
 int fsync_bis_fehler = -1;
 int rename_bis_fehler = -1;
+int fchmod_bis_fehler = -1;
+int close_bis_fehler = -1;
+// Writes of at most this many bytes per call (0: no limit), and their count.
+size_t schreiben_hoechstens = 0;
+int schreibaufrufe = 0;
 
 bool Faellig(int &zaehler)
 {
@@ -37,8 +43,14 @@ std::ptrdiff_t __real_write(int fd, const void *p, size_t n);
 int __real_fsync(int fd);
 int __real_rename(const char *a, const char *b);
 
+int __real_fchmod(int fd, unsigned mode);
+int __real_close(int fd);
+
 std::ptrdiff_t __wrap_write(int fd, const void *p, size_t n)
 {
+    ++schreibaufrufe;
+    if (schreiben_hoechstens > 0 && n > schreiben_hoechstens)
+        n = schreiben_hoechstens; // a short write, as a pipe or a full disk may give
     if (Faellig(schreiben_bis_fehler)) {
         // A short write first, then the failure: the file is half written.
         if (n > 1)
@@ -63,6 +75,24 @@ int __wrap_rename(const char *a, const char *b)
         return -1;
     }
     return __real_rename(a, b);
+}
+int __wrap_fchmod(int fd, unsigned mode)
+{
+    if (Faellig(fchmod_bis_fehler)) {
+        errno = EPERM;
+        return -1;
+    }
+    return __real_fchmod(fd, mode);
+}
+int __wrap_close(int fd)
+{
+    // The descriptor is closed all the same, as after a deferred write error.
+    int r = __real_close(fd);
+    if (Faellig(close_bis_fehler)) {
+        errno = EIO;
+        return -1;
+    }
+    return r;
 }
 }
 
@@ -168,7 +198,8 @@ TEST(Speichern, FehlschlagLaesstDieAlteDateiStehen)
     std::string ziel = d / "wichtig.cfg";
     const std::string alt = "[alt]\r\nwert: 1\r\n";
     Objekthandle o(Neuer_Inhalt());
-    int *schalter[] = {&schreiben_bis_fehler, &fsync_bis_fehler, &rename_bis_fehler};
+    int *schalter[] = {&schreiben_bis_fehler, &fsync_bis_fehler, &rename_bis_fehler, &fchmod_bis_fehler,
+                       &close_bis_fehler};
     for (int *s : schalter) {
         for (int n = 0; n < 3; ++n) {
             kt::Datei_schreiben(ziel, alt);
@@ -185,6 +216,35 @@ TEST(Speichern, FehlschlagLaesstDieAlteDateiStehen)
             EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1u);
         }
     }
+}
+
+// Writes that come back short make the save write in many calls; failing
+// each of them in turn leaves the old file as it was, and a save that meets
+// no failure writes every byte.
+TEST(Speichern, KurzeSchreibvorgaengeUndJederFehlschlag)
+{
+    kt::Tempordner d;
+    std::string ziel = d / "kurz.cfg";
+    const std::string alt = "[alt]\r\nwert: 1\r\n";
+    const std::string neu = Neuer_Inhalt();
+    Objekthandle o(neu);
+    schreiben_hoechstens = 4000;
+    kt::Datei_schreiben(ziel, alt);
+    schreibaufrufe = 0;
+    ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h), 0);
+    const int aufrufe = schreibaufrufe;
+    EXPECT_GT(aufrufe, 20);
+    EXPECT_EQ(kt::Datei_lesen(ziel), std::string("\x1A\0\r\n", 4) + neu);
+    for (int n = 0; n < aufrufe; ++n) {
+        kt::Datei_schreiben(ziel, alt);
+        schreiben_bis_fehler = n;
+        EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h), QUIDEL_STATUS_SCHREIBFEHLER) << n;
+        EXPECT_EQ(schreiben_bis_fehler, -1);
+        EXPECT_EQ(kt::Datei_lesen(ziel), alt) << n;
+        EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1u) << n;
+    }
+    schreiben_bis_fehler = -1;
+    schreiben_hoechstens = 0;
 }
 
 } // namespace

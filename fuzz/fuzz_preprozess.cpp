@@ -1,0 +1,385 @@
+// fuzz_preprozess.cpp - the preprocessor under the fuzzer: a small include
+// tree (a main file, two include files and one in a subfolder) whose
+// contents come from the input, preprocessed under an input name that is
+// absolute, relative, or near the 260-byte limit.  The output file, the
+// result and the error record are compared with the algorithm as written out
+// here, which reads the same files; the error record must stay untouched
+// behind its fields and, after a success, in every field but the code.
+#include "fuzzhilfe.h"
+
+#include "korvan.h"
+#include "platform/plattform.h"
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+
+namespace {
+
+namespace fs = std::filesystem;
+using kf::Puffer;
+using kf::Schritt;
+
+constexpr size_t Hoechstens_Schritte = 4;
+constexpr size_t Dateien = 4;
+const char *const Dateinamen[Dateien] = {"haupt.c", "a.h", "b.h", "sub/c.h"};
+constexpr int Groesste_Tiefe = 200; // one more level fails the directive
+
+fs::path wurzel; // the tree is wurzel/baum; the output wurzel/aus.txt
+
+void Wurzel_entfernen()
+{
+    std::error_code ec;
+    fs::remove_all(wurzel, ec);
+}
+
+void Schreiben(const fs::path &p, const std::string &text)
+{
+    std::ofstream f(p, std::ios::binary | std::ios::trunc);
+    f.write(text.data(), static_cast<std::streamsize>(text.size()));
+    f.close();
+    KF_PRUEFEN(f.good());
+}
+
+std::string Lesen(const fs::path &p)
+{
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+// --- the algorithm, written out ------------------------------------------
+
+// A file as the preprocessor reads it: bytes as stored, or text mode (CR LF
+// gives LF, 0x1A ends the file for good); positions are byte offsets.
+struct Strom {
+    std::string daten;
+    size_t pos = 0;
+    bool text = false;
+    bool ende = false;
+
+    int zeichen()
+    {
+        if (ende)
+            return -1;
+        if (pos >= daten.size()) {
+            ende = true;
+            return -1;
+        }
+        unsigned char c = static_cast<unsigned char>(daten[pos++]);
+        if (!text)
+            return c;
+        if (c == 0x1A) {
+            ende = true;
+            return -1;
+        }
+        if (c == '\r' && pos < daten.size() && daten[pos] == '\n') {
+            ++pos;
+            return '\n';
+        }
+        return c;
+    }
+    // At most 519 characters, ending after the first line feed.
+    std::string stueck()
+    {
+        std::string s;
+        while (s.size() < 519) {
+            int c = zeichen();
+            if (c < 0)
+                break;
+            s.push_back(static_cast<char>(c));
+            if (c == '\n')
+                break;
+        }
+        return s;
+    }
+};
+
+// The files of the tree as they stand (written by the run), by path, and
+// what every path that a run asked for leads to: a file of the tree, or
+// nothing.  The tree never changes shape, so a path is resolved once.
+std::map<std::string, std::string> dateien;
+std::map<std::string, std::string> aufgeloest;
+
+// Writes a file of the tree, unless it holds these bytes already.
+void Datei_setzen(const fs::path &p, const std::string &text)
+{
+    static std::map<std::string, std::string> kanonisch;
+    auto k = kanonisch.find(p.string());
+    if (k == kanonisch.end())
+        k = kanonisch.emplace(p.string(), fs::weakly_canonical(p).string()).first;
+    const std::string &name = k->second;
+    auto it = dateien.find(name);
+    if (it != dateien.end() && it->second == text)
+        return;
+    Schreiben(p, text);
+    dateien[name] = text;
+}
+
+bool Oeffnen(const std::string &name, bool text, Strom &s)
+{
+    auto it = aufgeloest.find(name);
+    if (it == aufgeloest.end()) {
+        std::string sys = name;
+        for (char &c : sys)
+            c = c == '\\' ? '/' : c;
+        std::error_code ec;
+        std::string ziel;
+        if (!sys.empty() && sys.size() < 4096 && fs::is_regular_file(sys, ec))
+            ziel = fs::weakly_canonical(sys).string();
+        KF_PRUEFEN(ziel.empty() || dateien.count(ziel));
+        it = aufgeloest.emplace(name, ziel).first;
+    }
+    if (it->second.empty())
+        return false;
+    s = Strom{};
+    s.daten = dateien[it->second];
+    s.text = text;
+    return true;
+}
+
+struct Ergebnis {
+    int ergebnis = 1;
+    bool ohne_eingabe = false; // the input did not open: no output file
+    int32_t code = 0, zeile = 0;
+    std::string datei, fehlername, zeilentext, ausgabe;
+};
+
+void Melden(Ergebnis &e, int32_t zeile, const std::string &datei, const std::string &fehlername,
+            const std::string &zeilentext)
+{
+    e.ergebnis = 0;
+    e.code = 2;
+    e.zeile = zeile;
+    e.datei = datei.substr(0, 259);
+    e.fehlername = fehlername.substr(0, 259);
+    e.zeilentext = zeilentext.substr(0, 1023);
+}
+
+std::string Marke(int32_t zeile, const std::string &name)
+{
+    return "# " + std::to_string(zeile) + " \"" + name + "\"\r\n";
+}
+
+// Joins as the preprocessor does, through the path functions.
+std::string Verbinden(const std::string &basis, const std::string &teil, bool *ok = nullptr)
+{
+    char puffer[Pfadpuffer];
+    std::memcpy(puffer, basis.c_str(), basis.size() + 1);
+    int r = KR_Teil_hinzu(puffer, teil.c_str(), Pfadpuffer);
+    if (ok)
+        *ok = r == 1;
+    return puffer;
+}
+
+std::string Verzeichnisteil(const std::string &pfad)
+{
+    return pfad.substr(0, static_cast<size_t>(KR_Basisname(pfad.c_str()) - pfad.c_str()));
+}
+
+enum class Art { gewoehnlich, verworfen, einbindung };
+
+// A chunk by itself: an ordinary line, a dropped directive, or an include
+// directive with its name (maybe empty).
+Art Einordnen(const std::string &s, std::string &name)
+{
+    size_t i = s.find_first_not_of(" \t");
+    if (i == std::string::npos || s[i] != '#')
+        return Art::gewoehnlich;
+    i = s.find_first_not_of(" \t", i + 1);
+    if (i == std::string::npos || s.compare(i, 7, "include") != 0)
+        return Art::verworfen;
+    i = s.find_first_not_of(" \t", i + 7);
+    name.clear();
+    if (i == std::string::npos || (s[i] != '"' && s[i] != '<'))
+        return Art::einbindung;
+    size_t ende = s.find_first_of("\">", i + 1);
+    name = s.substr(i + 1, ende == std::string::npos ? std::string::npos : ende - i - 1);
+    return Art::einbindung;
+}
+
+struct Eintrag {
+    int32_t zeile;
+    size_t position;
+    std::string name;
+};
+
+Ergebnis Erwartet(const std::string &eingabe)
+{
+    Ergebnis e;
+    // 2.-3. The top directory and the input.
+    std::string cwd = fs::current_path().string();
+    bool ok = eingabe.size() < Pfadpuffer && cwd.size() < Pfadpuffer;
+    std::string oben;
+    if (ok)
+        oben = Verzeichnisteil(Verbinden(cwd, eingabe, &ok));
+    Strom strom;
+    if (!ok || !Oeffnen(eingabe, false, strom)) {
+        Melden(e, 0, "", eingabe, "");
+        e.ohne_eingabe = true;
+        return e;
+    }
+    // 5.
+    std::string name = eingabe;
+    int32_t zeile = 0;
+    std::vector<Eintrag> stapel;
+    e.ausgabe = Marke(1, name);
+    // 6.
+    for (;;) {
+        if (strom.ende) {
+            if (stapel.empty())
+                return e;
+            Eintrag oben_auf = stapel.back();
+            stapel.pop_back();
+            if (!Oeffnen(oben_auf.name, true, strom)) {
+                Melden(e, oben_auf.zeile, oben_auf.name, oben_auf.name, "");
+                return e;
+            }
+            strom.pos = oben_auf.position;
+            name = oben_auf.name.substr(0, 259);
+            zeile = oben_auf.zeile;
+            e.ausgabe += Marke(zeile, name);
+        }
+        std::string stueck = strom.stueck();
+        zeile = static_cast<int32_t>(static_cast<uint32_t>(zeile) + 1u);
+        stueck = stueck.substr(0, stueck.find('\0')); // a chunk is a C string
+        if (stueck.empty())
+            continue;
+        std::string einname;
+        Art art = Einordnen(stueck, einname);
+        if (art == Art::gewoehnlich) {
+            if (stueck.back() != '\n' && stueck.back() != '\r')
+                stueck += "\r\n";
+            e.ausgabe += stueck;
+            continue;
+        }
+        if (art == Art::verworfen)
+            continue;
+        if (einname.empty()) {
+            Melden(e, zeile, name, "", stueck);
+            return e;
+        }
+        bool gebildet = einname.size() < Pfadpuffer;
+        std::string suchpfad = gebildet ? Verbinden(oben, einname, &gebildet) : oben;
+        Strom neu;
+        if (!gebildet || static_cast<int>(stapel.size()) >= Groesste_Tiefe || !Oeffnen(suchpfad, true, neu)) {
+            Melden(e, zeile, name, suchpfad, stueck);
+            return e;
+        }
+        e.ausgabe += Marke(1, suchpfad);
+        stapel.push_back({zeile, strom.pos, name});
+        strom = std::move(neu);
+        name = Verbinden(Verzeichnisteil(name), einname);
+        zeile = 0;
+    }
+}
+
+// --- the run ---------------------------------------------------------------
+
+// The tree stays inside its folder: no include name is absolute or climbs
+// with "..", so that nothing outside it (a device, the output file) is read.
+// And the tree stays small: few include directives, so that one run cannot
+// expand into millions of lines.
+bool Brauchbar(const std::string &text)
+{
+    for (const char *verboten : {"..", "\"/", "\"\\", "</", "<\\"}) {
+        if (text.find(verboten) != std::string::npos)
+            return false;
+    }
+    size_t n = 0;
+    for (size_t p = text.find("include"); p != std::string::npos; p = text.find("include", p + 1))
+        ++n;
+    return n <= 24;
+}
+
+std::string Eingabename(uint8_t steuer, const std::string &haupt)
+{
+    fs::path baum = wurzel / "baum";
+    switch (steuer % 3) {
+    case 0: return (baum / "haupt.c").string();
+    case 1: return fs::relative(baum / "haupt.c").string();
+    default: {
+        // A name of 250 to 265 characters, around the 260-byte limit.
+        size_t laenge = 250 + (steuer >> 2) % 16;
+        size_t rest = laenge - baum.string().size() - 1;
+        if (rest < 4 || rest > 255)
+            return (baum / "haupt.c").string();
+        fs::path p = baum / ("h" + std::string(rest - 3, 'x') + ".c");
+        Datei_setzen(p, haupt);
+        return p.string();
+    }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    std::random_device zufall;
+    wurzel = kf::Tempordner() / ("korvan-fuzz-" + std::to_string(zufall()) + std::to_string(zufall()));
+    fs::create_directories(wurzel / "baum" / "sub");
+    std::atexit(Wurzel_entfernen);
+    // Every file of the tree exists from the start, so that a path resolved
+    // once stays resolved.
+    for (const char *name : Dateinamen)
+        Datei_setzen(wurzel / "baum" / name, "");
+    for (uint8_t steuer = 2; steuer < 64; steuer += 4)
+        Eingabename(steuer, "");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
+{
+    kf::Eingabe e = kf::Zerlegen(daten, n, Hoechstens_Schritte);
+    if (!Brauchbar(e.text))
+        return 0;
+
+    // The files: lengths from the steps, the last file takes the rest.
+    std::string inhalt[Dateien];
+    size_t von = 0;
+    for (size_t i = 0; i < Dateien; ++i) {
+        size_t rest = e.text.size() - von;
+        size_t laenge = i + 1 == Dateien ? rest : i < e.schritte.size() ? e.schritte[i].a % (rest + 1) : 0;
+        if (e.schritte.empty() && i == 0)
+            laenge = rest;
+        inhalt[i] = e.text.substr(von, laenge);
+        von += laenge;
+        Datei_setzen(wurzel / "baum" / Dateinamen[i], inhalt[i]);
+    }
+    std::string eingabe = Eingabename(e.steuer, inhalt[0]);
+    std::string ausgabe = (wurzel / "aus.txt").string();
+
+    // The error record, with guard bytes; or none.
+    bool mit_satz = !(e.steuer & 0x80);
+    Puffer satz(sizeof(Preprozess_Fehler));
+    auto *fehler = reinterpret_cast<Preprozess_Fehler *>(satz.daten());
+    int r = KR_Preprozess(eingabe.c_str(), ausgabe.c_str(), mit_satz ? fehler : nullptr);
+
+    Ergebnis soll = Erwartet(eingabe);
+    KF_PRUEFEN(r == soll.ergebnis);
+    KF_PRUEFEN(satz.waechter_heil());
+    // The output holds what was written up to a failure; without an input
+    // it is not even created.
+    if (soll.ohne_eingabe)
+        KF_PRUEFEN(!fs::exists(ausgabe));
+    else
+        KF_PRUEFEN(Lesen(ausgabe) == soll.ausgabe);
+    if (!mit_satz) {
+        KF_PRUEFEN(satz.unberuehrt());
+    } else if (soll.code == 0) {
+        // Only the code is set after a success.
+        KF_PRUEFEN(fehler->code == 0);
+        KF_PRUEFEN(std::string(satz.daten() + 4, sizeof *fehler - 4).find_first_not_of(static_cast<char>(Puffer::Muster)) ==
+                   std::string::npos);
+    } else {
+        KF_PRUEFEN(fehler->code == soll.code && fehler->zeile == soll.zeile && fehler->reserve == 0);
+        KF_PRUEFEN(std::memchr(fehler->datei, 0, sizeof fehler->datei) && fehler->datei == soll.datei);
+        KF_PRUEFEN(std::memchr(fehler->fehlername, 0, sizeof fehler->fehlername) &&
+                   fehler->fehlername == soll.fehlername);
+        KF_PRUEFEN(std::memchr(fehler->zeilentext, 0, sizeof fehler->zeilentext) &&
+                   fehler->zeilentext == soll.zeilentext);
+    }
+    std::error_code ec;
+    fs::remove(ausgabe, ec);
+    return 0;
+}
