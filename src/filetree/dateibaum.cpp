@@ -6,6 +6,7 @@
 #include "../platform/plattform.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -119,6 +120,19 @@ const char *Naechster_Pfad(const char *pfad)
     return pfad + std::strlen(pfad) + 1;
 }
 
+// What the status of a listed entry says, as KR_DelTree keeps it.
+enum Eintragsart : unsigned char { Fehlt, Datei, Verzeichnis };
+
+Eintragsart Art(const unsigned char *arten, int i, const char *pfad)
+{
+    if (arten)
+        return static_cast<Eintragsart>(arten[i]);
+    bool ist_verzeichnis;
+    if (!Eintrag_Status(pfad, &ist_verzeichnis))
+        return Fehlt;
+    return ist_verzeichnis ? Verzeichnis : Datei;
+}
+
 } // namespace
 
 extern "C" {
@@ -152,26 +166,35 @@ int KR_CALL KR_DelTree(const char *verzeichnis)
 
     // Here an entry's removal needs a writable directory around it, so every
     // attribute, the given directory's included, is reset before the first
-    // deletion, as a read-only directory keeps nothing on Windows.
+    // deletion, as a read-only directory keeps nothing on Windows.  The
+    // status of each entry is taken at the same time and kept for both
+    // passes: the first deletes only files and the second only directories,
+    // so neither changes what the other would ask.  Without room to keep it,
+    // each pass asks again.
     Eintrag_normal_setzen(verzeichnis);
+    auto *arten = static_cast<unsigned char *>(std::malloc(static_cast<size_t>(anzahl)));
     const char *pfad = liste;
-    for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad))
-        Eintrag_normal_setzen(pfad);
+    for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad)) {
+        bool ist_verzeichnis = false;
+        bool da = Eintrag_normal_setzen(pfad, &ist_verzeichnis);
+        if (arten)
+            arten[i] = !da ? Fehlt : ist_verzeichnis ? Verzeichnis : Datei;
+    }
 
     // Step 4: the files
-    bool ist_verzeichnis;
     pfad = liste;
     for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad)) {
-        if (Eintrag_Status(pfad, &ist_verzeichnis) && !ist_verzeichnis && Datei_loeschen(pfad) != 0)
+        if (Art(arten, i, pfad) == Datei && Datei_loeschen(pfad) != 0)
             ergebnis = 0;
     }
 
     // Step 5: the directories, deepest first as the list has them
     pfad = liste;
     for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad)) {
-        if (Eintrag_Status(pfad, &ist_verzeichnis) && ist_verzeichnis && Verzeichnis_entfernen(pfad) != 0)
+        if (Art(arten, i, pfad) == Verzeichnis && Verzeichnis_entfernen(pfad) != 0)
             ergebnis = 0;
     }
+    std::free(arten);
 
     // Steps 6 and 7
     if (Verzeichnis_entfernen(verzeichnis) != 0)

@@ -131,8 +131,10 @@ void Suche_beenden(Verzeichnissuche *suche);
 // nothing is there.
 bool Eintrag_Status(const char *pfad, bool *verzeichnis);
 // The plain normal attribute: the entry becomes writable by its owner, a
-// directory also searchable.  A symbolic link is left alone.
-void Eintrag_normal_setzen(const char *pfad);
+// directory also searchable.  A symbolic link is left alone.  Gives the
+// entry's status as Eintrag_Status would give it afterwards (the attribute
+// changes nothing that it tells), so a caller need not ask again.
+bool Eintrag_normal_setzen(const char *pfad, bool *verzeichnis = nullptr);
 // Deletes a file (a symbolic link as a link); 0 or -1.
 int Datei_loeschen(const char *pfad);
 // Removes an empty directory; 0 or -1.
