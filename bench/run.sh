@@ -106,7 +106,13 @@ done
 # --- whole processes: wall-clock medians in microseconds ---------------------
 # zeit FILE CMD...: one timed run, its figures appended to FILE.
 zeit() { "$w" zeit "$@"; }
-wand() { sort -n "$1" | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+# The medians of a file of runs: wall clock, then CPU (user + system).
+wand() {
+  sort -n "$1" | awk '{ a[NR] = $1 } END { printf "%s ", a[int((NR + 1) / 2)] }'
+  awk '{ print $2 + $3 }' "$1" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'
+}
+# zwei K P: "korvan_wall peer_wall korvan_cpu peer_cpu" from two wand results.
+zwei() { echo "$1 $3 $2 $4"; }
 
 for n in $((dateien / 4)) $((dateien / 2)) $dateien; do
   schritt "tree of $n files: listing and deleting"
@@ -123,7 +129,7 @@ for n in $((dateien / 4)) $((dateien / 2)) $dateien; do
     zeit "$arbeit/liste_k_$n" "$w" liste "$baum" >/dev/null 2>&1
     zeit "$arbeit/liste_f_$n" find "$baum" >/dev/null
   done
-  echo "liste $n $(wand "$arbeit/liste_k_$n") $(wand "$arbeit/liste_f_$n")" >>"$zahlen"
+  echo "liste $n $(zwei $(wand "$arbeit/liste_k_$n") $(wand "$arbeit/liste_f_$n"))" >>"$zahlen"
   rm -rf "$baum"
   for ((i = 0; i < reps; i++)); do
     "$w" baum "$arbeit/del_k" "$n"
@@ -140,7 +146,7 @@ for n in $((dateien / 4)) $((dateien / 2)) $dateien; do
       exit 1
     fi
   done
-  echo "loeschen $n $(wand "$arbeit/del_k_$n") $(wand "$arbeit/del_r_$n")" >>"$zahlen"
+  echo "loeschen $n $(zwei $(wand "$arbeit/del_k_$n") $(wand "$arbeit/del_r_$n"))" >>"$zahlen"
 done
 
 for g in $(groessen_mb "$pp_mb"); do
@@ -159,30 +165,32 @@ for g in $(groessen_mb "$pp_mb"); do
     exit 1
   fi
   k=$(wand "$arbeit/pp_k_$g")
-  echo "pp_cpp $g $k $(wand "$arbeit/pp_c_$g")" >>"$zahlen"
-  echo "pp_cat $g $k $(wand "$arbeit/pp_t_$g")" >>"$zahlen"
+  echo "pp_cpp $g $(zwei $k $(wand "$arbeit/pp_c_$g"))" >>"$zahlen"
+  echo "pp_cat $g $(zwei $k $(wand "$arbeit/pp_t_$g"))" >>"$zahlen"
   rm -rf "$ein" "$arbeit"/aus_*.i
 done
 
 # --- the table -----------------------------------------------------------------
+# One row per measure and size, the measures in a fixed order.
+reihenfolge="konfig konfig_datei konfig_quelle zeichen_puffer zeichen_objekt zeichen_datei args start liste loeschen pp_cpp pp_cat"
 tabelle() {
-  awk '
+  for m in $reihenfolge; do awk -v m="$m" '$1 == m' "$zahlen"; done | awk '
   BEGIN {
-    # measure: label, Korvan, peer, unit, goal (ratio limit), "le" or "ge" for the goal
+    # measure: label, Korvan, peer, and the goal as a limit of Korvan / peer
     t["konfig"] = "configuration walk, memory object|Korvan|inih (string)"; z["konfig"] = 1.0
     t["konfig_datei"] = "configuration walk, loaded from file|Korvan|inih (file)"; z["konfig_datei"] = 1.0
     t["konfig_quelle"] = "configuration walk, file source|Korvan|inih (file)"; z["konfig_quelle"] = ""
     t["zeichen_puffer"] = "KR_Zeichen_lesen, memory buffer|Korvan|plain loop"; z["zeichen_puffer"] = 3.0
     t["zeichen_objekt"] = "KR_Zeichen_lesen, memory object|object|buffer"; z["zeichen_objekt"] = 1.25
     t["zeichen_datei"] = "KR_Zeichen_lesen, file source|file|buffer"; z["zeichen_datei"] = 2.0
-    t["args"] = "KR_Argumente_lesen, per call|pool|fixed block"; z["args"] = ""
-    t["start"] = "program starts of /bin/true|KR_Ausfuehren|posix_spawn + waitpid"; z["start"] = 1.1
+    t["args"] = "KR_Argumente_lesen, one call|pool|fixed block"; z["args"] = ""
+    t["start"] = "starting /bin/true and waiting|KR_Ausfuehren|posix_spawn + waitpid"; z["start"] = 1.1
     t["liste"] = "tree listing|KR_FileTree|find"; z["liste"] = 1.2
     t["loeschen"] = "tree deletion|KR_DelTree|rm -rf"; z["loeschen"] = 1.2
     t["pp_cpp"] = "preprocessing|KR_Preprozess|cpp -P"; z["pp_cpp"] = 1 / 3
     t["pp_cat"] = "preprocessing|KR_Preprozess|cat"; z["pp_cat"] = 2.0
-    print "| measure | size | Korvan | peer | Korvan / peer (time) | goal |"
-    print "|---|---|---|---|---|---|"
+    print "| measure | size | Korvan | peer | Korvan / peer | CPU: Korvan / peer | goal |"
+    print "|---|---|---|---|---|---|---|"
   }
   function zeit(us) {
     if (us >= 100000) return sprintf("%.0f ms", us / 1000)
@@ -193,27 +201,27 @@ tabelle() {
   {
     split(t[$1], teil, "|")
     r = $4 > 0 ? $3 / $4 : 0
+    cpu = NF >= 6 && $6 > 0 ? sprintf("%.2f", $5 / $6) : "-"
     ziel = z[$1]
     if (ziel == "") urteil = "-"
     else urteil = sprintf("≤ %.2f: %s", ziel, r <= ziel + 1e-9 ? "met" : "missed")
-    if ($1 == "args") {
-      urteil = sprintf("< 1 µs: %s", $3 < 1 ? "met" : "missed")
-      if ($2 != "x1") urteil = "-"
-    }
-    printf "| %s | %s | %s: %s | %s: %s | %.2f | %s |\n", teil[1], $2, teil[2], zeit($3), teil[3], zeit($4), r, urteil
-  }' "$zahlen"
+    if ($1 == "args") urteil = sprintf("< 1 µs: %s", $3 < 1 ? "met" : "missed")
+    if ($1 == "zeichen_objekt" || $1 == "zeichen_datei")
+      urteil = urteil sprintf(" (speed %.2f of the buffer)", r > 0 ? 1 / r : 0)
+    printf "| %s | %s | %s: %s | %s: %s | %.2f | %s | %s |\n", teil[1], $2, teil[2], zeit($3), teil[3], zeit($4), r, cpu, urteil
+  }'
 }
 
 last_ende=$(cut -d' ' -f1-3 /proc/loadavg)
-ausgabe=$(tabelle)
-echo "Korvan benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $reps repetitions;" \
-  "load average at the start $last_anfang, at the end $last_ende"
-echo
-echo "$ausgabe"
-echo
-echo "Growth (Korvan's time at each size over its time at the smallest; 1, 2, 4 is linear):"
-awk '{ if (!($1 in erst)) { erst[$1] = $3; reihe[$1] = $1 ":" } reihe[$1] = reihe[$1] sprintf(" %.2f", $3 / erst[$1]) }
-     END { for (m in reihe) print "  " reihe[m] }' "$zahlen" | sort
-if [ -n "$out" ]; then
-  echo "$ausgabe" >"$out"
-fi
+{
+  echo "Korvan benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $reps repetitions;" \
+    "load average at the start $last_anfang, at the end $last_ende"
+  echo
+  tabelle
+  echo
+  echo "Growth: Korvan's time at each size over its time at the smallest (sizes 1 : 2 : 4)"
+  for m in $reihenfolge; do
+    awk -v m="$m" '$1 == m { if (!n++) erst = $3; zeile = zeile sprintf(" %.2f", $3 / erst) }
+                   END { if (n) printf "  %-15s%s\n", m, zeile }' "$zahlen"
+  done
+} | if [ -n "$out" ]; then tee "$out"; else cat; fi
