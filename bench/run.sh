@@ -132,8 +132,14 @@ for n in $((dateien / 4)) $((dateien / 2)) $dateien; do
   echo "liste $n $(zwei $(wand "$arbeit/liste_k_$n") $(wand "$arbeit/liste_f_$n"))" >>"$zahlen"
   rm -rf "$baum"
   for ((i = 0; i < reps; i++)); do
-    "$w" baum "$arbeit/del_k" "$n"
-    "$w" baum "$arbeit/del_r" "$n"
+    # Which tree is made first, and which tool goes first, alternate.
+    if ((i % 2)); then
+      "$w" baum "$arbeit/del_r" "$n"
+      "$w" baum "$arbeit/del_k" "$n"
+    else
+      "$w" baum "$arbeit/del_k" "$n"
+      "$w" baum "$arbeit/del_r" "$n"
+    fi
     if ((i % 2)); then
       zeit "$arbeit/del_r_$n" rm -rf "$arbeit/del_r"
       zeit "$arbeit/del_k_$n" "$w" loeschen "$arbeit/del_k"

@@ -140,6 +140,18 @@ int Datei_loeschen(const char *pfad);
 // Removes an empty directory; 0 or -1.
 int Verzeichnis_entfernen(const char *pfad);
 
+// A walk over many entries of a tree holds the directory of the last entry
+// open, so that the entries beside it are reached by their names alone
+// rather than their whole paths.  The four calls with a walk give the
+// results of those above; with a null walk (no room for one) they are them.
+struct Baumgang;
+Baumgang *Baumgang_beginnen();
+void Baumgang_beenden(Baumgang *gang);
+bool Eintrag_Status(Baumgang *gang, const char *pfad, bool *verzeichnis);
+bool Eintrag_normal_setzen(Baumgang *gang, const char *pfad, bool *verzeichnis);
+int Datei_loeschen(Baumgang *gang, const char *pfad);
+int Verzeichnis_entfernen(Baumgang *gang, const char *pfad);
+
 // ---------------------------------------------------------------------------
 // Processes (running programs, registered tools)
 // ---------------------------------------------------------------------------

@@ -284,21 +284,86 @@ void Suche_beenden(Verzeichnissuche *suche)
         Suche_freigeben(suche);
 }
 
-bool Eintrag_Status(const char *pfad, bool *verzeichnis)
+struct Baumgang {
+    int fd;          // the directory held open, or -1
+    size_t laenge;   // the length of its path
+    char verzeichnis[PATH_MAX];
+};
+
+namespace {
+
+#ifdef O_PATH
+constexpr int Ordnermodus = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int Ordnermodus = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+// Where an entry is reached: the directory held open and the entry's name,
+// or the current directory and the whole path.  The directory is opened as
+// the whole path would pass through it, so both reach the same entry.
+int Ort(Baumgang *g, const Posix_Pfad &sys, const char **name)
+{
+    *name = sys.text;
+    const char *letzter = g ? std::strrchr(sys.text, '/') : nullptr;
+    if (!letzter || letzter == sys.text || letzter[1] == '\0')
+        return AT_FDCWD;
+    size_t n = static_cast<size_t>(letzter - sys.text);
+    if (g->fd < 0 || g->laenge != n || std::memcmp(g->verzeichnis, sys.text, n) != 0) {
+        if (g->fd >= 0)
+            ::close(g->fd);
+        std::memcpy(g->verzeichnis, sys.text, n);
+        g->verzeichnis[n] = '\0';
+        g->laenge = n;
+        g->fd = ::open(g->verzeichnis, Ordnermodus);
+    }
+    if (g->fd < 0)
+        return AT_FDCWD;
+    *name = letzter + 1;
+    return g->fd;
+}
+
+} // namespace
+
+Baumgang *Baumgang_beginnen()
+{
+    auto *g = static_cast<Baumgang *>(std::malloc(sizeof(Baumgang)));
+    if (g)
+        g->fd = -1;
+    return g;
+}
+
+void Baumgang_beenden(Baumgang *gang)
+{
+    if (!gang)
+        return;
+    if (gang->fd >= 0)
+        ::close(gang->fd);
+    std::free(gang);
+}
+
+bool Eintrag_Status(Baumgang *gang, const char *pfad, bool *verzeichnis)
 {
     Posix_Pfad sys(pfad);
+    if (!sys.gut)
+        return false;
+    const char *name;
+    int ort = Ort(gang, sys, &name);
     struct stat st;
-    if (!sys.gut || ::lstat(sys.c_str(), &st) != 0)
+    if (::fstatat(ort, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     *verzeichnis = S_ISDIR(st.st_mode);
     return true;
 }
 
-bool Eintrag_normal_setzen(const char *pfad, bool *verzeichnis)
+bool Eintrag_normal_setzen(Baumgang *gang, const char *pfad, bool *verzeichnis)
 {
     Posix_Pfad sys(pfad);
+    if (!sys.gut)
+        return false;
+    const char *name;
+    int ort = Ort(gang, sys, &name);
     struct stat st;
-    if (!sys.gut || ::lstat(sys.c_str(), &st) != 0)
+    if (::fstatat(ort, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     if (verzeichnis)
         *verzeichnis = S_ISDIR(st.st_mode);
@@ -308,18 +373,46 @@ bool Eintrag_normal_setzen(const char *pfad, bool *verzeichnis)
     if (S_ISDIR(st.st_mode))
         modus |= S_IXUSR;
     if (modus != (st.st_mode & 07777))
-        ::chmod(sys.c_str(), modus);
+        ::fchmodat(ort, name, modus, 0);
     return true;
+}
+
+int Datei_loeschen(Baumgang *gang, const char *pfad)
+{
+    Posix_Pfad sys(pfad);
+    if (!sys.gut)
+        return -1;
+    const char *name;
+    int ort = Ort(gang, sys, &name);
+    return ::unlinkat(ort, name, 0) == 0 ? 0 : -1;
+}
+
+int Verzeichnis_entfernen(Baumgang *gang, const char *pfad)
+{
+    Posix_Pfad sys(pfad);
+    if (!sys.gut)
+        return -1;
+    const char *name;
+    int ort = Ort(gang, sys, &name);
+    return ::unlinkat(ort, name, AT_REMOVEDIR) == 0 ? 0 : -1;
+}
+
+bool Eintrag_Status(const char *pfad, bool *verzeichnis)
+{
+    return Eintrag_Status(nullptr, pfad, verzeichnis);
+}
+
+bool Eintrag_normal_setzen(const char *pfad, bool *verzeichnis)
+{
+    return Eintrag_normal_setzen(nullptr, pfad, verzeichnis);
 }
 
 int Datei_loeschen(const char *pfad)
 {
-    Posix_Pfad sys(pfad);
-    return sys.gut && ::unlink(sys.c_str()) == 0 ? 0 : -1;
+    return Datei_loeschen(nullptr, pfad);
 }
 
 int Verzeichnis_entfernen(const char *pfad)
 {
-    Posix_Pfad sys(pfad);
-    return sys.gut && ::rmdir(sys.c_str()) == 0 ? 0 : -1;
+    return Verzeichnis_entfernen(nullptr, pfad);
 }
