@@ -2,35 +2,45 @@
 # Runs Korvan's benchmarks against their peers in one go and prints a table of
 # medians and ratios (Markdown), each measure at three sizes.
 #
-#   bench/run.sh [--smoke] [--reps N] [--no-build] [--out FILE]
+#   bench/run.sh [--smoke] [--reps N] [--no-build] [--out FILE] [--dir DIR]
 #
 # In-process figures come from the Google Benchmark programs in bench/ (CPU
 # time, repetitions interleaved at random); whole-process figures (listing,
 # deleting, preprocessing) are wall-clock times of one process each, Korvan's
 # and its peer's runs alternating.  --smoke runs everything once at tiny sizes
-# and only checks that it works.  Needs the `bench` preset's build (made here
-# unless --no-build), inih (libinih-dev), find, rm, cpp and cat.
+# and only checks that it works.  Files and trees are made in DIR, by default
+# /dev/shm where it is a memory file system (so that the disk traffic of
+# other programs on the machine does not swamp the figures), else $TMPDIR or
+# /tmp.  Needs the `bench` preset's build (made here unless --no-build), inih
+# (libinih-dev), find, rm, cpp and cat.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-smoke=0 reps=5 build=1 out=
+smoke=0 reps=5 build=1 out= ort=
 while [ $# -gt 0 ]; do
   case "$1" in
     --smoke) smoke=1 ;;
     --reps) reps=$2; shift ;;
     --no-build) build=0 ;;
     --out) out=$2; shift ;;
-    *) echo "usage: bench/run.sh [--smoke] [--reps N] [--no-build] [--out FILE]" >&2; exit 2 ;;
+    --dir) ort=$2; shift ;;
+    *) echo "usage: bench/run.sh [--smoke] [--reps N] [--no-build] [--out FILE] [--dir DIR]" >&2; exit 2 ;;
   esac
   shift
 done
+if [ -z "$ort" ]; then
+  ort=${TMPDIR:-/tmp}
+  if [ -d /dev/shm ] && [ -w /dev/shm ] && [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ]; then
+    ort=/dev/shm
+  fi
+fi
 
 # Sizes: the largest of each measure; the others are a half and a quarter.
 if [ "$smoke" = 1 ]; then
   reps=1 mb=0.4 dateien=400 pp_mb=0.4 starts=8 min_time=0.01
 else
-  mb=40 dateien=100000 pp_mb=50 starts=500 min_time=0.5
+  mb=40 dateien=100000 pp_mb=50 starts=500 min_time=0.2
 fi
 
 if [ "$build" = 1 ]; then
@@ -41,7 +51,8 @@ fi
 b=$root/build/bench/bench
 w=$b/bench_werkzeug
 
-arbeit=$(mktemp -d "${TMPDIR:-/tmp}/korvan-run-XXXXXX")
+arbeit=$(mktemp -d "$ort/korvan-run-XXXXXX")
+export TMPDIR=$arbeit   # the benchmark programs make their files there too
 trap 'chmod -R u+w "$arbeit" 2>/dev/null; rm -rf "$arbeit"' EXIT
 zahlen=$arbeit/zahlen.txt   # "measure size korvan peer" in microseconds
 : >"$zahlen"
@@ -220,7 +231,8 @@ tabelle() {
 
 last_ende=$(cut -d' ' -f1-3 /proc/loadavg)
 {
-  echo "Korvan benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $reps repetitions;" \
+  echo "Korvan benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $reps repetitions," \
+    "files in $ort ($(stat -f -c %T "$ort"));" \
     "load average at the start $last_anfang, at the end $last_ende"
   echo
   tabelle
