@@ -37,11 +37,12 @@ int KR_CALL KR_Zeichen_lesen(Zugriffshandle *h)
 
     h->position = p + 1;
     // A line feed before this byte starts a new line at column 0; every
-    // other byte but LF and CR moves the column on.
+    // other byte but LF and CR moves the column on.  (Bytes above CR are
+    // told apart with one comparison.)
     if (h->letztes_zeichen == LF) {
         ++h->zeile;
         h->spalte = 0;
-    } else if (c != LF && c != CR) {
+    } else if (c > CR || (c != LF && c != CR)) {
         ++h->spalte;
     }
     h->letztes_zeichen = c;
