@@ -38,6 +38,12 @@ size_t Strom_lesen(Plattform_Strom *strom, void *ziel, size_t n);
 // terminating zero byte (as fgets does); the number of bytes read, 0 at the
 // end of the file or on error.  n must be at least 2.
 size_t Strom_Zeile(Plattform_Strom *strom, char *ziel, size_t n);
+// The next line where the stream holds it as Strom_Zeile would copy it (the
+// bytes up to and including a line feed, at most n - 1 of them, with no CR or
+// 0x1A in text mode and no zero byte): a pointer to it, valid until the next
+// call on the stream, and its length in *laenge; the stream moves past it.
+// Null, with nothing changed, for any other line: Strom_Zeile then reads it.
+const char *Strom_Zeile_ansehen(Plattform_Strom *strom, size_t n, size_t *laenge);
 // Writes n bytes; the count written.
 size_t Strom_schreiben(Plattform_Strom *strom, const void *quelle, size_t n);
 // Byte offset of the next read from the start of the file, or -1.

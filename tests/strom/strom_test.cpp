@@ -6,6 +6,7 @@
 #include "testhilfe.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,21 @@ size_t Zeile_Byte_fuer_Byte(Plattform_Strom *s, char *ziel, size_t n)
     return i;
 }
 
+// A line as the preprocessor takes it: where the stream holds it, seen in
+// place, else copied.
+size_t Zeile_ansehen_oder_lesen(Plattform_Strom *s, char *ziel, size_t n)
+{
+    size_t k;
+    if (const char *z = Strom_Zeile_ansehen(s, n, &k)) {
+        EXPECT_LT(k, n);
+        EXPECT_EQ(z[k - 1], '\n');
+        std::memcpy(ziel, z, k);
+        ziel[k] = '\0';
+        return k;
+    }
+    return Strom_Zeile(s, ziel, n);
+}
+
 // Reads the file in chunks of n bytes both ways and compares every chunk,
 // its count and the position after it; the number of chunks.
 int Zeilen_vergleichen(const std::string &pfad, Strommodus modus, size_t n)
@@ -140,7 +156,8 @@ int Zeilen_vergleichen(const std::string &pfad, Strommodus modus, size_t n)
     std::vector<char> x(n), y(n);
     int anzahl = 0;
     for (; anzahl < 100000; ++anzahl) {
-        size_t ka = Strom_Zeile(a, x.data(), n), kb = Zeile_Byte_fuer_Byte(b, y.data(), n);
+        size_t ka = anzahl % 2 ? Strom_Zeile(a, x.data(), n) : Zeile_ansehen_oder_lesen(a, x.data(), n);
+        size_t kb = Zeile_Byte_fuer_Byte(b, y.data(), n);
         EXPECT_EQ(ka, kb) << "chunk " << anzahl;
         EXPECT_EQ(std::string(x.data(), ka), std::string(y.data(), kb)) << "chunk " << anzahl;
         EXPECT_EQ(Strom_Position(a), Strom_Position(b)) << "chunk " << anzahl;

@@ -27,7 +27,7 @@ struct Plattform_Strom {
     int64_t blockanfang;  // file offset of block[0] (reading)
     size_t naechstes;     // reading: the next byte; writing: the bytes held
     size_t fuellung;      // reading: the bytes in the block
-    size_t besonders;     // text mode: no CR or 0x1A in the block before this
+    size_t besonders;     // no zero byte (nor CR or 0x1A in text mode) in the block before this
     unsigned char block[Blockgroesse];
 };
 
@@ -52,16 +52,19 @@ bool Block_leeren(Plattform_Strom *s)
     return gut;
 }
 
-// Where the next CR or 0x1A stands from `ab` on (fuellung when there is
-// none): up to there a text-mode line is the bytes as they are.
+// Where the next zero byte, or in text mode the next CR or 0x1A, stands from
+// `ab` on (fuellung when there is none): up to there a line is the bytes as
+// they are, and a C string.
 size_t Besonderes_suchen(const Plattform_Strom *s, size_t ab)
 {
     const unsigned char *p = s->block + ab;
     size_t n = s->fuellung - ab;
-    auto *cr = static_cast<const unsigned char *>(std::memchr(p, '\r', n));
-    auto *sub = static_cast<const unsigned char *>(std::memchr(p, 0x1A, cr ? static_cast<size_t>(cr - p) : n));
-    const unsigned char *erstes = sub ? sub : cr;
-    return erstes ? static_cast<size_t>(erstes - s->block) : s->fuellung;
+    static const int zeichen[] = {0, '\r', 0x1A};
+    for (int i = 0; i < (s->text ? 3 : 1); ++i) {
+        if (auto *t = static_cast<const unsigned char *>(std::memchr(p, zeichen[i], n)))
+            n = static_cast<size_t>(t - p);
+    }
+    return ab + n;
 }
 
 // The next block; false at the end of the file (a failure sets fehler).
@@ -78,7 +81,7 @@ bool Nachfuellen(Plattform_Strom *s)
     if (r <= 0)
         return false;
     s->fuellung = static_cast<size_t>(r);
-    s->besonders = s->text ? Besonderes_suchen(s, 0) : s->fuellung;
+    s->besonders = Besonderes_suchen(s, 0);
     return true;
 }
 
@@ -206,9 +209,9 @@ size_t Strom_Zeile(Plattform_Strom *strom, char *ziel, size_t n)
     size_t i = 0;
     while (i + 1 < n) {
         if (!strom->ende && strom->zurueck < 0 && strom->naechstes < strom->fuellung) {
-            // No CR or 0x1A stands between the next byte and `besonders`;
+            // Nothing special stands between the next byte and `besonders`;
             // a byte taken back before it needs a new search.
-            if (strom->text && strom->besonders < strom->naechstes)
+            if (strom->besonders < strom->naechstes)
                 strom->besonders = Besonderes_suchen(strom, strom->naechstes);
             size_t grenze = strom->text ? strom->besonders : strom->fuellung;
             if (strom->naechstes < grenze) {
@@ -235,6 +238,23 @@ size_t Strom_Zeile(Plattform_Strom *strom, char *ziel, size_t n)
     }
     ziel[i] = '\0';
     return i;
+}
+
+const char *Strom_Zeile_ansehen(Plattform_Strom *strom, size_t n, size_t *laenge)
+{
+    if (strom->schreiben || strom->ende || strom->zurueck >= 0 || strom->naechstes >= strom->fuellung || n < 2)
+        return nullptr;
+    if (strom->besonders < strom->naechstes)
+        strom->besonders = Besonderes_suchen(strom, strom->naechstes);
+    size_t vorrat = strom->besonders - strom->naechstes;
+    size_t k = n - 1 < vorrat ? n - 1 : vorrat;
+    const unsigned char *anfang = strom->block + strom->naechstes;
+    auto *lf = static_cast<const unsigned char *>(std::memchr(anfang, '\n', k));
+    if (!lf)
+        return nullptr;
+    *laenge = static_cast<size_t>(lf - anfang) + 1;
+    strom->naechstes += *laenge;
+    return reinterpret_cast<const char *>(anfang);
 }
 
 size_t Strom_schreiben(Plattform_Strom *strom, const void *quelle, size_t n)
@@ -276,8 +296,7 @@ int Strom_setzen(Plattform_Strom *strom, int64_t position)
     } else if (position >= strom->blockanfang &&
                position <= strom->blockanfang + static_cast<int64_t>(strom->fuellung)) {
         strom->naechstes = static_cast<size_t>(position - strom->blockanfang);
-        if (strom->text)
-            strom->besonders = Besonderes_suchen(strom, strom->naechstes);
+        strom->besonders = Besonderes_suchen(strom, strom->naechstes);
     } else {
         if (::lseek(strom->fd, static_cast<off_t>(position), SEEK_SET) < 0)
             return -1;
