@@ -5,6 +5,7 @@
 
 #include "korvan.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // Option bits of a template item, and the given bit that the reader sets.
@@ -40,6 +41,24 @@ constexpr int Arg_Rest_fertig = 9;
 // Arg_Hoechstzahl words) and the index of the positional multiple item, or
 // -1 for none.  Returns the item count, or -1 when the template is rejected.
 int Arg_Vorlage_lesen(const char *vorlage, uint16_t *flags, int *mehrfach);
+
+// The names of a template in the order in which KR_Arg_finden tries them,
+// gathered once per argument line, so that keywords are found without
+// running over the template text again.  A template with more names than
+// the table holds is searched as KR_Arg_finden searches it.
+constexpr int Arg_Namen_Hoechstzahl = 64;
+struct Arg_Namen {
+    const char *vorlage;
+    int anzahl; // -1: too many names for the table
+    struct {
+        const char *anfang;
+        size_t laenge;
+        int index;
+    } name[Arg_Namen_Hoechstzahl];
+};
+void Arg_Namen_sammeln(const char *vorlage, Arg_Namen *namen);
+// KR_Arg_finden over the gathered names.
+int Arg_Namen_finden(const Arg_Namen &namen, const char *name);
 
 // --- storage (speicher.cpp) ------------------------------------------------
 // The cursor is the storage cursor of a fixed block (unused in pool mode).

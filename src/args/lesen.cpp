@@ -1,11 +1,16 @@
 // lesen.cpp - the argument reader: one line of argument text read against a
 // template into the caller's value array, by a small state machine.
 #include "args/argumente.h"
+#include "config/konfig.h"
 #include "tamsel.h"
 
 #include <cstring>
 
 namespace {
+
+using strom::Leser;
+using strom::Lesen;
+using strom::Zuruecklesen;
 
 constexpr int LF = '\n';
 constexpr int CR = '\r';
@@ -16,6 +21,11 @@ constexpr uint32_t Zeilengroesse = 512;  // the line copy, line-end character in
 constexpr int Elementgroesse = 256;      // elements in Read and Skip: at most 255 characters
 constexpr int Wertgroesse = 512;         // a keyword's value: at most 511 characters
 constexpr int Resthoechstlaenge = 254;   // a rest of line
+
+// Arg_Rest_lesen and Arg_Wert_lesen on the line's reader.
+int Rest_lesen(Leser &zeile, Argumentsatz *satz, void **slot, uint16_t *flags, bool blanks_ueberspringen,
+               char **cursor);
+int Wert_lesen(Leser &zeile, Argumentsatz *satz, int index, uint16_t *flags, void **werte, char **cursor);
 
 // Seek: find the item for the next positional value.  Read: the next
 // element.  Value: the current item was named by its keyword.  Skip: pass
@@ -31,6 +41,8 @@ struct Lauf {
     int anzahl;
     int mehrfach;              // the positional multiple item, or -1
     Zugriffshandle zeile;      // reads the line copy
+    Leser *leser;              // ... through this reader
+    Arg_Namen namen;           // the template's names
     char kopie[Zeilengroesse];
     char element[Elementgroesse];
     int aktuell;               // the current item; anzahl when there is none
@@ -46,11 +58,11 @@ bool Zeilenende(int c)
 
 // Reads the one character after an element; a line end stays for the next
 // element read, which then finds the end of the line.
-int Nachzeichen_lesen(Zugriffshandle *h)
+int Nachzeichen_lesen(Leser &l)
 {
-    int c = KR_Zeichen_lesen(h);
+    int c = Lesen(l);
     if (Zeilenende(c))
-        KR_Zeichen_ruecklesen(h);
+        Zuruecklesen(l);
     return c;
 }
 
@@ -83,17 +95,17 @@ bool Speicher_einrichten(Argumentsatz *satz, char **cursor)
 // record's handle then stands after the character that did not fit.
 bool Zeile_kopieren(Lauf &l)
 {
-    Zugriffshandle *quelle = &l.satz->zugriffshandle;
+    Leser quelle(&l.satz->zugriffshandle);
     uint32_t n = 0;
     for (;;) {
-        int c = KR_Zeichen_lesen(quelle);
+        int c = Lesen(quelle);
         if (c == 0 || c == Ende)
             break;
         if (n == Zeilengroesse)
             return false;
         l.kopie[n++] = static_cast<char>(c);
         if (Zeilenende(c)) {
-            KR_Zeichen_ruecklesen(quelle);
+            Zuruecklesen(quelle);
             break;
         }
     }
@@ -104,7 +116,7 @@ bool Zeile_kopieren(Lauf &l)
 Zustand Rest_nehmen(Lauf &l, bool blanks_ueberspringen)
 {
     l.zeile.position = l.marke;
-    int r = Arg_Rest_lesen(&l.zeile, l.satz, &l.werte[l.aktuell], &l.flags[l.aktuell],
+    int r = Rest_lesen(*l.leser, l.satz, &l.werte[l.aktuell], &l.flags[l.aktuell],
                            blanks_ueberspringen, &l.cursor);
     return r == Arg_Rest_fertig ? Zustand::Fertig : Zustand::Gescheitert;
 }
@@ -151,12 +163,12 @@ Zustand Suchen(Lauf &l)
 Zustand Positionswert(Lauf &l)
 {
     if (l.aktuell >= l.anzahl) {
-        Nachzeichen_lesen(&l.zeile);
+        Nachzeichen_lesen(*l.leser);
         return Zustand::Lesen; // no item left: the element is dropped
     }
     if (Hat(l, l.aktuell, Arg_Rest))
         return Rest_nehmen(l, true);
-    Nachzeichen_lesen(&l.zeile);
+    Nachzeichen_lesen(*l.leser);
     return Nach_Ablage(Arg_Wert_ablegen(l.satz, l.aktuell, l.flags, l.werte, l.element, &l.cursor));
 }
 
@@ -164,7 +176,7 @@ Zustand Lesen(Lauf &l)
 {
     // 1., 2.
     l.marke = l.zeile.position;
-    int r = KR_Element_lesen(l.element, Elementgroesse, &l.zeile);
+    int r = konfig::Element_lesen_Argument(*l.leser, l.element, Elementgroesse);
 
     // 3.
     if (r == -1)
@@ -174,22 +186,22 @@ Zustand Lesen(Lauf &l)
 
     // 4. A word ended by '='.
     if (r == 2) {
-        int index = KR_Arg_finden(l.vorlage, l.element);
+        int index = Arg_Namen_finden(l.namen, l.element);
         if (index >= 0) {
-            KR_Zeichen_lesen(&l.zeile);
+            Lesen(*l.leser);
             return Benannt(l, index);
         }
         if (Hat(l, l.aktuell, Arg_Rest))
             return Rest_nehmen(l, true);
-        KR_Zeichen_lesen(&l.zeile);
+        Lesen(*l.leser);
         return Zustand::Ueberspringen;
     }
 
     // 5. A word: a keyword, or else a positional value.
     if (r == 3) {
-        int index = KR_Arg_finden(l.vorlage, l.element);
+        int index = Arg_Namen_finden(l.namen, l.element);
         if (index >= 0) {
-            Nachzeichen_lesen(&l.zeile);
+            Nachzeichen_lesen(*l.leser);
             return Benannt(l, index);
         }
     }
@@ -210,13 +222,13 @@ Zustand Wert(Lauf &l)
     if (Hat(l, l.aktuell, Arg_Rest))
         return Rest_nehmen(l, false);
     // 3.
-    return Nach_Ablage(Arg_Wert_lesen(&l.zeile, l.satz, l.aktuell, l.flags, l.werte, &l.cursor));
+    return Nach_Ablage(Wert_lesen(*l.leser, l.satz, l.aktuell, l.flags, l.werte, &l.cursor));
 }
 
 Zustand Ueberspringen(Lauf &l)
 {
     // 1., 2.
-    int r = KR_Element_lesen(l.element, Elementgroesse, &l.zeile);
+    int r = konfig::Element_lesen_Argument(*l.leser, l.element, Elementgroesse);
     if (r == -1)
         return Zustand::Gescheitert;
     if (r == 0)
@@ -224,13 +236,13 @@ Zustand Ueberspringen(Lauf &l)
 
     // 3. Only a known keyword with '=' ends the skipping here.
     if (r == 2) {
-        int index = KR_Arg_finden(l.vorlage, l.element);
-        KR_Zeichen_lesen(&l.zeile);
+        int index = Arg_Namen_finden(l.namen, l.element);
+        Lesen(*l.leser);
         return index >= 0 ? Benannt(l, index) : Zustand::Ueberspringen;
     }
 
     // 4. ... or an element directly followed by a comma.
-    return KR_Zeichen_lesen(&l.zeile) == ',' ? Zustand::Lesen : Zustand::Ueberspringen;
+    return Lesen(*l.leser) == ',' ? Zustand::Lesen : Zustand::Ueberspringen;
 }
 
 Zustand Automat(Lauf &l)
@@ -292,13 +304,15 @@ Argumentsatz *Scheitern(Argumentsatz *satz)
 
 } // namespace
 
-int Arg_Rest_lesen(Zugriffshandle *zeile, Argumentsatz *satz, void **slot, uint16_t *flags,
-                   bool blanks_ueberspringen, char **cursor)
+namespace {
+
+int Rest_lesen(Leser &zeile, Argumentsatz *satz, void **slot, uint16_t *flags, bool blanks_ueberspringen,
+               char **cursor)
 {
     // 1.
-    int c = KR_Zeichen_lesen(zeile);
+    int c = Lesen(zeile);
     while (blanks_ueberspringen && (c == ' ' || c == '\t'))
-        c = KR_Zeichen_lesen(zeile);
+        c = Lesen(zeile);
 
     // 2. One character more than a rest may hold tells that it is too long.
     char rest[Resthoechstlaenge + 1];
@@ -307,12 +321,12 @@ int Arg_Rest_lesen(Zugriffshandle *zeile, Argumentsatz *satz, void **slot, uint1
         rest[n++] = static_cast<char>(c);
         if (n == Resthoechstlaenge + 1)
             break;
-        c = KR_Zeichen_lesen(zeile);
+        c = Lesen(zeile);
     }
 
     // 3.
     if (Zeilenende(c))
-        KR_Zeichen_ruecklesen(zeile);
+        Zuruecklesen(zeile);
     // 4.
     if (n > Resthoechstlaenge)
         return Arg_Rest_gescheitert;
@@ -330,19 +344,34 @@ int Arg_Rest_lesen(Zugriffshandle *zeile, Argumentsatz *satz, void **slot, uint1
     return Arg_Rest_fertig;
 }
 
-int Arg_Wert_lesen(Zugriffshandle *zeile, Argumentsatz *satz, int index, uint16_t *flags,
-                   void **werte, char **cursor)
+int Wert_lesen(Leser &zeile, Argumentsatz *satz, int index, uint16_t *flags, void **werte, char **cursor)
 {
     // 1. A keyword without a value (the line ends, or the value does not
     // fit the buffer) fails the call, so the caller hears of the mistake.
     char wert[Wertgroesse];
-    int r = KR_Element_lesen(wert, Wertgroesse, zeile);
+    int r = konfig::Element_lesen_Argument(zeile, wert, Wertgroesse);
     if (r <= 0)
         return 2;
     // 2.
     Nachzeichen_lesen(zeile);
     // 3.
     return Arg_Wert_ablegen(satz, index, flags, werte, wert, cursor);
+}
+
+} // namespace
+
+int Arg_Rest_lesen(Zugriffshandle *zeile, Argumentsatz *satz, void **slot, uint16_t *flags,
+                   bool blanks_ueberspringen, char **cursor)
+{
+    Leser l(zeile);
+    return Rest_lesen(l, satz, slot, flags, blanks_ueberspringen, cursor);
+}
+
+int Arg_Wert_lesen(Zugriffshandle *zeile, Argumentsatz *satz, int index, uint16_t *flags,
+                   void **werte, char **cursor)
+{
+    Leser l(zeile);
+    return Wert_lesen(l, satz, index, flags, werte, cursor);
 }
 
 extern "C" Argumentsatz *KR_CALL KR_Argumente_lesen(const char *vorlage, void **werte,
@@ -373,6 +402,9 @@ extern "C" Argumentsatz *KR_CALL KR_Argumente_lesen(const char *vorlage, void **
     // 6.
     if (!Zeile_kopieren(l))
         return Scheitern(satz);
+    Leser leser(&l.zeile);
+    l.leser = &leser;
+    Arg_Namen_sammeln(vorlage, &l.namen);
 
     // 7.
     l.aktuell = 0;

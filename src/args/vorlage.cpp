@@ -103,6 +103,51 @@ int Arg_Vorlage_lesen(const char *vorlage, uint16_t *flags, int *mehrfach)
     return anzahl;
 }
 
+void Arg_Namen_sammeln(const char *vorlage, Arg_Namen *namen)
+{
+    // The walk of KR_Arg_finden, noting every candidate that could match.
+    namen->vorlage = vorlage;
+    namen->anzahl = 0;
+    int index = 0;
+    const char *kandidat = vorlage;
+    for (;;) {
+        const char *ende = kandidat;
+        while (!Namensende(*ende))
+            ++ende;
+        size_t n = static_cast<size_t>(ende - kandidat);
+        if (n > 0) {
+            if (namen->anzahl == Arg_Namen_Hoechstzahl) {
+                namen->anzahl = -1;
+                return;
+            }
+            namen->name[namen->anzahl++] = {kandidat, n, index};
+        }
+        if (*ende == '=') {
+            kandidat = ende + 1;
+            continue;
+        }
+        if (*ende == '\0')
+            return;
+        while (*ende != '\0' && *ende != ',')
+            ++ende;
+        if (*ende == '\0')
+            return;
+        kandidat = ende + 1;
+        ++index;
+    }
+}
+
+int Arg_Namen_finden(const Arg_Namen &namen, const char *name)
+{
+    if (namen.anzahl < 0)
+        return KR_Arg_finden(namen.vorlage, name);
+    for (int i = 0; i < namen.anzahl; ++i) {
+        if (Beginnt_mit(name, namen.name[i].anfang, namen.name[i].laenge))
+            return namen.name[i].index;
+    }
+    return -1;
+}
+
 extern "C" int KR_CALL KR_Arg_finden(const char *vorlage, const char *name)
 {
     if (!vorlage || !name)

@@ -13,18 +13,18 @@ using namespace konfig;
 // quoted string, or everything up to ']', '}', a line end or the end of the
 // text.  *danach is the character read after the name.  False when the name
 // is longer than 40 characters.
-bool Kopfname_lesen(Zugriffshandle *h, char (&name)[Namenspuffer], int *danach)
+bool Kopfname_lesen(Leser &l, char (&name)[Namenspuffer], int *danach)
 {
     Ablage a(name, Namenspuffer - 1); // the last byte is kept for the zero
-    int c = KR_Zeichen_lesen(h);
+    int c = Lesen(l);
     if (c == '"') {
-        if (!Zeichenkette_lesen(h, a, danach))
+        if (!Zeichenkette_lesen(l, a, danach))
             return false;
     } else {
         while (c != Ende && c != ']' && c != '}' && !Ist_Zeilenende(c)) {
             if (!a.speichern(c))
                 return false;
-            c = KR_Zeichen_lesen(h);
+            c = Lesen(l);
         }
         *danach = c;
     }
@@ -43,14 +43,15 @@ int Klassenkopf_suchen(Zugriffshandle *h, const char *gesucht, Vergleich verglei
 {
     // 2. From the start of the text.
     KR_positionieren(h, 0);
-    int c = KR_Zeichen_lesen(h);
+    Leser l(h);
+    int c = Lesen(l);
     for (;;) {
         if (c == '{' || (c == '[' && !nur_klassen)) {
             // 3. The element after the bracket; a line without one, or with
             // one too long for the buffer, ends the search.
             int32_t klammer = h->position - 1;
             char element[Namenspuffer];
-            if (KR_Element_lesen_2(element, Namenspuffer, h) <= 0)
+            if (Element_lesen_Konfiguration(l, element, Namenspuffer) <= 0)
                 return 0;
             bool passt = gesucht && (vergleich == Vergleich::ganzer_Name
                                          ? Namen_gleich(element, gesucht)
@@ -63,12 +64,12 @@ int Klassenkopf_suchen(Zugriffshandle *h, const char *gesucht, Vergleich verglei
             // 4. Any other line.
             if (c == Ende)
                 return 0;
-            KR_Zeichen_ruecklesen(h);
+            Zuruecklesen(l);
         }
         // 5. The next line.
-        if (!KR_naechste_Zeile(h))
+        if (!Naechste_Zeile(l))
             return 0;
-        c = KR_Zeichen_lesen(h);
+        c = Lesen(l);
     }
 }
 
@@ -82,19 +83,20 @@ int Abschnitt_suchen(const char *name, Zugriffshandle *h, int32_t *anfang)
         return 0;
     // 1. From the start of the text.
     KR_positionieren(h, 0);
+    Leser l(h);
     for (;;) {
         // 2.
-        int c = KR_Zeichen_lesen(h);
+        int c = Lesen(l);
         if (Ist_Klammer(c)) {
             // 3. A header: its name, compared without regard to case.
             int32_t klammer = h->position - 1;
             h->elementanfang = h->position;
             char gelesen[Namenspuffer];
             int danach;
-            if (!Kopfname_lesen(h, gelesen, &danach))
+            if (!Kopfname_lesen(l, gelesen, &danach))
                 return 0;
             if (Namen_gleich(gelesen, name)) {
-                Zuruecklegen(h, danach);
+                Zuruecklegen(l, danach);
                 *anfang = klammer;
                 return c;
             }
@@ -106,10 +108,10 @@ int Abschnitt_suchen(const char *name, Zugriffshandle *h, int32_t *anfang)
             // 4. Any other line.
             if (c == Ende)
                 return 0;
-            KR_Zeichen_ruecklesen(h);
+            Zuruecklesen(l);
         }
         // 5. The next line.
-        if (!KR_naechste_Zeile(h))
+        if (!Naechste_Zeile(l))
             return 0;
     }
 }
@@ -160,15 +162,16 @@ int KR_CALL KR_naechster_Abschnitt(char *puffer, int groesse, Zugriffshandle *h)
 {
     if (!h)
         return 0;
+    Leser l(h);
     for (;;) {
         // 1. A header: its name into the caller's buffer.
-        int c = KR_Zeichen_lesen(h);
+        int c = Lesen(l);
         if (Ist_Klammer(c)) {
             if (!puffer || groesse == 0)
                 return c;
             // A name that does not fit, or a header without one, leaves the
             // empty string, so the caller never reads an unterminated buffer.
-            if (KR_Element_lesen_2(puffer, groesse, h) <= 0 && groesse > 0)
+            if (Element_lesen_Konfiguration(l, puffer, groesse) <= 0 && groesse > 0)
                 puffer[0] = '\0';
             return c;
         }
@@ -176,8 +179,8 @@ int KR_CALL KR_naechster_Abschnitt(char *puffer, int groesse, Zugriffshandle *h)
         if (c == Ende)
             return 0;
         // 3. The next line.
-        KR_Zeichen_ruecklesen(h);
-        if (!KR_naechste_Zeile(h))
+        Zuruecklesen(l);
+        if (!Naechste_Zeile(l))
             return 0;
     }
 }

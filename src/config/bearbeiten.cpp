@@ -17,12 +17,16 @@ int Block_entfernen(Zugriffshandle *h, int32_t anfang)
 {
     // 2. Up to a bracket right after a line end; an indented bracket is not
     // the next header here.
+    // The reader ends before anything is changed.
     bool nach_zeilenende = false;
     int c;
-    while ((c = KR_Zeichen_lesen(h)) != Ende) {
-        if (nach_zeilenende && Ist_Klammer(c))
-            break;
-        nach_zeilenende = Ist_Zeilenende(c);
+    {
+        Leser l(h);
+        while ((c = Lesen(l)) != Ende) {
+            if (nach_zeilenende && Ist_Klammer(c))
+                break;
+            nach_zeilenende = Ist_Zeilenende(c);
+        }
     }
 
     // 3. The block's end: that bracket, or the end of the text.

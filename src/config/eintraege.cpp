@@ -16,28 +16,29 @@ int Eintrag_suchen(const char *name, Zugriffshandle *h, int art)
 {
     if (!h || !name)
         return 0;
+    Leser l(h);
     // 1.
-    if (!KR_naechste_Zeile(h))
+    if (!Naechste_Zeile(l))
         return 0;
     // 2.
-    int c = KR_Zeichen_lesen(h);
+    int c = Lesen(l);
     if (c == Ende)
         return 0;
     for (;;) {
         // 3. A header ends the block; the reader stands before it.
-        KR_Zeichen_ruecklesen(h);
+        Zuruecklesen(l);
         if (Ist_Klammer(c))
             return 0;
         // 4. The line's name, and behind it the ':' or '='.
         char element[Namenspuffer];
-        if (KR_Element_lesen_2(element, Namenspuffer, h) == art && Namen_gleich(element, name)) {
-            KR_Zeichen_lesen(h);
+        if (Element_lesen_Konfiguration(l, element, Namenspuffer) == art && Namen_gleich(element, name)) {
+            Lesen(l);
             return 1;
         }
         // 5. The next line.
-        if (!KR_naechste_Zeile(h))
+        if (!Naechste_Zeile(l))
             return 0;
-        c = KR_Zeichen_lesen(h);
+        c = Lesen(l);
         if (c == Ende)
             return 0;
     }
@@ -61,18 +62,19 @@ int KR_CALL KR_naechster_Eintrag(char *puffer, unsigned short groesse, Zugriffsh
 {
     if (!h)
         return 0;
+    Leser l(h);
     // 1.
-    if (!KR_naechste_Zeile(h))
+    if (!Naechste_Zeile(l))
         return 0;
     // 2. A header ends the block; the reader stands before it.
-    int c = KR_Zeichen_lesen(h);
-    Zuruecklegen(h, c);
+    int c = Lesen(l);
+    Zuruecklegen(l, c);
     if (Ist_Klammer(c))
         return 0;
     // 3., 4. A name with its ':' read, or a plain word or quoted string.
-    switch (KR_Element_lesen_2(puffer, groesse, h)) {
+    switch (Element_lesen_Konfiguration(l, puffer, groesse)) {
     case Doppelpunktname:
-        KR_Zeichen_lesen(h);
+        Lesen(l);
         return 1;
     case 3: // a plain word
     case 4: // a quoted string
@@ -86,14 +88,15 @@ int KR_CALL KR_naechster_INI_Eintrag(char *puffer, unsigned short groesse, Zugri
 {
     if (!h)
         return 0;
+    Leser l(h);
     // 1.
-    if (!KR_naechste_Zeile(h))
+    if (!Naechste_Zeile(l))
         return 0;
     // 2. A header line gives a name ended by a bracket, and so ends the walk.
-    if (KR_Element_lesen_2(puffer, groesse, h) != Gleichheitsname)
+    if (Element_lesen_Konfiguration(l, puffer, groesse) != Gleichheitsname)
         return 0;
     // 3. The '='.
-    KR_Zeichen_lesen(h);
+    Lesen(l);
     return 1;
 }
 

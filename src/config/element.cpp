@@ -16,13 +16,13 @@ enum Art : unsigned char {
     Schluss = 2,  // ends a word
 };
 
-struct Leser {
+struct Zeichenarten {
     std::array<unsigned char, 256> art;
 };
 
-constexpr Leser Leser_bauen(const char *trenner, const char *schluss)
+constexpr Zeichenarten Arten_bauen(const char *trenner, const char *schluss)
 {
-    Leser l{};
+    Zeichenarten l{};
     for (const char *p = trenner; *p; ++p)
         l.art[static_cast<unsigned char>(*p)] |= Trenner;
     for (const char *p = schluss; *p; ++p)
@@ -32,9 +32,9 @@ constexpr Leser Leser_bauen(const char *trenner, const char *schluss)
 
 // Configuration text: a word ends at ':' (entry names), '=' (INI names) and
 // the closing brackets of header lines as well.
-constexpr Leser Konfigurationsleser = Leser_bauen(" \t,:=]}", ":=]} \t,;\n\r");
+constexpr Zeichenarten Konfigurationsleser = Arten_bauen(" \t,:=]}", ":=]} \t,;\n\r");
 // Argument text: ':' and brackets are ordinary characters of a word.
-constexpr Leser Argumentleser = Leser_bauen(" \t,=", "= \t,;\n\r");
+constexpr Zeichenarten Argumentleser = Arten_bauen(" \t,=", "= \t,;\n\r");
 
 // The result that the character ending a word gives.
 int Wortergebnis(int schluss)
@@ -48,44 +48,44 @@ int Wortergebnis(int schluss)
     }
 }
 
-int Element_lesen(const Leser &leser, char *puffer, int groesse, Zugriffshandle *h)
+int Element_lesen(const Zeichenarten &arten, Leser &l, char *puffer, int groesse)
 {
     Ablage a(puffer, groesse);
 
     // 1. Skip the separators.
     int c;
     do
-        c = KR_Zeichen_lesen(h);
-    while (c != Ende && (leser.art[c] & Trenner));
+        c = Lesen(l);
+    while (c != Ende && (arten.art[c] & Trenner));
 
     // 2. No element on this line.
     if (c == Ende)
         return 0;
     if (c == LF || c == CR || c == ';') {
-        KR_Zeichen_ruecklesen(h);
+        Zuruecklesen(l);
         return 0;
     }
 
     // 3. The element starts just before the current position.
-    h->elementanfang = h->position;
+    l.h->elementanfang = l.h->position;
 
     // 4. A quoted string.
     if (c == '"')
-        return Zeichenkette_ablegen(h, a);
+        return Zeichenkette_ablegen(l, a);
 
     // 5. A word, up to its terminator.
     do {
         if (!a.speichern(c))
             return -1;
-        c = KR_Zeichen_lesen(h);
-    } while (c != Ende && !(leser.art[c] & Schluss));
+        c = Lesen(l);
+    } while (c != Ende && !(arten.art[c] & Schluss));
 
     // 6. The terminating zero byte, if it fits.
     if (!a.speichern('\0'))
         return -1;
 
     // 7. Leave the terminator for the caller.
-    Zuruecklegen(h, c);
+    Zuruecklegen(l, c);
     return Wortergebnis(c);
 }
 
@@ -93,14 +93,14 @@ int Element_lesen(const Leser &leser, char *puffer, int groesse, Zugriffshandle 
 
 namespace konfig {
 
-bool Zeichenkette_lesen(Zugriffshandle *h, Ablage &a, int *danach)
+bool Zeichenkette_lesen(Leser &l, Ablage &a, int *danach)
 {
     for (;;) {
-        int c = KR_Zeichen_lesen(h);
+        int c = Lesen(l);
         if (c == Ende || c == '"')
             break;
         if (c == '*') {
-            int n = KR_Zeichen_lesen(h);
+            int n = Lesen(l);
             if (n == '"')
                 c = '"';
             else if (n == 'E' || n == 'e')
@@ -120,17 +120,27 @@ bool Zeichenkette_lesen(Zugriffshandle *h, Ablage &a, int *danach)
         if (!a.speichern(c))
             return false;
     }
-    *danach = KR_Zeichen_lesen(h);
+    *danach = Lesen(l);
     return true;
 }
 
-int Zeichenkette_ablegen(Zugriffshandle *h, Ablage &a)
+int Zeichenkette_ablegen(Leser &l, Ablage &a)
 {
     int danach;
-    if (!Zeichenkette_lesen(h, a, &danach) || !a.speichern('\0'))
+    if (!Zeichenkette_lesen(l, a, &danach) || !a.speichern('\0'))
         return -1;
-    Zuruecklegen(h, danach);
+    Zuruecklegen(l, danach);
     return 4;
+}
+
+int Element_lesen_Konfiguration(Leser &l, char *puffer, int groesse)
+{
+    return Element_lesen(Konfigurationsleser, l, puffer, groesse);
+}
+
+int Element_lesen_Argument(Leser &l, char *puffer, int groesse)
+{
+    return Element_lesen(Argumentleser, l, puffer, groesse);
 }
 
 bool Namen_gleich(const char *a, const char *b)
@@ -151,12 +161,18 @@ extern "C" {
 
 int KR_CALL KR_Element_lesen_2(char *puffer, int groesse, Zugriffshandle *h)
 {
-    return Element_lesen(Konfigurationsleser, puffer, groesse, h);
+    if (!h)
+        return 0; // as for the end of the text
+    Leser l(h);
+    return Element_lesen(Konfigurationsleser, l, puffer, groesse);
 }
 
 int KR_CALL KR_Element_lesen(char *puffer, int groesse, Zugriffshandle *h)
 {
-    return Element_lesen(Argumentleser, puffer, groesse, h);
+    if (!h)
+        return 0;
+    Leser l(h);
+    return Element_lesen(Argumentleser, l, puffer, groesse);
 }
 
 } // extern "C"

@@ -5,6 +5,7 @@
 #define KORVAN_KONFIG_H
 
 #include "korvan.h"
+#include "handle/strom.h"
 
 #include <cstdint>
 
@@ -40,23 +41,27 @@ struct Ablage {
     }
 };
 
-// Takes back the character just read, unless the text had ended: a take-back
-// after -1 would step back over the character before it.
-inline void Zuruecklegen(Zugriffshandle *h, int c)
-{
-    if (c != Ende)
-        KR_Zeichen_ruecklesen(h);
-}
+// The readers take their characters from one strom::Leser per exported
+// call, which they hand on to each other.
+using strom::Leser;
+using strom::Lesen;
+using strom::Zuruecklesen;
+using strom::Zuruecklegen;
+
+// KR_naechste_Zeile, KR_Element_lesen_2 and KR_Element_lesen on a reader.
+int Naechste_Zeile(Leser &l);
+int Element_lesen_Konfiguration(Leser &l, char *puffer, int groesse);
+int Element_lesen_Argument(Leser &l, char *puffer, int groesse);
 
 // The body of a quoted string, after its opening quote, decoded into the
 // store up to the closing quote or the end of the text; then reads the
 // character after it into *danach.  False when the store is full.
-bool Zeichenkette_lesen(Zugriffshandle *h, Ablage &a, int *danach);
+bool Zeichenkette_lesen(Leser &l, Ablage &a, int *danach);
 
 // A whole quoted element after its opening quote, as the element reader
 // stores it: decoded, zero-terminated, the character after it taken back.
 // 4, or -1 when it does not fit into groesse bytes.
-int Zeichenkette_ablegen(Zugriffshandle *h, Ablage &a);
+int Zeichenkette_ablegen(Leser &l, Ablage &a);
 
 // Equal without regard to ASCII letter case.
 bool Namen_gleich(const char *a, const char *b);

@@ -26,30 +26,30 @@ bool Ist_Wortende(int c)
 // A word from its first character c (already read): stored up to a blank,
 // ';', a line end or the end of the text, zero-terminated, the character
 // that ended it taken back.
-int Wort_lesen(Zugriffshandle *h, Ablage &a, int c)
+int Wort_lesen(Leser &l, Ablage &a, int c)
 {
     // 5.
     while (!Ist_Wortende(c)) {
         if (!a.speichern(c))
             return Zu_lang;
-        c = KR_Zeichen_lesen(h);
+        c = Lesen(l);
     }
     // 6.
     if (!a.speichern('\0'))
         return Zu_lang;
-    Zuruecklegen(h, c);
+    Zuruecklegen(l, c);
     return Wort;
 }
 
 // The rest of a comment after its "(*".  A '*' takes the next character
 // with it, so "**)" does not close the comment.  False when the text ends
 // inside it.
-bool Kommentar_ueberspringen(Zugriffshandle *h)
+bool Kommentar_ueberspringen(Leser &l)
 {
     for (;;) {
-        int c = KR_Zeichen_lesen(h);
+        int c = Lesen(l);
         if (c == '*') {
-            c = KR_Zeichen_lesen(h);
+            c = Lesen(l);
             if (c == ')')
                 return true;
         }
@@ -59,49 +59,49 @@ bool Kommentar_ueberspringen(Zugriffshandle *h)
 }
 
 // The symbol read: one word or quoted string of the current line.
-int Symbol_lesen(Zugriffshandle *h, char *puffer, int groesse)
+int Symbol_lesen(Leser &l, char *puffer, int groesse)
 {
     Ablage a(puffer, groesse);
 
     // 1. Blanks; the end of the line or of the text gives nothing.
     int c;
     do
-        c = KR_Zeichen_lesen(h);
+        c = Lesen(l);
     while (Ist_Blank(c));
     if (c == Ende)
         return Nichts;
     if (Ist_Zeilenende(c) || c == ';') {
-        KR_Zeichen_ruecklesen(h);
+        Zuruecklesen(l);
         return Nichts;
     }
 
     // 2.
-    h->elementanfang = h->position;
+    l.h->elementanfang = l.h->position;
 
     // 3. A quoted string, bounded as the element reader bounds it.
     if (c == '"')
-        return Zeichenkette_ablegen(h, a);
+        return Zeichenkette_ablegen(l, a);
 
     // 4. A '(' opens a comment only when '*' follows; else it starts a word.
     if (c == '(') {
         if (a.groesse < 1)
             return Zu_lang;
-        int n = KR_Zeichen_lesen(h);
+        int n = Lesen(l);
         if (n != '*') {
             a.speichern('(');
-            return Wort_lesen(h, a, n);
+            return Wort_lesen(l, a, n);
         }
-        if (!Kommentar_ueberspringen(h))
+        if (!Kommentar_ueberspringen(l))
             return Nichts;
         // The word right after the comment is read, but reported as nothing.
-        c = KR_Zeichen_lesen(h);
-        h->elementanfang = h->position;
-        int r = Wort_lesen(h, a, c);
+        c = Lesen(l);
+        l.h->elementanfang = l.h->position;
+        int r = Wort_lesen(l, a, c);
         return r == Zu_lang ? Zu_lang : Nichts;
     }
 
     // 5., 6. A word.
-    return Wort_lesen(h, a, c);
+    return Wort_lesen(l, a, c);
 }
 
 int Status_setzen(Zugriffshandle *h, int status)
@@ -119,22 +119,23 @@ int KR_CALL KR_naechstes_Symbol(Zugriffshandle *h)
     // 1.
     if (!h || !h->symbolpuffer)
         return -1;
+    Leser l(h);
 
     // 2. After a line break a '#' in the first column opens a comment line;
     // memory sources have removed such lines already, file sources have not.
     if (h->symbolstatus == Symbol_Zeilenumbruch) {
-        int c = KR_Zeichen_lesen(h);
+        int c = Lesen(l);
         if (c == '#') {
             do
-                c = KR_Zeichen_lesen(h);
+                c = Lesen(l);
             while (c != Ende && !Ist_Zeilenende(c));
         } else {
-            Zuruecklegen(h, c);
+            Zuruecklegen(l, c);
         }
     }
 
     // 3. - 5.
-    switch (Symbol_lesen(h, h->symbolpuffer, h->symbolgroesse)) {
+    switch (Symbol_lesen(l, h->symbolpuffer, h->symbolgroesse)) {
     case Zu_lang: return Status_setzen(h, -1);
     case Zeichenkette: return Status_setzen(h, Symbol_Zeichenkette);
     case Wort: return Status_setzen(h, Symbol_Wort);
@@ -142,21 +143,21 @@ int KR_CALL KR_naechstes_Symbol(Zugriffshandle *h)
     }
 
     // 6. Nothing more on this line: its end, and a ';' comment after it.
-    int c = KR_Zeichen_lesen(h);
+    int c = Lesen(l);
     while (Ist_Zeilenende(c))
-        c = KR_Zeichen_lesen(h);
+        c = Lesen(l);
     if (c == ';') {
         do
-            c = KR_Zeichen_lesen(h);
+            c = Lesen(l);
         while (c != Ende && !Ist_Zeilenende(c));
         if (c == Ende)
             return Status_setzen(h, Symbol_Ende);
         while (Ist_Zeilenende(c))
-            c = KR_Zeichen_lesen(h);
+            c = Lesen(l);
     }
     if (c == Ende)
         return Status_setzen(h, Symbol_Ende);
-    KR_Zeichen_ruecklesen(h);
+    Zuruecklesen(l);
     return Status_setzen(h, Symbol_Zeilenumbruch);
 }
 

@@ -16,15 +16,42 @@ Ablage Zeilenablage(char *puffer, unsigned int groesse)
 
 // The rest of a line end that began with c: the partner character (CR after
 // LF, LF after CR) belongs to it and is consumed; anything else is left.
-void Zeilenende_verbrauchen(Zugriffshandle *h, int c)
+void Zeilenende_verbrauchen(Leser &l, int c)
 {
     int partner = c == LF ? CR : LF;
-    int n = KR_Zeichen_lesen(h);
+    int n = Lesen(l);
     if (n != partner)
-        Zuruecklegen(h, n);
+        Zuruecklegen(l, n);
 }
 
 } // namespace
+
+namespace konfig {
+
+int Naechste_Zeile(Leser &l)
+{
+    int c;
+    do {
+        // 1. The rest of the current line, and the character after its end.
+        do
+            c = Lesen(l);
+        while (c != Ende && !Ist_Zeilenende(c));
+        if (c == LF)
+            c = Lesen(l);
+        // 2. Empty lines and leading blanks.
+        while (Ist_Zeilenende(c) || Ist_Blank(c))
+            c = Lesen(l);
+        // 3. A comment line is skipped whole.
+    } while (c == ';');
+
+    // 4. The reader stands before the first character of the line.
+    if (c == Ende)
+        return 0;
+    Zuruecklesen(l);
+    return 1;
+}
+
+} // namespace konfig
 
 extern "C" {
 
@@ -32,25 +59,8 @@ int KR_CALL KR_naechste_Zeile(Zugriffshandle *h)
 {
     if (!h)
         return 0;
-    int c;
-    do {
-        // 1. The rest of the current line, and the character after its end.
-        do
-            c = KR_Zeichen_lesen(h);
-        while (c != Ende && !Ist_Zeilenende(c));
-        if (c == LF)
-            c = KR_Zeichen_lesen(h);
-        // 2. Empty lines and leading blanks.
-        while (Ist_Zeilenende(c) || Ist_Blank(c))
-            c = KR_Zeichen_lesen(h);
-        // 3. A comment line is skipped whole.
-    } while (c == ';');
-
-    // 4. The reader stands before the first character of the line.
-    if (c == Ende)
-        return 0;
-    KR_Zeichen_ruecklesen(h);
-    return 1;
+    Leser l(h);
+    return Naechste_Zeile(l);
 }
 
 int KR_CALL KR_Zeile_lesen(Zugriffshandle *h, char *puffer, unsigned int groesse)
@@ -58,9 +68,10 @@ int KR_CALL KR_Zeile_lesen(Zugriffshandle *h, char *puffer, unsigned int groesse
     if (!h)
         return 0;
     Ablage a = Zeilenablage(puffer, groesse);
+    Leser l(h);
 
     // 1. The first character.
-    int c = KR_Zeichen_lesen(h);
+    int c = Lesen(l);
     if (c == Ende)
         return 0;
 
@@ -69,20 +80,20 @@ int KR_CALL KR_Zeile_lesen(Zugriffshandle *h, char *puffer, unsigned int groesse
     while (c != Ende && !Ist_Zeilenende(c)) {
         a.speichern(c);
         ++anzahl;
-        c = KR_Zeichen_lesen(h);
+        c = Lesen(l);
     }
 
     // 3. The line end with every line-end character after it.
     while (Ist_Zeilenende(c)) {
         a.speichern(c);
         ++anzahl;
-        c = KR_Zeichen_lesen(h);
+        c = Lesen(l);
     }
 
     // 4. The terminating zero byte has the byte kept for it.
     if (puffer && groesse > 0)
         puffer[a.benutzt] = '\0';
-    Zuruecklegen(h, c);
+    Zuruecklegen(l, c);
     return anzahl;
 }
 
@@ -91,26 +102,27 @@ unsigned int KR_CALL KR_Abschnittszeile_lesen(Zugriffshandle *h, char *puffer, u
     if (!h)
         return 0;
     Ablage a = Zeilenablage(puffer, groesse);
+    Leser l(h);
 
     // 1. The first character.
-    int c = KR_Zeichen_lesen(h);
+    int c = Lesen(l);
     if (c == Ende)
         return 0;
 
     // 3. A section or class line stays unread.  (An empty line, step 2,
     // needs no case of its own: it is the line end that step 4 handles.)
     if (Ist_Klammer(c)) {
-        KR_Zeichen_ruecklesen(h);
+        Zuruecklesen(l);
         return 0;
     }
 
     // 4. The line's text up to its end, which is consumed but not stored.
     while (c != Ende && !Ist_Zeilenende(c)) {
         a.speichern(c);
-        c = KR_Zeichen_lesen(h);
+        c = Lesen(l);
     }
     if (c != Ende)
-        Zeilenende_verbrauchen(h, c);
+        Zeilenende_verbrauchen(l, c);
 
     // 5. The terminating zero byte.
     if (puffer && groesse > 0)

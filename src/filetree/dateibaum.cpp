@@ -6,6 +6,7 @@
 #include "../platform/plattform.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -119,6 +120,21 @@ const char *Naechster_Pfad(const char *pfad)
     return pfad + std::strlen(pfad) + 1;
 }
 
+// What KR_DelTree knows of a listed entry from the pass that resets the
+// attributes.  An entry whose status could not be taken then (inside a
+// directory that was not yet searchable) is asked again in each pass.
+enum Eintragsart : unsigned char { Unbekannt, Datei, Verzeichnis };
+
+Eintragsart Art(Baumgang *gang, const unsigned char *arten, int i, const char *pfad)
+{
+    if (arten && arten[i] != Unbekannt)
+        return static_cast<Eintragsart>(arten[i]);
+    bool ist_verzeichnis;
+    if (!Eintrag_Status(gang, pfad, &ist_verzeichnis))
+        return Unbekannt;
+    return ist_verzeichnis ? Verzeichnis : Datei;
+}
+
 } // namespace
 
 extern "C" {
@@ -152,26 +168,38 @@ int KR_CALL KR_DelTree(const char *verzeichnis)
 
     // Here an entry's removal needs a writable directory around it, so every
     // attribute, the given directory's included, is reset before the first
-    // deletion, as a read-only directory keeps nothing on Windows.
+    // deletion, as a read-only directory keeps nothing on Windows.  The
+    // status of each entry is taken at the same time and kept for both
+    // passes: the first deletes only files and the second only directories,
+    // so neither changes what the other would ask.  Without room to keep it,
+    // each pass asks again.  The entries are reached through a walk that
+    // holds their directory open.
     Eintrag_normal_setzen(verzeichnis);
+    Baumgang *gang = Baumgang_beginnen();
+    auto *arten = static_cast<unsigned char *>(std::malloc(static_cast<size_t>(anzahl)));
     const char *pfad = liste;
-    for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad))
-        Eintrag_normal_setzen(pfad);
+    for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad)) {
+        bool ist_verzeichnis = false;
+        bool da = Eintrag_normal_setzen(gang, pfad, &ist_verzeichnis);
+        if (arten)
+            arten[i] = !da ? Unbekannt : ist_verzeichnis ? Verzeichnis : Datei;
+    }
 
     // Step 4: the files
-    bool ist_verzeichnis;
     pfad = liste;
     for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad)) {
-        if (Eintrag_Status(pfad, &ist_verzeichnis) && !ist_verzeichnis && Datei_loeschen(pfad) != 0)
+        if (Art(gang, arten, i, pfad) == Datei && Datei_loeschen(gang, pfad) != 0)
             ergebnis = 0;
     }
 
     // Step 5: the directories, deepest first as the list has them
     pfad = liste;
     for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad)) {
-        if (Eintrag_Status(pfad, &ist_verzeichnis) && ist_verzeichnis && Verzeichnis_entfernen(pfad) != 0)
+        if (Art(gang, arten, i, pfad) == Verzeichnis && Verzeichnis_entfernen(gang, pfad) != 0)
             ergebnis = 0;
     }
+    std::free(arten);
+    Baumgang_beenden(gang);
 
     // Steps 6 and 7
     if (Verzeichnis_entfernen(verzeichnis) != 0)

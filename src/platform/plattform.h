@@ -38,6 +38,12 @@ size_t Strom_lesen(Plattform_Strom *strom, void *ziel, size_t n);
 // terminating zero byte (as fgets does); the number of bytes read, 0 at the
 // end of the file or on error.  n must be at least 2.
 size_t Strom_Zeile(Plattform_Strom *strom, char *ziel, size_t n);
+// The next line where the stream holds it as Strom_Zeile would copy it (the
+// bytes up to and including a line feed, at most n - 1 of them, with no CR or
+// 0x1A in text mode and no zero byte): a pointer to it, valid until the next
+// call on the stream, and its length in *laenge; the stream moves past it.
+// Null, with nothing changed, for any other line: Strom_Zeile then reads it.
+const char *Strom_Zeile_ansehen(Plattform_Strom *strom, size_t n, size_t *laenge);
 // Writes n bytes; the count written.
 size_t Strom_schreiben(Plattform_Strom *strom, const void *quelle, size_t n);
 // Byte offset of the next read from the start of the file, or -1.
@@ -131,12 +137,26 @@ void Suche_beenden(Verzeichnissuche *suche);
 // nothing is there.
 bool Eintrag_Status(const char *pfad, bool *verzeichnis);
 // The plain normal attribute: the entry becomes writable by its owner, a
-// directory also searchable.  A symbolic link is left alone.
-void Eintrag_normal_setzen(const char *pfad);
+// directory also searchable.  A symbolic link is left alone.  Gives the
+// entry's status as Eintrag_Status would give it afterwards (the attribute
+// changes nothing that it tells), so a caller need not ask again.
+bool Eintrag_normal_setzen(const char *pfad, bool *verzeichnis = nullptr);
 // Deletes a file (a symbolic link as a link); 0 or -1.
 int Datei_loeschen(const char *pfad);
 // Removes an empty directory; 0 or -1.
 int Verzeichnis_entfernen(const char *pfad);
+
+// A walk over many entries of a tree holds the directory of the last entry
+// open, so that the entries beside it are reached by their names alone
+// rather than their whole paths.  The four calls with a walk give the
+// results of those above; with a null walk (no room for one) they are them.
+struct Baumgang;
+Baumgang *Baumgang_beginnen();
+void Baumgang_beenden(Baumgang *gang);
+bool Eintrag_Status(Baumgang *gang, const char *pfad, bool *verzeichnis);
+bool Eintrag_normal_setzen(Baumgang *gang, const char *pfad, bool *verzeichnis);
+int Datei_loeschen(Baumgang *gang, const char *pfad);
+int Verzeichnis_entfernen(Baumgang *gang, const char *pfad);
 
 // ---------------------------------------------------------------------------
 // Processes (running programs, registered tools)

@@ -139,6 +139,15 @@ bool Oben_bestimmen(Lauf &l, const char *eingabe)
     return true;
 }
 
+// The first byte after the line's blanks is '#', as for every directive.
+// The line ends with a line feed, where the search stops at the latest.
+bool Direktive(const char *zeile)
+{
+    while (Leer(*zeile))
+        ++zeile;
+    return *zeile == '#';
+}
+
 // An ordinary line, written whole.  A chunk is a C string: a NUL byte ends
 // it, and what follows the NUL in the same read is not written.
 bool Zeile_schreiben(Lauf &l)
@@ -247,14 +256,29 @@ void Verarbeiten(Lauf &l)
                 return;
         }
 
-        size_t n = Strom_Zeile(l.eingabe, l.stueck, Lesegroesse);
-        l.zeile = Weiterzaehlen(l.zeile);
-        if (Strom_Fehler(l.eingabe) || (n == 0 && !Strom_Ende(l.eingabe))) {
-            Lesefehler(l);
-            return;
+        // A whole line that the stream holds as it stands and that is no
+        // directive is written from there; every other line is read into the
+        // chunk buffer, as the stream would copy this one.
+        size_t n;
+        if (const char *zeile = Strom_Zeile_ansehen(l.eingabe, Lesegroesse, &n)) {
+            l.zeile = Weiterzaehlen(l.zeile);
+            if (!Direktive(zeile)) {
+                if (!Schreiben(l, zeile, n))
+                    return;
+                continue;
+            }
+            std::memcpy(l.stueck, zeile, n);
+            l.stueck[n] = '\0';
+        } else {
+            n = Strom_Zeile(l.eingabe, l.stueck, Lesegroesse);
+            l.zeile = Weiterzaehlen(l.zeile);
+            if (Strom_Fehler(l.eingabe) || (n == 0 && !Strom_Ende(l.eingabe))) {
+                Lesefehler(l);
+                return;
+            }
+            if (n == 0 || l.stueck[0] == '\0')
+                continue;
         }
-        if (n == 0 || l.stueck[0] == '\0')
-            continue;
 
         Einordnung e = Zeile_einordnen(l.stueck);
         bool weiter = true;

@@ -12,8 +12,9 @@ struct Posix_Pfad {
     char text[PATH_MAX];
     bool gut;
 
-    explicit Posix_Pfad(const char *pfad) : text{}, gut(false)
+    explicit Posix_Pfad(const char *pfad) : gut(false)
     {
+        text[0] = '\0'; // the rest is never read before it is written
         if (!pfad)
             return;
         size_t n = std::strlen(pfad);

@@ -3,6 +3,7 @@
 #include "../plattform.h"
 #include "posix.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -79,7 +80,8 @@ bool Name_passt(const unsigned char *m, size_t mn, const char *name)
     size_t nn = std::strlen(name);
     const char *letzter_punkt = std::strrchr(name, '.');
     size_t punkt = letzter_punkt ? static_cast<size_t>(letzter_punkt - name) : nn;
-    bool jetzt[Mustergrenze + 1] = {}, danach[Mustergrenze + 1];
+    bool jetzt[Mustergrenze + 1], danach[Mustergrenze + 1];
+    std::memset(jetzt, 0, mn + 1);
     jetzt[0] = true;
     for (size_t k = 0;; ++k) {
         Huelle(m, mn, name, k, nn, jetzt);
@@ -106,6 +108,13 @@ bool Name_passt(const unsigned char *m, size_t mn, const char *name)
     }
 }
 
+// "*" and "*.*" (rewritten: a dos star, a dos dot and a star) match every
+// name; listings use them most, so they skip the matching.
+bool Passt_immer(const unsigned char *m, size_t mn)
+{
+    return (mn == 1 && m[0] == '*') || (mn == 3 && m[0] == Dos_Stern && m[1] == Dos_Punkt && m[2] == '*');
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -114,10 +123,14 @@ bool Name_passt(const unsigned char *m, size_t mn, const char *name)
 // every file system.
 // ---------------------------------------------------------------------------
 
+struct Sucheintrag {
+    size_t anfang;        // offset of the name in `namen`
+    bool verzeichnis;
+};
+
 struct Verzeichnissuche {
     char *namen;          // the names, each with its terminator
-    size_t *anfang;       // offset of each name in `namen`
-    bool *verzeichnis;
+    Sucheintrag *eintrag;
     size_t anzahl;
     size_t naechster;
 };
@@ -126,37 +139,17 @@ namespace {
 
 const char *Suchname(const Verzeichnissuche *s, size_t i)
 {
-    return s->namen + s->anfang[i];
+    return s->namen + s->eintrag[i].anfang;
 }
 
-// Heap sort by byte order: no recursion, no allocation, n log n.
+// By byte order; names within one directory differ, so the order is total.
+// An introsort: no allocation, bounded depth, n log n.
 void Sortieren(Verzeichnissuche *s)
 {
-    auto kleiner = [s](size_t a, size_t b) { return std::strcmp(Suchname(s, a), Suchname(s, b)) < 0; };
-    auto tauschen = [s](size_t a, size_t b) {
-        size_t o = s->anfang[a];
-        s->anfang[a] = s->anfang[b];
-        s->anfang[b] = o;
-        bool v = s->verzeichnis[a];
-        s->verzeichnis[a] = s->verzeichnis[b];
-        s->verzeichnis[b] = v;
-    };
-    auto sinken = [&](size_t i, size_t n) {
-        for (size_t kind; (kind = 2 * i + 1) < n; i = kind) {
-            if (kind + 1 < n && kleiner(kind, kind + 1))
-                ++kind;
-            if (!kleiner(i, kind))
-                return;
-            tauschen(i, kind);
-        }
-    };
-    size_t n = s->anzahl;
-    for (size_t i = n / 2; i-- > 0;)
-        sinken(i, n);
-    for (size_t ende = n; ende > 1; --ende) {
-        tauschen(0, ende - 1);
-        sinken(0, ende - 1);
-    }
+    const char *namen = s->namen;
+    std::sort(s->eintrag, s->eintrag + s->anzahl, [namen](const Sucheintrag &a, const Sucheintrag &b) {
+        return std::strcmp(namen + a.anfang, namen + b.anfang) < 0;
+    });
 }
 
 bool Wachsen(void **block, size_t *kapazitaet, size_t benoetigt, size_t elementgroesse)
@@ -177,8 +170,7 @@ bool Wachsen(void **block, size_t *kapazitaet, size_t benoetigt, size_t elementg
 void Suche_freigeben(Verzeichnissuche *s)
 {
     std::free(s->namen);
-    std::free(s->anfang);
-    std::free(s->verzeichnis);
+    std::free(s->eintrag);
     std::free(s);
 }
 
@@ -193,22 +185,22 @@ bool Ist_Verzeichnis(int dfd, const dirent *e)
 
 bool Eintraege_sammeln(DIR *d, const unsigned char *m, size_t mn, Verzeichnissuche *s)
 {
-    size_t namen_kap = 0, anfang_kap = 0, verz_kap = 0, fuellstand = 0;
+    size_t namen_kap = 0, eintrag_kap = 0, fuellstand = 0;
+    bool alle = Passt_immer(m, mn);
     for (;;) {
         errno = 0;
         dirent *e = ::readdir(d);
         if (!e)
             return errno == 0;
         size_t n = std::strlen(e->d_name);
-        if (n >= sizeof(Suchtreffer::name) || !Name_passt(m, mn, e->d_name))
+        if (n >= sizeof(Suchtreffer::name) || !(alle || Name_passt(m, mn, e->d_name)))
             continue;
         if (!Wachsen(reinterpret_cast<void **>(&s->namen), &namen_kap, fuellstand + n + 1, 1) ||
-            !Wachsen(reinterpret_cast<void **>(&s->anfang), &anfang_kap, s->anzahl + 1, sizeof(size_t)) ||
-            !Wachsen(reinterpret_cast<void **>(&s->verzeichnis), &verz_kap, s->anzahl + 1, sizeof(bool)))
+            !Wachsen(reinterpret_cast<void **>(&s->eintrag), &eintrag_kap, s->anzahl + 1, sizeof(Sucheintrag)))
             return false;
         std::memcpy(s->namen + fuellstand, e->d_name, n + 1);
-        s->anfang[s->anzahl] = fuellstand;
-        s->verzeichnis[s->anzahl] = Ist_Verzeichnis(::dirfd(d), e);
+        s->eintrag[s->anzahl].anfang = fuellstand;
+        s->eintrag[s->anzahl].verzeichnis = Ist_Verzeichnis(::dirfd(d), e);
         ++s->anzahl;
         fuellstand += n + 1;
     }
@@ -240,7 +232,7 @@ void Treffer_geben(const Verzeichnissuche *s, size_t i, Suchtreffer *treffer)
 {
     const char *name = Suchname(s, i);
     std::memcpy(treffer->name, name, std::strlen(name) + 1);
-    treffer->verzeichnis = s->verzeichnis[i];
+    treffer->verzeichnis = s->eintrag[i].verzeichnis;
 }
 
 } // namespace
@@ -292,37 +284,135 @@ void Suche_beenden(Verzeichnissuche *suche)
         Suche_freigeben(suche);
 }
 
-bool Eintrag_Status(const char *pfad, bool *verzeichnis)
+struct Baumgang {
+    int fd;          // the directory held open, or -1
+    size_t laenge;   // the length of its path
+    char verzeichnis[PATH_MAX];
+};
+
+namespace {
+
+#ifdef O_PATH
+constexpr int Ordnermodus = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int Ordnermodus = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+// Where an entry is reached: the directory held open and the entry's name,
+// or the current directory and the whole path.  The directory is opened as
+// the whole path would pass through it, so both reach the same entry.
+int Ort(Baumgang *g, const Posix_Pfad &sys, const char **name)
+{
+    *name = sys.text;
+    const char *letzter = g ? std::strrchr(sys.text, '/') : nullptr;
+    if (!letzter || letzter == sys.text || letzter[1] == '\0')
+        return AT_FDCWD;
+    size_t n = static_cast<size_t>(letzter - sys.text);
+    if (g->fd < 0 || g->laenge != n || std::memcmp(g->verzeichnis, sys.text, n) != 0) {
+        if (g->fd >= 0)
+            ::close(g->fd);
+        std::memcpy(g->verzeichnis, sys.text, n);
+        g->verzeichnis[n] = '\0';
+        g->laenge = n;
+        g->fd = ::open(g->verzeichnis, Ordnermodus);
+    }
+    if (g->fd < 0)
+        return AT_FDCWD;
+    *name = letzter + 1;
+    return g->fd;
+}
+
+} // namespace
+
+Baumgang *Baumgang_beginnen()
+{
+    auto *g = static_cast<Baumgang *>(std::malloc(sizeof(Baumgang)));
+    if (g)
+        g->fd = -1;
+    return g;
+}
+
+void Baumgang_beenden(Baumgang *gang)
+{
+    if (!gang)
+        return;
+    if (gang->fd >= 0)
+        ::close(gang->fd);
+    std::free(gang);
+}
+
+bool Eintrag_Status(Baumgang *gang, const char *pfad, bool *verzeichnis)
 {
     Posix_Pfad sys(pfad);
+    if (!sys.gut)
+        return false;
+    const char *name;
+    int ort = Ort(gang, sys, &name);
     struct stat st;
-    if (!sys.gut || ::lstat(sys.c_str(), &st) != 0)
+    if (::fstatat(ort, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     *verzeichnis = S_ISDIR(st.st_mode);
     return true;
 }
 
-void Eintrag_normal_setzen(const char *pfad)
+bool Eintrag_normal_setzen(Baumgang *gang, const char *pfad, bool *verzeichnis)
 {
     Posix_Pfad sys(pfad);
+    if (!sys.gut)
+        return false;
+    const char *name;
+    int ort = Ort(gang, sys, &name);
     struct stat st;
-    if (!sys.gut || ::lstat(sys.c_str(), &st) != 0 || S_ISLNK(st.st_mode))
-        return;
+    if (::fstatat(ort, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (verzeichnis)
+        *verzeichnis = S_ISDIR(st.st_mode);
+    if (S_ISLNK(st.st_mode))
+        return true;
     mode_t modus = (st.st_mode & 07777) | S_IWUSR;
     if (S_ISDIR(st.st_mode))
         modus |= S_IXUSR;
     if (modus != (st.st_mode & 07777))
-        ::chmod(sys.c_str(), modus);
+        ::fchmodat(ort, name, modus, 0);
+    return true;
+}
+
+int Datei_loeschen(Baumgang *gang, const char *pfad)
+{
+    Posix_Pfad sys(pfad);
+    if (!sys.gut)
+        return -1;
+    const char *name;
+    int ort = Ort(gang, sys, &name);
+    return ::unlinkat(ort, name, 0) == 0 ? 0 : -1;
+}
+
+int Verzeichnis_entfernen(Baumgang *gang, const char *pfad)
+{
+    Posix_Pfad sys(pfad);
+    if (!sys.gut)
+        return -1;
+    const char *name;
+    int ort = Ort(gang, sys, &name);
+    return ::unlinkat(ort, name, AT_REMOVEDIR) == 0 ? 0 : -1;
+}
+
+bool Eintrag_Status(const char *pfad, bool *verzeichnis)
+{
+    return Eintrag_Status(nullptr, pfad, verzeichnis);
+}
+
+bool Eintrag_normal_setzen(const char *pfad, bool *verzeichnis)
+{
+    return Eintrag_normal_setzen(nullptr, pfad, verzeichnis);
 }
 
 int Datei_loeschen(const char *pfad)
 {
-    Posix_Pfad sys(pfad);
-    return sys.gut && ::unlink(sys.c_str()) == 0 ? 0 : -1;
+    return Datei_loeschen(nullptr, pfad);
 }
 
 int Verzeichnis_entfernen(const char *pfad)
 {
-    Posix_Pfad sys(pfad);
-    return sys.gut && ::rmdir(sys.c_str()) == 0 ? 0 : -1;
+    return Verzeichnis_entfernen(nullptr, pfad);
 }

@@ -1,0 +1,108 @@
+// strom.h - the character stream as the library's own readers use it: the
+// same characters, counts and take-backs as KR_Zeichen_lesen and
+// KR_Zeichen_ruecklesen, with the bytes of a memory source taken directly
+// instead of through one exported call per character.
+#ifndef KORVAN_STROM_H
+#define KORVAN_STROM_H
+
+#include "korvan.h"
+
+#include <cstdint>
+
+namespace strom {
+
+constexpr int LF = '\n';
+constexpr int CR = '\r';
+constexpr int Ende = -1;
+
+// The largest piece of a memory object copied at once.
+constexpr int32_t Fenstergroesse = 1024;
+
+// A reader lives for one library call only: while it runs nothing changes the
+// bytes of the handle's memory source, so a window over them stays true.  A
+// memory buffer is its own window; a memory object is copied in pieces that
+// grow as the reader moves on.  Position, counts and the last character stay
+// in the handle, so a reader and the exported functions may take turns.
+struct Leser {
+    Zugriffshandle *h;
+    const unsigned char *bytes; // the byte at offset anfang + i is bytes[i]
+    int32_t anfang;
+    int32_t ende;               // the window is [anfang, ende)
+    int32_t stueck;             // the size of the next piece to copy
+    unsigned char kopie[Fenstergroesse];
+
+    explicit Leser(Zugriffshandle *handle);
+};
+
+// The byte at the handle's position when it lies outside the window (the
+// window is moved), with the position advanced; -1 with nothing changed at
+// the end of the text or when the source cannot be read.
+int Nachladen(Leser &l);
+
+// Step 7 of KR_Zeichen_lesen: a '#' just read and counted in column 0 opens
+// a comment line, which vanishes with any comment lines after it.
+int Kommentarzeile(Leser &l);
+
+// KR_Zeichen_lesen for a handle that is not null and has no read callback.
+// Out of line, so that the exported function's common case needs no frame.
+int Zeichen_lesen(Zugriffshandle *h);
+
+// One byte of a memory source, with no counting.
+inline int Byte(Leser &l)
+{
+    int32_t p = l.h->position;
+    if (p >= l.anfang && p < l.ende) {
+        l.h->position = p + 1;
+        return l.bytes[p - l.anfang];
+    }
+    return Nachladen(l);
+}
+
+// KR_Zeichen_lesen.
+inline int Lesen(Leser &l)
+{
+    Zugriffshandle *h = l.h;
+    if (h->lesefunktion)
+        return h->lesefunktion(h);
+    int c = Byte(l);
+    if (c < 0)
+        return Ende;
+    if (h->letztes_zeichen == LF) {
+        ++h->zeile;
+        h->spalte = 0;
+        if (c == '#')
+            return Kommentarzeile(l);
+    } else if (c != LF && c != CR) {
+        if (++h->spalte == 0 && c == '#')
+            return Kommentarzeile(l);
+    }
+    h->letztes_zeichen = c;
+    return c;
+}
+
+// KR_Zeichen_ruecklesen.
+inline int Zuruecklesen(Leser &l)
+{
+    Zugriffshandle *h = l.h;
+    if (h->ruecklesefunktion)
+        return h->ruecklesefunktion(h);
+    if (h->position < 1)
+        return 0;
+    --h->position;
+    if (h->letztes_zeichen != CR && h->letztes_zeichen != LF)
+        --h->spalte;
+    h->letztes_zeichen = -1;
+    return 1;
+}
+
+// Takes back the character just read, unless the text had ended: a take-back
+// after -1 would step back over the character before it.
+inline void Zuruecklegen(Leser &l, int c)
+{
+    if (c != Ende)
+        Zuruecklesen(l);
+}
+
+} // namespace strom
+
+#endif // KORVAN_STROM_H
