@@ -194,7 +194,9 @@ TEST_F(Konfigurationsprobe, LesefehlerGeltenAlsTextende)
         }
         KR_Konfig_Datei_schliessen(&h);
     });
-    EXPECT_GE(laeufe, static_cast<long>(Text.size()));
+    // The readers fetch a memory object's bytes in blocks, so a walk makes
+    // a few read requests, each of which is made to fail in turn.
+    EXPECT_GE(laeufe, 2);
 }
 
 // The regression behind the probe above: an append that finds no memory for
