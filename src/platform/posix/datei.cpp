@@ -25,13 +25,20 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
     Posix_Pfad sys(pfad);
     if (!sys.gut)
         return nullptr;
+    // Text mode reads include files, which must end: a device or a pipe
+    // (/dev/zero, a FIFO) would keep the preprocessor reading, or waiting in
+    // the open itself, for ever.  So only a regular file opens in text mode.
+    struct stat st;
+    if (modus == Strommodus::lesen_text && (::stat(sys.c_str(), &st) != 0 || !S_ISREG(st.st_mode)))
+        return nullptr;
     const char *art = modus == Strommodus::schreiben_binaer ? "wb" : "rb";
     FILE *f = std::fopen(sys.c_str(), art);
     if (!f)
         return nullptr;
     // A folder opens for reading here but not on Windows; refuse it alike.
-    struct stat st;
-    if (modus != Strommodus::schreiben_binaer && (::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode))) {
+    bool lesen = modus != Strommodus::schreiben_binaer;
+    if (lesen && (::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode) ||
+                  (modus == Strommodus::lesen_text && !S_ISREG(st.st_mode)))) {
         std::fclose(f);
         return nullptr;
     }
