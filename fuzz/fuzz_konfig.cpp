@@ -222,7 +222,7 @@ int Zeichen_bei(const Lauf &l, int32_t p)
     return p >= 0 && static_cast<size_t>(p) < l.modell.size() ? static_cast<unsigned char>(l.modell[p]) : -2;
 }
 
-void Element(Lauf &l, Zugriffshandle *h, const Schritt &s, bool argumente)
+void Element(Zugriffshandle *h, const Schritt &s, bool argumente)
 {
     size_t n = Groesse(s);
     Puffer b(n);
@@ -237,10 +237,9 @@ void Element(Lauf &l, Zugriffshandle *h, const Schritt &s, bool argumente)
         KF_PRUEFEN(b.unberuehrt());
     if (r > 0)
         KF_PRUEFEN(p && b.terminiert());
-    (void)l;
 }
 
-void Zeile(Lauf &l, Zugriffshandle *h, const Schritt &s)
+void Zeile(Zugriffshandle *h, const Schritt &s)
 {
     size_t n = Groesse(s);
     Puffer b(n);
@@ -252,7 +251,6 @@ void Zeile(Lauf &l, Zugriffshandle *h, const Schritt &s)
         KF_PRUEFEN(b.unberuehrt());
     else if (p && n > 0)
         KF_PRUEFEN(p[static_cast<size_t>(r) < n - 1 ? r : n - 1] == '\0');
-    (void)l;
 }
 
 void Abschnittszeile(Lauf &l, Zugriffshandle *h, const Schritt &s)
@@ -462,10 +460,10 @@ void Schritt_ausfuehren(Lauf &l, const Schritt &s, const std::string &text)
         }
         break;
     }
-    case 4: Zeile(l, h, s); break;
+    case 4: Zeile(h, s); break;
     case 5: Abschnittszeile(l, h, s); break;
-    case 6: Element(l, h, s, false); break;
-    case 7: Element(l, h, s, true); break;
+    case 6: Element(h, s, false); break;
+    case 7: Element(h, s, true); break;
     case 8: {
         std::string name = Name(s, text);
         int r = KR_Abschnitt_finden((s.c & 0x18) == 0x18 ? nullptr : name.c_str(), h);

@@ -5,6 +5,13 @@
 // result and the error record are compared with the algorithm as written out
 // here, which reads the same files; the error record must stay untouched
 // behind its fields and, after a success, in every field but the code.
+//
+// Files cost system calls that would keep the fuzzer at a few hundred inputs
+// a second, so most inputs run over the tree held in memory: this program is
+// linked with the platform's stream functions wrapped (fuzz/CMakeLists.txt),
+// and the wrappers serve the tree's files with the platform's own rules for
+// text mode and positions.  One input in eight runs over real files, through
+// the platform itself.
 #include "fuzzhilfe.h"
 
 #include "korvan.h"
@@ -53,7 +60,7 @@ std::string Lesen(const fs::path &p)
 // A file as the preprocessor reads it: bytes as stored, or text mode (CR LF
 // gives LF, 0x1A ends the file for good); positions are byte offsets.
 struct Strom {
-    std::string daten;
+    const std::string *daten = nullptr; // the file's bytes, held in `dateien`
     size_t pos = 0;
     bool text = false;
     bool ende = false;
@@ -62,18 +69,18 @@ struct Strom {
     {
         if (ende)
             return -1;
-        if (pos >= daten.size()) {
+        if (pos >= daten->size()) {
             ende = true;
             return -1;
         }
-        unsigned char c = static_cast<unsigned char>(daten[pos++]);
+        unsigned char c = static_cast<unsigned char>((*daten)[pos++]);
         if (!text)
             return c;
         if (c == 0x1A) {
             ende = true;
             return -1;
         }
-        if (c == '\r' && pos < daten.size() && daten[pos] == '\n') {
+        if (c == '\r' && pos < daten->size() && (*daten)[pos] == '\n') {
             ++pos;
             return '\n';
         }
@@ -95,48 +102,209 @@ struct Strom {
     }
 };
 
-// The files of the tree as they stand (written by the run), by path, and
-// what every path that a run asked for leads to: a file of the tree, or
-// nothing.  The tree never changes shape, so a path is resolved once.
+// The files of the tree as they stand, by path, and what every path that a
+// run asked for leads to: a file of the tree, or nothing.  The tree never
+// changes shape, so a path is resolved once.  im_speicher: this input runs
+// over the tree in memory, and no file is written.
 std::map<std::string, std::string> dateien;
 std::map<std::string, std::string> aufgeloest;
+bool im_speicher = false;
+std::string arbeitsordner; // the process's current directory
 
-// Writes a file of the tree, unless it holds these bytes already.
+// Sets the bytes of a file of the tree; an input that runs over real files
+// has them on the disk too (written only where they differ).
 void Datei_setzen(const fs::path &p, const std::string &text)
 {
-    static std::map<std::string, std::string> kanonisch;
-    auto k = kanonisch.find(p.string());
-    if (k == kanonisch.end())
-        k = kanonisch.emplace(p.string(), fs::weakly_canonical(p).string()).first;
-    const std::string &name = k->second;
-    auto it = dateien.find(name);
-    if (it != dateien.end() && it->second == text)
+    static std::map<std::string, std::string> auf_platte;
+    dateien[p.string()] = text;
+    if (im_speicher)
+        return;
+    auto it = auf_platte.find(p.string());
+    if (it != auf_platte.end() && it->second == text)
         return;
     Schreiben(p, text);
-    dateien[name] = text;
+    auf_platte[p.string()] = text;
+}
+
+// A path in the tree held in memory, as the system would resolve it: '\' is
+// '/', a relative path starts at the current directory, "." and empty
+// segments stay where they are, ".." goes up one, and nothing may follow a
+// file's name.  The path of a file of the tree, or "".
+std::string Im_Speicher_aufloesen(const std::string &name)
+{
+    std::string sys = name;
+    for (char &c : sys)
+        c = c == '\\' ? '/' : c;
+    if (sys.empty())
+        return {};
+    if (sys[0] != '/')
+        sys = arbeitsordner + "/" + sys;
+    std::string weg;
+    size_t i = 0;
+    while (i < sys.size()) {
+        size_t ende = sys.find('/', i);
+        std::string teil = sys.substr(i, ende == std::string::npos ? std::string::npos : ende - i);
+        i = ende == std::string::npos ? sys.size() : ende + 1;
+        if (dateien.count(weg))
+            return {}; // a file is no folder
+        if (teil.empty() || teil == ".")
+            continue;
+        if (teil == "..")
+            weg = weg.substr(0, weg.rfind('/'));
+        else
+            weg += "/" + teil;
+    }
+    if (!sys.empty() && sys.back() == '/' && dateien.count(weg))
+        return {};
+    return dateien.count(weg) ? weg : std::string();
 }
 
 bool Oeffnen(const std::string &name, bool text, Strom &s)
 {
-    auto it = aufgeloest.find(name);
-    if (it == aufgeloest.end()) {
-        std::string sys = name;
-        for (char &c : sys)
-            c = c == '\\' ? '/' : c;
-        std::error_code ec;
-        std::string ziel;
-        if (!sys.empty() && sys.size() < 4096 && fs::is_regular_file(sys, ec))
-            ziel = fs::weakly_canonical(sys).string();
-        KF_PRUEFEN(ziel.empty() || dateien.count(ziel));
-        it = aufgeloest.emplace(name, ziel).first;
+    std::string ziel;
+    if (im_speicher) {
+        static std::map<std::string, std::string> im_speicher_aufgeloest;
+        auto it = im_speicher_aufgeloest.find(name);
+        if (it == im_speicher_aufgeloest.end())
+            it = im_speicher_aufgeloest.emplace(name, Im_Speicher_aufloesen(name)).first;
+        ziel = it->second;
+    } else {
+        auto it = aufgeloest.find(name);
+        if (it == aufgeloest.end()) {
+            std::string sys = name;
+            for (char &c : sys)
+                c = c == '\\' ? '/' : c;
+            std::error_code ec;
+            std::string gefunden;
+            if (!sys.empty() && sys.size() < 4096 && fs::is_regular_file(sys, ec))
+                gefunden = fs::weakly_canonical(sys).string();
+            KF_PRUEFEN(gefunden.empty() || dateien.count(gefunden));
+            it = aufgeloest.emplace(name, gefunden).first;
+        }
+        ziel = it->second;
     }
-    if (it->second.empty())
+    if (ziel.empty())
         return false;
     s = Strom{};
-    s.daten = dateien[it->second];
+    s.daten = &dateien[ziel];
     s.text = text;
     return true;
 }
+
+// --- the platform's streams over the tree in memory -------------------------
+
+// The output of a run in memory, and whether it was opened.
+std::string speicherausgabe;
+std::string ausgabename;
+bool ausgabe_geoeffnet = false;
+
+// A stream of the tree in memory: a file read in binary or text mode, or the
+// output.
+struct Speicherstrom {
+    Strom lesen;
+    bool schreiben = false;
+};
+
+} // namespace
+
+extern "C" {
+Plattform_Strom *__real__Z13Strom_oeffnenPKc10Strommodus(const char *pfad, Strommodus modus);
+int __real__Z16Strom_schliessenP15Plattform_Strom(Plattform_Strom *strom);
+size_t __real__Z11Strom_ZeileP15Plattform_StromPcm(Plattform_Strom *strom, char *ziel, size_t n);
+size_t __real__Z15Strom_schreibenP15Plattform_StromPKvm(Plattform_Strom *strom, const void *quelle, size_t n);
+int64_t __real__Z14Strom_PositionP15Plattform_Strom(Plattform_Strom *strom);
+int __real__Z12Strom_setzenP15Plattform_Stroml(Plattform_Strom *strom, int64_t position);
+bool __real__Z10Strom_EndeP15Plattform_Strom(Plattform_Strom *strom);
+bool __real__Z12Strom_FehlerP15Plattform_Strom(Plattform_Strom *strom);
+
+Plattform_Strom *__wrap__Z13Strom_oeffnenPKc10Strommodus(const char *pfad, Strommodus modus)
+{
+    if (!im_speicher)
+        return __real__Z13Strom_oeffnenPKc10Strommodus(pfad, modus);
+    auto *s = new Speicherstrom;
+    if (modus == Strommodus::schreiben_binaer) {
+        KF_PRUEFEN(pfad && ausgabename == pfad);
+        s->schreiben = true;
+        speicherausgabe.clear();
+        ausgabe_geoeffnet = true;
+    } else if (!pfad || std::strlen(pfad) >= 4096 ||
+               !Oeffnen(pfad, modus == Strommodus::lesen_text, s->lesen)) {
+        delete s;
+        return nullptr;
+    }
+    return reinterpret_cast<Plattform_Strom *>(s);
+}
+
+int __wrap__Z16Strom_schliessenP15Plattform_Strom(Plattform_Strom *strom)
+{
+    if (!im_speicher)
+        return __real__Z16Strom_schliessenP15Plattform_Strom(strom);
+    delete reinterpret_cast<Speicherstrom *>(strom);
+    return 0;
+}
+
+size_t __wrap__Z11Strom_ZeileP15Plattform_StromPcm(Plattform_Strom *strom, char *ziel, size_t n)
+{
+    if (!im_speicher)
+        return __real__Z11Strom_ZeileP15Plattform_StromPcm(strom, ziel, n);
+    Strom &s = reinterpret_cast<Speicherstrom *>(strom)->lesen;
+    size_t i = 0;
+    while (i + 1 < n) {
+        int c = s.zeichen();
+        if (c < 0)
+            break;
+        ziel[i++] = static_cast<char>(c);
+        if (c == '\n')
+            break;
+    }
+    ziel[i] = '\0';
+    return i;
+}
+
+size_t __wrap__Z15Strom_schreibenP15Plattform_StromPKvm(Plattform_Strom *strom, const void *quelle, size_t n)
+{
+    if (!im_speicher)
+        return __real__Z15Strom_schreibenP15Plattform_StromPKvm(strom, quelle, n);
+    KF_PRUEFEN(reinterpret_cast<Speicherstrom *>(strom)->schreiben);
+    speicherausgabe.append(static_cast<const char *>(quelle), n);
+    return n;
+}
+
+int64_t __wrap__Z14Strom_PositionP15Plattform_Strom(Plattform_Strom *strom)
+{
+    if (!im_speicher)
+        return __real__Z14Strom_PositionP15Plattform_Strom(strom);
+    return static_cast<int64_t>(reinterpret_cast<Speicherstrom *>(strom)->lesen.pos);
+}
+
+int __wrap__Z12Strom_setzenP15Plattform_Stroml(Plattform_Strom *strom, int64_t position)
+{
+    if (!im_speicher)
+        return __real__Z12Strom_setzenP15Plattform_Stroml(strom, position);
+    if (position < 0)
+        return -1;
+    Strom &s = reinterpret_cast<Speicherstrom *>(strom)->lesen;
+    s.pos = static_cast<size_t>(position);
+    s.ende = false;
+    return 0;
+}
+
+bool __wrap__Z10Strom_EndeP15Plattform_Strom(Plattform_Strom *strom)
+{
+    if (!im_speicher)
+        return __real__Z10Strom_EndeP15Plattform_Strom(strom);
+    return reinterpret_cast<Speicherstrom *>(strom)->lesen.ende;
+}
+
+bool __wrap__Z12Strom_FehlerP15Plattform_Strom(Plattform_Strom *strom)
+{
+    if (!im_speicher)
+        return __real__Z12Strom_FehlerP15Plattform_Strom(strom);
+    return false;
+}
+} // extern "C"
+
+namespace {
 
 struct Ergebnis {
     int ergebnis = 1;
@@ -208,7 +376,7 @@ Ergebnis Erwartet(const std::string &eingabe)
 {
     Ergebnis e;
     // 2.-3. The top directory and the input.
-    std::string cwd = fs::current_path().string();
+    static const std::string cwd = fs::current_path().string();
     bool ok = eingabe.size() < Pfadpuffer && cwd.size() < Pfadpuffer;
     std::string oben;
     if (ok)
@@ -292,21 +460,33 @@ bool Brauchbar(const std::string &text)
     return n <= 24;
 }
 
-std::string Eingabename(uint8_t steuer, const std::string &haupt)
+// A name of 250 to 265 characters (k from 0 to 15), around the 260-byte
+// limit; "" where the tree's folder leaves no room for it.
+std::string Langer_Name(size_t k)
 {
     fs::path baum = wurzel / "baum";
+    size_t rest = 250 + k - baum.string().size() - 1;
+    if (baum.string().size() + 5 > 250 + k || rest > 255)
+        return {};
+    return (baum / ("h" + std::string(rest - 3, 'x') + ".c")).string();
+}
+
+// The input name: absolute, relative to the current directory, or long.
+std::string Eingabename(uint8_t steuer, const std::string &haupt)
+{
+    fs::path haupt_c = wurzel / "baum" / "haupt.c";
     switch (steuer % 3) {
-    case 0: return (baum / "haupt.c").string();
-    case 1: return fs::relative(baum / "haupt.c").string();
+    case 0: return haupt_c.string();
+    case 1: {
+        static const std::string relativ = fs::relative(haupt_c).string();
+        return relativ;
+    }
     default: {
-        // A name of 250 to 265 characters, around the 260-byte limit.
-        size_t laenge = 250 + (steuer >> 2) % 16;
-        size_t rest = laenge - baum.string().size() - 1;
-        if (rest < 4 || rest > 255)
-            return (baum / "haupt.c").string();
-        fs::path p = baum / ("h" + std::string(rest - 3, 'x') + ".c");
-        Datei_setzen(p, haupt);
-        return p.string();
+        std::string lang = Langer_Name((steuer >> 2) % 16);
+        if (lang.empty())
+            return haupt_c.string();
+        Datei_setzen(lang, haupt);
+        return lang;
     }
     }
 }
@@ -318,13 +498,17 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     std::random_device zufall;
     wurzel = kf::Tempordner() / ("korvan-fuzz-" + std::to_string(zufall()) + std::to_string(zufall()));
     fs::create_directories(wurzel / "baum" / "sub");
+    wurzel = fs::canonical(wurzel);
+    arbeitsordner = fs::current_path().string();
     std::atexit(Wurzel_entfernen);
     // Every file of the tree exists from the start, so that a path resolved
     // once stays resolved.
     for (const char *name : Dateinamen)
         Datei_setzen(wurzel / "baum" / name, "");
-    for (uint8_t steuer = 2; steuer < 64; steuer += 4)
-        Eingabename(steuer, "");
+    for (size_t k = 0; k < 16; ++k) {
+        if (!Langer_Name(k).empty())
+            Datei_setzen(Langer_Name(k), "");
+    }
     return 0;
 }
 
@@ -333,6 +517,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
     kf::Eingabe e = kf::Zerlegen(daten, n, Hoechstens_Schritte);
     if (!Brauchbar(e.text))
         return 0;
+    im_speicher = (e.steuer & 0x70) != 0x70;
 
     // The files: lengths from the steps, the last file takes the rest.
     std::string inhalt[Dateien];
@@ -348,6 +533,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
     }
     std::string eingabe = Eingabename(e.steuer, inhalt[0]);
     std::string ausgabe = (wurzel / "aus.txt").string();
+    ausgabename = ausgabe;
+    ausgabe_geoeffnet = false;
+    speicherausgabe.clear();
 
     // The error record, with guard bytes; or none.
     bool mit_satz = !(e.steuer & 0x80);
@@ -360,7 +548,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
     KF_PRUEFEN(satz.waechter_heil());
     // The output holds what was written up to a failure; without an input
     // it is not even created.
-    if (soll.ohne_eingabe)
+    if (im_speicher)
+        KF_PRUEFEN(soll.ohne_eingabe ? !ausgabe_geoeffnet : speicherausgabe == soll.ausgabe);
+    else if (soll.ohne_eingabe)
         KF_PRUEFEN(!fs::exists(ausgabe));
     else
         KF_PRUEFEN(Lesen(ausgabe) == soll.ausgabe);
@@ -379,7 +569,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
         KF_PRUEFEN(std::memchr(fehler->zeilentext, 0, sizeof fehler->zeilentext) &&
                    fehler->zeilentext == soll.zeilentext);
     }
-    std::error_code ec;
-    fs::remove(ausgabe, ec);
+    if (!im_speicher) {
+        std::error_code ec;
+        fs::remove(ausgabe, ec);
+    }
     return 0;
 }

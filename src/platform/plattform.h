@@ -24,7 +24,8 @@ enum class Strommodus {
 };
 
 // Opens a stream; null on failure (the system's error is then lost).  A
-// folder never opens, as on Windows.
+// folder never opens, as on Windows; in text mode only a file that ends (no
+// device, no pipe) opens.
 Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus);
 // Closes the stream; 0 on success, -1 when buffered data could not be written.
 int Strom_schliessen(Plattform_Strom *strom);

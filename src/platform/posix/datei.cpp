@@ -107,14 +107,20 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
     Posix_Pfad sys(pfad);
     if (!sys.gut)
         return nullptr;
+    // Text mode reads include files, which must end: a device or a pipe
+    // (/dev/zero, a FIFO) would keep the preprocessor reading, or waiting in
+    // the open itself, for ever.  So only a regular file opens in text mode.
     bool schreiben = modus == Strommodus::schreiben_binaer;
+    bool text = modus == Strommodus::lesen_text;
+    struct stat st;
+    if (text && (::stat(sys.c_str(), &st) != 0 || !S_ISREG(st.st_mode)))
+        return nullptr;
     int fd = schreiben ? ::open(sys.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)
                        : ::open(sys.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     // A folder opens for reading here but not on Windows; refuse it alike.
-    struct stat st;
-    if (!schreiben && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+    if (!schreiben && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (text && !S_ISREG(st.st_mode)))) {
         ::close(fd);
         return nullptr;
     }
@@ -125,7 +131,7 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
     }
     s->fd = fd;
     s->schreiben = schreiben;
-    s->text = modus == Strommodus::lesen_text;
+    s->text = text;
     s->ende = s->fehler = false;
     s->zurueck = -1;
     s->blockanfang = 0;
