@@ -26,7 +26,7 @@ setsid -w wine wineboot -i </dev/null >/dev/null 2>&1
 # --- 64-bit: build, tests under wine ---------------------------------------------
 cmake --preset windows-x64
 cmake --build --preset windows-x64 -j"$jobs"
-ctest --preset windows-x64
+ctest --preset windows-x64 -j"$jobs"
 
 # --- 32-bit: the DLLs and their tables ---------------------------------------------
 cmake --preset windows-i686

@@ -48,15 +48,30 @@ inline std::string Protokollskript(const fs::path &pfad)
 }
 #endif
 
-// The record of a script, once it is there (empty after 30 seconds).
+// The record of a script, once it is there (empty after 30 seconds).  On
+// Windows the handle through which the file was renamed may still be open
+// when it appears, and keeps others from opening or deleting it; so both
+// are tried again until then.
 inline std::string Protokoll(const std::string &skript, int sekunden = 30)
 {
     auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(sekunden);
-    while (!fs::exists(skript + ".out") && std::chrono::steady_clock::now() < ende)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    std::string text = kt::Datei_lesen(skript + ".out");
+    auto warten = [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); };
+    std::string datei = skript + ".out", text;
+    bool gelesen = false;
+    while (!gelesen && std::chrono::steady_clock::now() < ende) {
+        std::ifstream f(datei, std::ios::binary);
+        if (!f) {
+            warten();
+            continue;
+        }
+        std::ostringstream s;
+        s << f.rdbuf();
+        text = s.str();
+        gelesen = true;
+    }
     std::error_code ec;
-    fs::remove(skript + ".out", ec);
+    while (gelesen && !fs::remove(datei, ec) && ec && std::chrono::steady_clock::now() < ende)
+        warten();
     return text;
 }
 
