@@ -38,7 +38,7 @@ void *const Unbeschrieben = &unbeschrieben_marke;
 
 // One slot's value, copied out of the record's storage.
 struct Wert {
-    enum class Art { keiner, Schalter, Text, Zahl, Liste, Zahlenliste } art = Art::keiner;
+    enum class Art { keiner, Schalter, Text, Zahl, Zelle, Liste, Zahlenliste } art = Art::keiner;
     std::string text;
     int32_t zahl = 0;
     std::vector<std::string> liste;
@@ -119,12 +119,20 @@ std::vector<Wert> Werte_holen(const Lauf &l, void *const *werte, const Puffer *b
             KF_PRUEFEN(!(f & Arg_Pflicht));
             continue;
         }
-        if (f & Arg_Schalter) {
-            KF_PRUEFEN(werte[i] == reinterpret_cast<void *>(intptr_t{1}));
+        // A required switch or rest of line that took its value from the
+        // multiple item at the end holds what storing that value gives: a
+        // number cell or a text of up to 255 characters (an element).
+        bool nachgereicht = (f & Arg_Pflicht) && (f & (Arg_Schalter | Arg_Rest)) &&
+                            werte[i] != reinterpret_cast<void *>(intptr_t{1});
+        if ((f & Arg_Schalter) && !nachgereicht) {
             w.art = Wert::Art::Schalter;
+        } else if (nachgereicht && (f & Arg_Zahl)) {
+            // A rest of line with N is a text or a cell; only its place is checked.
+            KF_PRUEFEN(Im_Block(werte[i], 4, block));
+            w.art = Wert::Art::Zelle;
         } else if (f & Arg_Rest) {
             w.art = Wert::Art::Text;
-            w.text = Text_holen(werte[i], block, 254);
+            w.text = Text_holen(werte[i], block, nachgereicht ? 255 : 254);
         } else if (f & Arg_Mehrfach) {
             auto *feld = static_cast<char *const *>(werte[i]);
             KF_PRUEFEN(feld != nullptr && feld[Arg_Mehrfach_Eintraege] == nullptr);

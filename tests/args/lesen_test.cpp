@@ -69,8 +69,8 @@ struct Satz {
             auto *p = static_cast<char *>(werte[i]);
             if (p == &unberuehrt) {
                 aus.push_back("-");
-            } else if (f & Arg_Schalter) {
-                aus.push_back(werte[i] == reinterpret_cast<void *>(intptr_t{1}) ? "=1" : "?");
+            } else if ((f & Arg_Schalter) && werte[i] == reinterpret_cast<void *>(intptr_t{1})) {
+                aus.push_back("=1");
             } else if ((f & Arg_Mehrfach) && !(f & Arg_Rest)) {
                 std::string s = "[";
                 for (auto **e = reinterpret_cast<char **>(p); *e; ++e)
@@ -121,6 +121,11 @@ TEST_P(Lesen, PositionUndPflicht)
         {"FROM/M,TO/A", "a", {"[]", "a"}},
         {"FROM/M,TO/A", "", {}},
         {"FROM/M/A,TO/A", "a", {}},
+        // A required switch left without its keyword takes a text like any
+        // required item.
+        {"FROM/M,TO/A/S", "a b", {"[a]", "b"}},
+        {"FROM/M,TO/A/S", "a to", {"[a]", "=1"}},
+        {"FROM/M/A,TO/A/S", "a", {}},
         {"A,B", "x ; y", {"x", "-"}},
         {"A,B", "x;y", {"x", "y"}},
         {"A", "x y", {"x"}},
