@@ -1,13 +1,11 @@
-// The memory-object library: handles, byte access, resizing, and several
-// threads creating, reading, cloning and releasing objects at once.
+// The memory-object library: handles, byte access, resizing, loading and
+// saving.  (Objects used from several threads at once: tests/nebenlaeufig.)
 #include "testhilfe.h"
 
 #include "quidel32.h"
 
-#include <atomic>
 #include <cstring>
 #include <set>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -84,43 +82,6 @@ TEST(Quidel32, LadenUndSpeichernSindExakt)
     Quidel_Freigeben(h);
     EXPECT_EQ(Quidel_Laden(nullptr, &h, &groesse), QUIDEL_STATUS_ARGUMENT);
     EXPECT_EQ(Quidel_Laden("", &h, &groesse), QUIDEL_STATUS_ARGUMENT);
-}
-
-// Threads create, read, clone and release objects at once; every thread
-// must always read back exactly what it wrote.
-TEST(Quidel32, NebenlaeufigeObjekte)
-{
-    constexpr int Threads = 8, Runden = 2000;
-    std::atomic<int> fehler{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < Threads; ++t) {
-        threads.emplace_back([t, &fehler] {
-            for (int r = 0; r < Runden; ++r) {
-                Zugriffshandle h{};
-                if (KR_Konfig_Datei_anlegen(&h) != 0) {
-                    ++fehler;
-                    continue;
-                }
-                char text[32];
-                int n = std::snprintf(text, sizeof text, "[t%d]\nr: %d\n", t, r);
-                h.laenge += static_cast<uint32_t>(n);
-                Quidel_Groesse_aendern(h.objekt, h.laenge);
-                Quidel_Schreiben(h.objekt, static_cast<uint32_t>(n), 4, text, 0);
-                Zugriffshandle klon{};
-                KR_Zugriffshandle_clonen(&h, &klon);
-                std::string gelesen;
-                for (int c; (c = KR_Zeichen_lesen(&klon)) != -1;)
-                    gelesen.push_back(static_cast<char>(c));
-                KR_Konfig_Datei_schliessen(&klon);
-                if (gelesen != text)
-                    ++fehler;
-                KR_Konfig_Datei_schliessen(&h);
-            }
-        });
-    }
-    for (auto &th : threads)
-        th.join();
-    EXPECT_EQ(fehler.load(), 0);
 }
 
 } // namespace
