@@ -3,6 +3,7 @@
 #include "tamsel.h"
 #include "testhilfe.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -176,14 +177,11 @@ TEST_P(Lesen, RestDerZeile)
 TEST_P(Lesen, Zahlen)
 {
     pruefen({
+        // The number rule itself: speicher_test.cpp.
         {"COUNT/N", "42", {"#42"}},
         {"COUNT/N", "count=-2147483648", {"#-2147483648"}},
-        {"COUNT/N", "2147483647", {"#2147483647"}},
         {"COUNT/N", "2147483648", {}},
-        {"COUNT/N", "-2147483649", {}},
-        {"COUNT/N", "4x", {}},
         {"COUNT/N", "\"\"", {"#0"}},
-        {"V/M/N", "1 2 3", {"[#1|#2|#3]"}},
         {"V/M/N", "2147483647 -2147483648", {"[#2147483647|#-2147483648]"}},
         {"V/M/N", "1 2147483648", {}},
         {"V/M/N,LAST/N/A", "1 2 3", {"[#1|#2]", "#3"}},
@@ -214,16 +212,12 @@ std::string Woerter(int n)
 
 TEST_P(Lesen, Grenzen)
 {
-    std::vector<std::string> hundertachtundzwanzig;
-    for (int i = 0; i < 128; ++i)
-        hundertachtundzwanzig.push_back(std::string(1, static_cast<char>('0' + i % 10)));
-    std::string liste = "[";
-    for (int i = 0; i < 128; ++i)
-        liste += (i ? "|" : "") + hundertachtundzwanzig[i];
+    std::string liste = "[" + Woerter(128) + "]";
+    std::replace(liste.begin(), liste.end(), ' ', '|');
     pruefen({
         {"A", std::string(255, 'e'), {std::string(255, 'e')}},
         {"A", std::string(256, 'e'), {}},
-        {"V/M", Woerter(128), {liste + "]"}},
+        {"V/M", Woerter(128), {liste}},
         {"V/M", Woerter(129), {}},
         // Lines of 255, 256, 511 and 512 characters fit the line copy, one
         // of 513, or of 512 with its line end, does not.

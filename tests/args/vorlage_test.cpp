@@ -69,23 +69,19 @@ TEST(Vorlage, HoechstensHundertItems)
 TEST(Vorlage, Finden)
 {
     const char *v = "FILE=SRC,TO/K";
-    EXPECT_EQ(KR_Arg_finden(v, "file"), 0);
-    EXPECT_EQ(KR_Arg_finden(v, "src"), 0);
-    EXPECT_EQ(KR_Arg_finden(v, "to"), 1);
-    EXPECT_EQ(KR_Arg_finden(v, "TOTAL"), 1);
-    EXPECT_EQ(KR_Arg_finden(v, "FI"), -1);
-    EXPECT_EQ(KR_Arg_finden(v, "SOURCE"), -1);
-    EXPECT_EQ(KR_Arg_finden("T,TO", "TO"), 0);
-    EXPECT_EQ(KR_Arg_finden(",X", "X"), 1);
-    EXPECT_EQ(KR_Arg_finden(",X", ""), -1);
-    EXPECT_EQ(KR_Arg_finden("NAME/K=ALIAS", "name"), 0);
-    EXPECT_EQ(KR_Arg_finden("NAME/K=ALIAS", "alias"), -1);
-    EXPECT_EQ(KR_Arg_finden("A=B=C,D", "c"), 0);
-    EXPECT_EQ(KR_Arg_finden("A/K,B/S/N,C", "c"), 2);
-    EXPECT_EQ(KR_Arg_finden("A,B,", "C"), -1);
-    EXPECT_EQ(KR_Arg_finden("\xC4x", "\xE4x"), -1); // only ASCII letters fold
-    EXPECT_EQ(KR_Arg_finden(nullptr, "a"), -1);
-    EXPECT_EQ(KR_Arg_finden("a", nullptr), -1);
+    const struct {
+        const char *vorlage, *name;
+        int index;
+    } faelle[] = {
+        {v, "file", 0}, {v, "src", 0}, {v, "to", 1}, {v, "TOTAL", 1}, {v, "FI", -1}, {v, "SOURCE", -1},
+        {"T,TO", "TO", 0}, {",X", "X", 1}, {",X", "", -1}, {"NAME/K=ALIAS", "name", 0},
+        {"NAME/K=ALIAS", "alias", -1}, {"A=B=C,D", "c", 0}, {"A/K,B/S/N,C", "c", 2}, {"A,B,", "C", -1},
+        {"\xC4x", "\xE4x", -1}, // only ASCII letters fold
+        {nullptr, "a", -1}, {"a", nullptr, -1},
+    };
+    for (const auto &f : faelle)
+        EXPECT_EQ(KR_Arg_finden(f.vorlage, f.name), f.index) << (f.vorlage ? f.vorlage : "(null)") << " / "
+                                                             << (f.name ? f.name : "(null)");
 }
 
 } // namespace

@@ -107,44 +107,32 @@ TEST_F(Zuteilung, NurDieWerte)
     EXPECT_EQ(allocs, 0);
 }
 
-TEST_F(Zuteilung, PoolkopfFehlt)
-{
-    alloc_frei = 0;
-    EXPECT_EQ(lesen(), nullptr);
-    EXPECT_EQ(satz.speicher, nullptr);
-    EXPECT_EQ(satz.zugriffshandle.position, 0); // the line was not read
-}
-
+// The pool head (the line is then not read at all), the array, then each
+// pool block in turn; then the second multiple item's own array, and the
+// first array of a fixed block.
 TEST_F(Zuteilung, JedeFehlendeZuteilungScheitertSauber)
 {
-    for (int frei = 0; frei < 2; ++frei) {
-        alloc_frei = frei;
+    for (int frei = 0; frei < 2 + 7; ++frei) {
+        alloc_frei = frei < 2 ? frei : -1;
+        pool_frei = frei < 2 ? -1 : frei - 2;
         EXPECT_EQ(lesen(), nullptr) << frei;
         EXPECT_EQ(satz.speicher, nullptr);
         EXPECT_EQ(satz.mehrfachliste, nullptr);
-    }
-    for (int frei = 0; frei < 7; ++frei) {
-        alloc_frei = -1;
-        pool_frei = frei;
-        EXPECT_EQ(lesen(), nullptr) << frei;
-        EXPECT_EQ(satz.speicher, nullptr);
-        EXPECT_EQ(satz.mehrfachliste, nullptr);
+        if (frei == 0) {
+            EXPECT_EQ(satz.zugriffshandle.position, 0);
+        }
     }
     pool_frei = -1;
-    fest();
-    alloc_frei = 0;
-    EXPECT_EQ(lesen(), nullptr);
-    EXPECT_EQ(satz.speicher, block);
-}
-
-TEST_F(Zuteilung, ZweitesFeldFehlt)
-{
     text = "a EXTRA=x";
     satz.zugriffshandle.puffer = text.data();
     satz.zugriffshandle.laenge = static_cast<uint32_t>(text.size());
-    alloc_frei = 2; // the pool head and the first array
+    alloc_frei = 2;
     EXPECT_EQ(lesen("FROM/M,EXTRA/M/K"), nullptr);
     EXPECT_EQ(satz.mehrfachliste, nullptr);
+    fest();
+    alloc_frei = 0;
+    EXPECT_EQ(lesen("FROM/M,EXTRA/M/K"), nullptr);
+    EXPECT_EQ(satz.speicher, block);
 }
 
 } // namespace
