@@ -22,19 +22,14 @@ TEST_P(Abschnitte, AbschnittFinden)
         int ergebnis;
         int naechstes; // after a find: the character that ended the name
     } faelle[] = {
-        {"[abc]", "ABC", '[', ']'},
-        {"x\n{abc}", "abc", '{', '}'},
+        {"[abc]", "ABC", '[', ']'}, {"x\n{abc}", "abc", '{', '}'},
         {"  [abc]", "abc", 0, -1},              // blanks before the first line's bracket
         {"x\n  [abc]", "abc", '[', ']'},        // later lines are stepped to past blanks
-        {"[ abc]\n[abcd]", "abc", 0, -1},
-        {"[x", "x", '[', -1},
+        {"[ abc]\n[abcd]", "abc", 0, -1}, {"[x", "x", '[', -1},
         {"[x\n[abc]", "abc", 0, -1},            // the line end after x is consumed
-        {"[\"a]b\"]", "A]B", '[', ']'},
-        {"[\"a*\"b\"]", "a\"b", '[', ']'},
+        {"[\"a]b\"]", "A]B", '[', ']'}, {"[\"a*\"b\"]", "a\"b", '[', ']'},
         {"[\"open", "open", '[', -1},           // quoted name without its closing quote
-        {"[]\n[b]", "b", '[', ']'},
-        {"[a]\rx\r[b]", "b", '[', ']'},
-        {"[a]\n\r[b]", "b", '[', ']'},
+        {"[]\n[b]", "b", '[', ']'}, {"[a]\rx\r[b]", "b", '[', ']'}, {"[a]\n\r[b]", "b", '[', ']'},
         {"[a]\n; [b]\n[b]", "b", '[', ']'},
         {"[" + Name40 + "]", Name40.c_str(), '[', ']'},
         {"[" + Name41 + "]\n[b]", "b", 0, -1},  // a long name ends the search
@@ -67,8 +62,7 @@ TEST_P(Abschnitte, KlasseFinden)
         int naechstes = '}';
     } faelle[] = {
         {"{12.3}", 12, 3, '{'},
-        {"x\n[12.3]", 12, 3, '[', ']'},
-        {"{12.03}", 12, 3, 0},
+        {"x\n[12.3]", 12, 3, '[', ']'}, {"{12.03}", 12, 3, 0},
         {"{ 12.3 } rest", 12, 3, '{', ' '},
         {"{\"12.3\"}", 12, 3, '{'},
         {"[]\n{12.3}", 12, 3, 0},               // a header without a name ends the search
@@ -129,8 +123,7 @@ TEST_P(Abschnitte, NaechsterAbschnittKleinePuffer)
         int naechstes;
     } faelle[] = {
         {0, std::string("#######\0", 8), 'a'}, // the name stays unread
-        {1, std::string("\0######\0", 8), 'c'},
-        {4, std::string("\0bcd###\0", 8), -1},
+        {1, std::string("\0######\0", 8), 'c'}, {4, std::string("\0bcd###\0", 8), -1},
         {5, std::string("abcd\0##\0", 8), ']'},
     };
     for (const auto &f : faelle) {

@@ -37,32 +37,19 @@ void Pruefen(kt::Quelle q, const Fall &f, int (*leser)(char *, int, Zugriffshand
 TEST_P(Element, Konfiguration)
 {
     const Fall faelle[] = {
-        {"  name: value", 64, 1, "name", ':'},
-        {"key=v", 64, 2, "key", '='},
+        {"  name: value", 64, 1, "name", ':'}, {"key=v", 64, 2, "key", '='},
         {"]value}", 64, 6, "value", '}'},
-        {"[sec]", 64, 5, "[sec", ']'},
-        {"word rest", 64, 3, "word", ' '},
-        {"a;b", 64, 3, "a", ';'},
-        {"a\"b\"", 64, 3, "a\"b\"", -1},
-        {"\"a*\"b*Nc\" x", 64, 4, "a\"b\nc", ' '},
-        {"\"x*Ey*ez\"", 64, 4, "x\x1By\x1Bz", -1},
-        {"\"**\"", 64, 4, "**", -1},
-        {"\"*q\"", 64, 4, "*q", -1},
+        {"[sec]", 64, 5, "[sec", ']'}, {"word rest", 64, 3, "word", ' '}, {"a;b", 64, 3, "a", ';'},
+        {"a\"b\"", 64, 3, "a\"b\"", -1}, {"\"a*\"b*Nc\" x", 64, 4, "a\"b\nc", ' '},
+        {"\"x*Ey*ez\"", 64, 4, "x\x1By\x1Bz", -1}, {"\"**\"", 64, 4, "**", -1}, {"\"*q\"", 64, 4, "*q", -1},
         {"\"ab*", 64, 4, "ab*", -1},      // '*' as the last byte
-        {"\"open\nline", 64, 4, "open\nline", -1},
-        {"\"a\"\"b\"", 64, 4, "a", '"'},
-        {"; remark", 64, 0, "", ';'},
-        {"  \r\nx", 64, 0, "", '\r'},
-        {"\nx", 64, 0, "", '\n'},
+        {"\"open\nline", 64, 4, "open\nline", -1}, {"\"a\"\"b\"", 64, 4, "a", '"'},
+        {"; remark", 64, 0, "", ';'}, {"  \r\nx", 64, 0, "", '\r'}, {"\nx", 64, 0, "", '\n'},
         {"", 64, 0, "", -1},
         {", : = ] } x", 64, 3, "x", -1},
         {"abcd ", 4, -1, "", -1},    // the terminator was read
-        {"abc ", 4, 3, "abc", ' '},
-        {"\"abc\" ", 3, -1, "", -1},
-        {"\"ab\" ", 3, 4, "ab", ' '},
-        {"x", 0, -1, "", -1},
-        {"x", 1, -1, "", -1},
-        {"x", 2, 3, "x", -1},
+        {"abc ", 4, 3, "abc", ' '}, {"\"abc\" ", 3, -1, "", -1}, {"\"ab\" ", 3, 4, "ab", ' '},
+        {"x", 0, -1, "", -1}, {"x", 1, -1, "", -1}, {"x", 2, 3, "x", -1},
     };
     for (const auto &f : faelle)
         Pruefen(GetParam(), f, KR_Element_lesen_2);
@@ -71,14 +58,9 @@ TEST_P(Element, Konfiguration)
 TEST_P(Element, Argumente)
 {
     const Fall faelle[] = {
-        {"  name: value", 64, 3, "name:", ' '},
-        {"key=v", 64, 2, "key", '='},
-        {"a]b}c[d{ x", 64, 3, "a]b}c[d{", ' '},
-        {"= , x", 64, 3, "x", -1},
-        {": x", 64, 3, ":", ' '},
-        {"a;b", 64, 3, "a", ';'},
-        {";b", 64, 0, "", ';'},
-        {"\"q r\"", 64, 4, "q r", -1},
+        {"  name: value", 64, 3, "name:", ' '}, {"key=v", 64, 2, "key", '='},
+        {"a]b}c[d{ x", 64, 3, "a]b}c[d{", ' '}, {"= , x", 64, 3, "x", -1}, {": x", 64, 3, ":", ' '},
+        {"a;b", 64, 3, "a", ';'}, {";b", 64, 0, "", ';'}, {"\"q r\"", 64, 4, "q r", -1},
     };
     for (const auto &f : faelle)
         Pruefen(GetParam(), f, KR_Element_lesen);
@@ -92,13 +74,6 @@ TEST_P(Element, AnfangWirdVermerkt)
     EXPECT_EQ(h->elementanfang, 3);
     EXPECT_EQ(KR_Element_lesen_2(puffer, sizeof puffer, h.get()), 4);
     EXPECT_EQ(h->elementanfang, 7); // past the opening quote: the text's first byte
-}
-
-TEST(ElementOhneHandle, GibtNull)
-{
-    char puffer[4];
-    EXPECT_EQ(KR_Element_lesen_2(puffer, 4, nullptr), 0);
-    EXPECT_EQ(KR_Element_lesen(puffer, 4, nullptr), 0);
 }
 
 } // namespace

@@ -40,26 +40,19 @@ TEST_P(Symbole, Folgen)
     } faelle[] = {
         {"a b\nc", "w(a)w(b)|w(c)"},
         {"x=1,y\n", "w(x=1,y)"},                     // no line break before the end
-        {"a ; remark\nb", "w(a)|w(b)"},
-        {"a\n;1\n;2\nb", "w(a)||w(b)"},
-        {"a\r\rb", "w(a)|w(b)"},
-        {"a\n\rb\r\nc", "w(a)|w(b)|w(c)"},
-        {"(abc", "w((abc)"},
-        {"( x", "w(()w(x)"},
-        {"(* c *) abc", "|w(abc)"},
+        {"a ; remark\nb", "w(a)|w(b)"}, {"a\n;1\n;2\nb", "w(a)||w(b)"}, {"a\r\rb", "w(a)|w(b)"},
+        {"a\n\rb\r\nc", "w(a)|w(b)|w(c)"}, {"(abc", "w((abc)"}, {"( x", "w(()w(x)"}, {"(* c *) abc", "|w(abc)"},
         {"(* a **) b *) c", "|w(c)"},             // "**)" does not close the comment
         {"(* one\ntwo *)\nx", "|w(x)"},
         {"(*x*)abc d", "|w(d)"},                   // the word right after a comment is dropped
         {"a (* open", "w(a)"},                     // the text ends inside the comment
-        {"a (* open *", "w(a)"},
-        {"\"q r\" \"x*\"y\"", "q(q r)q(x\"y)"},
+        {"a (* open *", "w(a)"}, {"\"q r\" \"x*\"y\"", "q(q r)q(x\"y)"},
         {"\"ab*", "q(ab*)"},                       // '*' as the last byte, no closing quote
         {"k: [v] {w}", "w(k:)w([v])w({w})"},
         {"#x\nb", "w(#x)|w(b)"},                   // '#' in the first byte is no comment
         {"a\n#c\nb", "w(a)|w(b)"},                 // removed by the reader, or skipped here
         {"a\n #c", "w(a)|w(#c)"},                  // an indented '#' is no comment
-        {"a ;", "w(a)"},
-        {"", ""},
+        {"a ;", "w(a)"}, {"", ""},
     };
     for (const auto &f : faelle) {
         Testhandle h(GetParam(), f.text);
@@ -75,15 +68,8 @@ TEST_P(Symbole, Grenzen)
         int groesse;
         const char *folge;
     } faelle[] = {
-        {"abc", 4, "w(abc)"},
-        {"abcd", 4, "!"},
-        {"\"abc\"", 4, "q(abc)"},
-        {"\"abcd\"", 4, "!"},
-        {"(*c*) abcd", 4, "|!"},
-        {"(", 0, "!"},
-        {"(", 1, "!"},
-        {"(", 2, "w(()"},
-        {"a", 0, "!"},
+        {"abc", 4, "w(abc)"}, {"abcd", 4, "!"}, {"\"abc\"", 4, "q(abc)"}, {"\"abcd\"", 4, "!"},
+        {"(*c*) abcd", 4, "|!"}, {"(", 0, "!"}, {"(", 1, "!"}, {"(", 2, "w(()"}, {"a", 0, "!"},
     };
     for (const auto &f : faelle) {
         Testhandle h(GetParam(), f.text);

@@ -43,10 +43,7 @@ TEST_P(Zeilen, NaechsteZeile)
         int ergebnis;
         int naechstes;
     } faelle[] = {
-        {"a\n  ; remark\n  x=1", 1, 'x'},
-        {"last line", 0, -1},
-        {"", 0, -1},
-        {"a\r\n\r\n\tb", 1, 'b'},
+        {"a\n  ; remark\n  x=1", 1, 'x'}, {"last line", 0, -1}, {"", 0, -1}, {"a\r\n\r\n\tb", 1, 'b'},
         {"a\rb", 1, 'b'},       // CR alone
         {"a\n\rb", 1, 'b'},     // LF CR
         {"a\n;c", 0, -1},       // only a comment follows
@@ -62,15 +59,10 @@ TEST_P(Zeilen, NaechsteZeile)
 TEST_P(Zeilen, ZeileLesen)
 {
     const Fall faelle[] = {
-        {"ab\r\n\r\nc", 16, 6, "ab\r\n\r\n", 'c'},
-        {"abc\n", 3, 4, "ab", -1},
-        {"abc", 16, 3, "abc", -1},
-        {"ab\n\rc", 16, 4, "ab\n\r", 'c'},
-        {"a\rb", 16, 2, "a\r", 'b'},
+        {"ab\r\n\r\nc", 16, 6, "ab\r\n\r\n", 'c'}, {"abc\n", 3, 4, "ab", -1}, {"abc", 16, 3, "abc", -1},
+        {"ab\n\rc", 16, 4, "ab\n\r", 'c'}, {"a\rb", 16, 2, "a\r", 'b'},
         {"a\n\n\nb", 3, 4, "a\n", 'b'},  // line ends beyond the buffer are counted
-        {"abc\n", 1, 4, "", -1},
-        {"abc\n", 0, 4, nullptr, -1},
-        {"", 16, 0, nullptr, -1},
+        {"abc\n", 1, 4, "", -1}, {"abc\n", 0, 4, nullptr, -1}, {"", 16, 0, nullptr, -1},
     };
     for (const auto &f : faelle)
         Pruefen(GetParam(), f, KR_Zeile_lesen);
@@ -83,9 +75,7 @@ TEST_P(Zeilen, AbschnittszeileLesen)
         {"{x}", 16, 0, nullptr, '{'},
         {"ab\n\rc", 16, 3, "ab", 'c'},
         {"ab\r\rc", 16, 3, "ab", '\r'},  // a second CR is the next (empty) line
-        {"abc\nd", 2, 2, "a", 'd'},
-        {"abc\nd", 1, 1, "", 'd'},
-        {"abc\nd", 0, 1, nullptr, 'd'},
+        {"abc\nd", 2, 2, "a", 'd'}, {"abc\nd", 1, 1, "", 'd'}, {"abc\nd", 0, 1, nullptr, 'd'},
         {"", 16, 0, nullptr, -1},
     };
     for (const auto &f : faelle)
@@ -122,6 +112,7 @@ TEST(OhneHandle, NichtsGefundenNichtsGeschrieben)
                   KR_naechster_INI_Eintrag(p, 41, nullptr) + KR_Abschnitt_loeschen("a", nullptr) +
                   KR_Klasse_loeschen(1, 2, nullptr) + KR_Block_hinzufuegen("x", 1, nullptr),
               0);
+    EXPECT_EQ(KR_Element_lesen_2(p, 41, nullptr) + KR_Element_lesen(p, 41, nullptr), 0);
     EXPECT_STREQ(p, "x");
     EXPECT_EQ(KR_naechstes_Symbol(nullptr), -1);
     EXPECT_EQ(KR_Symbol_holen(nullptr, &status), nullptr);

@@ -108,6 +108,9 @@ std::string Testhandle::text() const
         if (h_.laenge) {
             EXPECT_EQ(Quidel_Lesen(h_.objekt, h_.laenge, 0, s.data(), 0), 0);
         }
+        // The object holds the text and nothing more: an edit resizes it.
+        char danach;
+        EXPECT_EQ(Quidel_Lesen(h_.objekt, 1, h_.laenge, &danach, 0), QUIDEL_STATUS_BEREICH);
         return s;
     }
     if (h_.puffer)

@@ -53,7 +53,8 @@ public:
 
     // Everything that KR_Zeichen_lesen delivers from here to the end.
     std::string rest();
-    // The bytes of the text as the handle now holds them (memory sources).
+    // The bytes of the text as the handle now holds them (memory sources);
+    // a memory object must hold no byte beyond them.
     std::string text() const;
 
 private:
