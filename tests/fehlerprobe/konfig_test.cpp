@@ -33,15 +33,6 @@ bool Leer(const Zugriffshandle &h)
     return std::memcmp(&h, &leer, sizeof h) == 0;
 }
 
-std::string Objekttext(const Zugriffshandle &h)
-{
-    std::string s(h.laenge, '\0');
-    if (h.laenge) {
-        EXPECT_EQ(Quidel_Lesen(h.objekt, h.laenge, 0, s.data(), 0), 0) << "laenge beyond the object";
-    }
-    return s;
-}
-
 std::string Rest(Zugriffshandle *h)
 {
     std::string s;
@@ -90,7 +81,7 @@ TEST_F(Konfigurationsprobe, OeffnenLesenBearbeitenSpeichern)
             erwartet += Block;
         else
             EXPECT_TRUE(fp::Ausgeloest());
-        EXPECT_EQ(Objekttext(h), erwartet);
+        EXPECT_EQ(kt::Objekttext(h), erwartet);
         EXPECT_EQ(KR_Abschnitt_finden("neu", &h), r == 1 ? '[' : 0);
         EXPECT_EQ(KR_Klasse_finden(1, 2, &h), '{');
 
@@ -190,7 +181,7 @@ TEST_F(Konfigurationsprobe, LesefehlerGeltenAlsTextende)
         }
         {
             fp::Ohne_Fehler o;
-            EXPECT_EQ(Objekttext(h), Text);
+            EXPECT_EQ(kt::Objekttext(h), Text);
         }
         KR_Konfig_Datei_schliessen(&h);
     });
@@ -213,7 +204,7 @@ TEST_F(Konfigurationsprobe, AnhaengenOhneSpeicherLaesstDenTextStehen)
         EXPECT_EQ(r, fp::Ausgeloest() ? 0 : 1);
         fp::Ohne_Fehler o;
         EXPECT_EQ(h.laenge, 4 + (r == 1 ? Block.size() : 0));
-        EXPECT_EQ(Objekttext(h), r == 1 ? Kopf + Block : Kopf);
+        EXPECT_EQ(kt::Objekttext(h), r == 1 ? Kopf + Block : Kopf);
         KR_Konfig_Datei_schliessen(&h);
     });
     EXPECT_EQ(laeufe, 2); // the object's one growth, then a run without failure

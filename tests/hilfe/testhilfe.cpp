@@ -49,6 +49,18 @@ std::string Datei_lesen(const std::string &pfad)
     return s.str();
 }
 
+std::string Objekttext(const Zugriffshandle &h)
+{
+    std::string s(h.laenge, '\0');
+    if (h.laenge) {
+        EXPECT_EQ(Quidel_Lesen(h.objekt, h.laenge, 0, s.data(), 0), 0) << "laenge beyond the object";
+    }
+    // The object holds the text and nothing more: an edit resizes it.
+    char danach;
+    EXPECT_EQ(Quidel_Lesen(h.objekt, 1, h.laenge, &danach, 0), QUIDEL_STATUS_BEREICH) << "bytes beyond laenge";
+    return s;
+}
+
 const char *Quellname(Quelle q)
 {
     switch (q) {
@@ -103,16 +115,8 @@ std::string Testhandle::rest()
 
 std::string Testhandle::text() const
 {
-    if (h_.objekt) {
-        std::string s(h_.laenge, '\0');
-        if (h_.laenge) {
-            EXPECT_EQ(Quidel_Lesen(h_.objekt, h_.laenge, 0, s.data(), 0), 0);
-        }
-        // The object holds the text and nothing more: an edit resizes it.
-        char danach;
-        EXPECT_EQ(Quidel_Lesen(h_.objekt, 1, h_.laenge, &danach, 0), QUIDEL_STATUS_BEREICH);
-        return s;
-    }
+    if (h_.objekt)
+        return Objekttext(h_);
     if (h_.puffer)
         return std::string(h_.puffer, h_.laenge);
     return {};

@@ -33,6 +33,10 @@ private:
 void Datei_schreiben(const std::string &pfad, const std::string &inhalt);
 std::string Datei_lesen(const std::string &pfad);
 
+// The bytes of a handle's memory object up to laenge; the object must hold
+// exactly these.
+std::string Objekttext(const Zugriffshandle &h);
+
 // The kinds of source behind an access handle.
 enum class Quelle { Puffer, Objekt, Datei };
 const char *Quellname(Quelle q);
@@ -53,8 +57,8 @@ public:
 
     // Everything that KR_Zeichen_lesen delivers from here to the end.
     std::string rest();
-    // The bytes of the text as the handle now holds them (memory sources);
-    // a memory object must hold no byte beyond them.
+    // The bytes of the text as the handle now holds them (memory sources;
+    // for a memory object, Objekttext).
     std::string text() const;
 
 private:

@@ -6,8 +6,6 @@
 // a time.  Built with the tsan preset, ThreadSanitizer watches every access.
 #include "testhilfe.h"
 
-#include "quidel32.h"
-
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -21,15 +19,6 @@ constexpr int Threads = 4;
 constexpr int Runden = 40; // the last round appends a block
 
 const std::string Text = "[allgemein]\r\nname: korvan\r\nstufe=3\r\n; remark\r\n{1.2}\r\nk: v\r\n";
-
-std::string Objekttext(const Zugriffshandle &h)
-{
-    std::string s(h.laenge, '\0');
-    if (h.laenge) {
-        EXPECT_EQ(Quidel_Lesen(h.objekt, h.laenge, 0, s.data(), 0), 0);
-    }
-    return s;
-}
 
 std::string Wert_von(const char *abschnitt, const char *eintrag, Zugriffshandle *h)
 {
@@ -78,7 +67,7 @@ void Geteilt_benutzen(Geteilt &g, Zugriffshandle &klon, int t, int runde)
         size_t ende = g.modell.find('[', k + 1);
         g.modell.erase(k, ende == std::string::npos ? std::string::npos : ende - k);
     }
-    EXPECT_EQ(Objekttext(g.besitzer), g.modell);
+    EXPECT_EQ(kt::Objekttext(g.besitzer), g.modell);
 }
 
 // Objects of the thread's own: loaded, searched, edited, saved, loaded again;
@@ -93,7 +82,7 @@ void Eigene_Objekte(const std::string &quelle, const std::string &ziel, bool spe
     const std::string neu = "[eigen]\r\nwert: 7\r\n";
     ASSERT_EQ(KR_Block_hinzufuegen(neu.data(), static_cast<int>(neu.size()), &h), 1);
     std::string erwartet = Text.substr(Text.find('{')) + neu;
-    EXPECT_EQ(Objekttext(h), erwartet);
+    EXPECT_EQ(kt::Objekttext(h), erwartet);
     if (speichern) {
         ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), &h), 0);
         EXPECT_EQ(kt::Datei_lesen(ziel), erwartet);
@@ -219,7 +208,7 @@ TEST(Nebenlaeufig, EigeneHandlesUndEinGeteiltesObjekt)
     // Clones go before their owner.
     for (auto &k : klone)
         KR_Konfig_Datei_schliessen(&k);
-    EXPECT_EQ(Objekttext(g.besitzer), g.modell);
+    EXPECT_EQ(kt::Objekttext(g.besitzer), g.modell);
     for (int t = 0; t < Threads; ++t)
         EXPECT_EQ(Wert_von(("t" + std::to_string(t)).c_str(), "runde", &g.besitzer), std::to_string(Runden - 1));
     KR_Konfig_Datei_schliessen(&g.besitzer);
