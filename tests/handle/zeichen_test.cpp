@@ -1,4 +1,5 @@
-// Reading, taking back and positioning characters over memory sources.
+// Reading, taking back and positioning characters over memory sources, and
+// the counting that the file source shares with them.
 #include "testhilfe.h"
 
 #include <string>
@@ -12,6 +13,8 @@ using kt::Testhandle;
 class Speicherquellen : public kt::Quellentest {};
 INSTANTIATE_TEST_SUITE_P(Quellen, Speicherquellen, ::testing::Values(Quelle::Puffer, Quelle::Objekt),
                          kt::Quellen_Testname);
+class AlleQuellen : public kt::Quellentest {};
+KT_ALLE_QUELLEN(AlleQuellen);
 
 TEST_P(Speicherquellen, LeererText)
 {
@@ -47,78 +50,62 @@ TEST_P(Speicherquellen, KommentarzeilenVerschwinden)
     }
 }
 
-TEST_P(Speicherquellen, KommentarzeileZaehltAlsEineZeile)
+// Each case: a text, the steps in turn ('r' read, 'b' take back), what each
+// gave (the character read, '$' for the end, 1 or 0 for a take-back), and
+// zeile, spalte and position afterwards.
+TEST_P(Speicherquellen, ZaehlenUndZuruecknehmen)
 {
-    Testhandle h(GetParam(), "a\n#x\nb");
-    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'a');
-    EXPECT_EQ(h->zeile, 0);
-    EXPECT_EQ(h->spalte, 1);
-    EXPECT_EQ(KR_Zeichen_lesen(h.get()), '\n');
-    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'b');
-    EXPECT_EQ(h->zeile, 2);
-    EXPECT_EQ(h->spalte, 0);
-    EXPECT_EQ(h->position, 6);
-    EXPECT_EQ(KR_Zeichen_lesen(h.get()), -1);
-    EXPECT_EQ(h->position, 6);
-}
-
-TEST_P(Speicherquellen, WagenruecklaufBewegtDieSpalteNicht)
-{
-    Testhandle h(GetParam(), "ab\r\ncd");
-    for (int i = 0; i < 4; ++i)
-        KR_Zeichen_lesen(h.get());
-    EXPECT_EQ(h->spalte, 2);
-    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'c');
-    EXPECT_EQ(h->zeile, 1);
-    EXPECT_EQ(h->spalte, 0);
-}
-
-TEST_P(Speicherquellen, RuecklesenUndWiederLesenGleichtEinemLesen)
-{
-    for (const char *text : {"xy", "a\nxy", "a\n\nb", "a\r\nb"}) {
-        std::string t(text);
-        for (size_t n = 1; n <= t.size(); ++n) {
-            Testhandle h(GetParam(), t);
-            for (size_t i = 0; i + 1 < n; ++i)
-                KR_Zeichen_lesen(h.get());
-            int c = KR_Zeichen_lesen(h.get());
-            int32_t zeile = h->zeile, spalte = h->spalte, position = h->position;
-            EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 1);
-            EXPECT_EQ(h->position, position - 1);
-            EXPECT_EQ(KR_Zeichen_lesen(h.get()), c);
-            EXPECT_EQ(h->zeile, zeile) << text << " " << n;
-            EXPECT_EQ(h->spalte, spalte) << text << " " << n;
-            EXPECT_EQ(h->position, position);
+    const struct {
+        const char *text, *schritte, *ergebnisse;
+        int32_t zeile, spalte, position;
+    } faelle[] = {
+        {"a\n#x\nb", "r", "a", 0, 1, 1},
+        {"a\n#x\nb", "rrr", "a\nb", 2, 0, 6}, // the comment line counts as one line
+        {"a\n#x\nb", "rrrr", "a\nb$", 2, 0, 6},
+        {"ab\r\ncd", "rrrr", "ab\r\n", 0, 2, 4}, // a CR does not move the column
+        {"ab\r\ncd", "rrrrr", "ab\r\nc", 1, 0, 5},
+        {"ab", "b", "0", 0, 0, 0},
+        {"ab", "rrbbb", "ab110", 0, 0, 0},    // each further take-back steps back a byte
+        {"a\nb", "rrrb", "a\nb1", 1, -1, 2}, // the first character of a line taken back
+        {"a\nb", "rrrbr", "a\nb1b", 1, 0, 3},
+    };
+    for (const auto &f : faelle) {
+        Testhandle h(GetParam(), f.text);
+        std::string ergebnisse;
+        for (const char *s = f.schritte; *s; ++s) {
+            int r = *s == 'r' ? KR_Zeichen_lesen(h.get()) : '0' + KR_Zeichen_ruecklesen(h.get());
+            ergebnisse.push_back(r == -1 ? '$' : static_cast<char>(r));
         }
+        EXPECT_EQ(ergebnisse, f.ergebnisse) << f.text << " " << f.schritte;
+        EXPECT_EQ(h->zeile, f.zeile) << f.text << " " << f.schritte;
+        EXPECT_EQ(h->spalte, f.spalte) << f.text << " " << f.schritte;
+        EXPECT_EQ(h->position, f.position) << f.text << " " << f.schritte;
     }
 }
 
-TEST_P(Speicherquellen, RuecklesenAmAnfang)
+// Every source, the file source too: after each prefix the counters are those
+// of a memory buffer, and a take-back and a second read leave them as the
+// read did.
+TEST_P(AlleQuellen, RuecklesenUndWiederLesenGleichtEinemLesen)
 {
-    Testhandle h(GetParam(), "ab");
-    EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 0);
-    EXPECT_EQ(h->position, 0);
-    // Further take-backs step back byte by byte, each lowering the column.
-    KR_Zeichen_lesen(h.get());
-    KR_Zeichen_lesen(h.get());
-    EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 1);
-    EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 1);
-    EXPECT_EQ(h->spalte, 0);
-    EXPECT_EQ(h->position, 0);
-    EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 0);
-}
-
-TEST_P(Speicherquellen, ErstesZeichenEinerZeileZurueckgenommen)
-{
-    Testhandle h(GetParam(), "a\nb");
-    KR_Zeichen_lesen(h.get());
-    KR_Zeichen_lesen(h.get());
-    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'b');
-    EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 1);
-    EXPECT_EQ(h->spalte, -1);
-    EXPECT_EQ(h->zeile, 1);
-    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'b');
-    EXPECT_EQ(h->spalte, 0);
+    for (const char *text : {"xy", "a\nxy", "a\n\nb", "a\r\nb", "ab\r\ncd\n\nx"}) {
+        std::string t(text);
+        for (size_t n = 1; n <= t.size(); ++n) {
+            Testhandle h(GetParam(), t), p(Quelle::Puffer, t);
+            for (size_t i = 0; i < n; ++i) {
+                KR_Zeichen_lesen(p.get());
+                EXPECT_EQ(KR_Zeichen_lesen(h.get()), static_cast<unsigned char>(t[i]));
+            }
+            for (int zweimal = 0; zweimal < 2; ++zweimal) {
+                EXPECT_EQ(h->zeile, p->zeile) << text << " " << n;
+                EXPECT_EQ(h->spalte, p->spalte) << text << " " << n;
+                EXPECT_EQ(h->position, static_cast<int32_t>(n));
+                EXPECT_EQ(KR_Zeichen_ruecklesen(h.get()), 1);
+                EXPECT_EQ(h->position, static_cast<int32_t>(n - 1));
+                EXPECT_EQ(KR_Zeichen_lesen(h.get()), static_cast<unsigned char>(t[n - 1]));
+            }
+        }
+    }
 }
 
 TEST_P(Speicherquellen, Positionieren)
@@ -164,8 +151,11 @@ TEST_P(Speicherquellen, VieleKommentarzeilenHintereinander)
     EXPECT_EQ(h->zeile, 200001);
 }
 
-TEST(Zeichen, OhneQuelle)
+TEST(Zeichen, OhneQuelleOderHandle)
 {
+    EXPECT_EQ(KR_Zeichen_lesen(nullptr), -1);
+    EXPECT_EQ(KR_Zeichen_ruecklesen(nullptr), 0);
+    EXPECT_EQ(KR_positionieren(nullptr, 0), -1);
     Zugriffshandle h{};
     h.laenge = 10;
     EXPECT_EQ(KR_Zeichen_lesen(&h), -1);
@@ -175,13 +165,6 @@ TEST(Zeichen, OhneQuelle)
     h.position = 2;
     EXPECT_EQ(KR_Zeichen_ruecklesen(&h), 1);
     EXPECT_EQ(h.position, 1);
-}
-
-TEST(Zeichen, NullHandle)
-{
-    EXPECT_EQ(KR_Zeichen_lesen(nullptr), -1);
-    EXPECT_EQ(KR_Zeichen_ruecklesen(nullptr), 0);
-    EXPECT_EQ(KR_positionieren(nullptr, 0), -1);
 }
 
 // A callback source of the caller's own: all three operations go to it, and
