@@ -1,5 +1,6 @@
 // The platform layer's file services: streams in binary and text mode, whole
 // files loaded and replaced.  The same results are expected on every system.
+// (Taking bytes back, and lines across the stream's block: tests/strom.)
 #include "testhilfe.h"
 
 #include "platform/plattform.h"
@@ -77,24 +78,6 @@ TEST(Strom, TextmodusPositionenSindDateioffsets)
         ASSERT_EQ(Strom_setzen(t.s, f.nach_zeilenvorschub[0]), 0);
         EXPECT_EQ(t.rest(), "cd\ne");
     }
-}
-
-TEST(Strom, ZurueckgelegtesZeichenKommtWieder)
-{
-    Teststrom t("xy\r\nz", Strommodus::lesen_text);
-    EXPECT_EQ(Strom_Zeichen(t.s), 'x');
-    EXPECT_EQ(Strom_zurueck(t.s, 'x'), 1);
-    EXPECT_EQ(Strom_Position(t.s), 0);
-    EXPECT_EQ(Strom_Zeichen(t.s), 'x');
-    EXPECT_EQ(Strom_Zeichen(t.s), 'y');
-    EXPECT_EQ(Strom_Zeichen(t.s), '\n');
-    EXPECT_EQ(Strom_Position(t.s), 4);
-    EXPECT_EQ(Strom_Zeichen(t.s), 'z');
-    EXPECT_EQ(Strom_Zeichen(t.s), -1);
-    EXPECT_EQ(Strom_zurueck(t.s, 'z'), 1); // taking back clears the end
-    EXPECT_FALSE(Strom_Ende(t.s));
-    EXPECT_EQ(Strom_Zeichen(t.s), 'z');
-    EXPECT_EQ(Strom_zurueck(t.s, -1), 0);
 }
 
 TEST(Strom, ZeileHaeltDiePuffergrenze)

@@ -227,27 +227,29 @@ TEST(Blockstrom, ZuruecklegenUndPosition)
 {
     kt::Tempordner t;
     kt::Datei_schreiben(t / "f", "xyz");
-    Plattform_Strom *s = Strom_oeffnen((t / "f").c_str(), Strommodus::lesen_binaer);
-    ASSERT_NE(s, nullptr);
-    // Before any read the byte waits beyond the block.
-    EXPECT_EQ(Strom_zurueck(s, 'q'), 1);
-    EXPECT_EQ(Strom_Zeichen(s), 'q');
-    EXPECT_EQ(Strom_Zeichen(s), 'x');
-    EXPECT_EQ(Strom_zurueck(s, 'x'), 1);
-    EXPECT_EQ(Strom_Position(s), 0);
-    EXPECT_EQ(Strom_Zeichen(s), 'x');
-    EXPECT_EQ(Strom_Zeichen(s), 'y');
-    EXPECT_EQ(Strom_zurueck(s, '!'), 1);
-    EXPECT_EQ(Strom_Position(s), 1);
-    EXPECT_EQ(Strom_Zeichen(s), '!');
-    EXPECT_EQ(Strom_Zeichen(s), 'z');
-    EXPECT_EQ(Strom_Zeichen(s), -1);
-    EXPECT_TRUE(Strom_Ende(s));
-    EXPECT_EQ(Strom_zurueck(s, 'z'), 1);
-    EXPECT_FALSE(Strom_Ende(s));
-    EXPECT_EQ(Strom_Zeichen(s), 'z');
-    EXPECT_EQ(Strom_zurueck(s, -1), 0);
-    Strom_schliessen(s);
+    for (Strommodus modus : {Strommodus::lesen_binaer, Strommodus::lesen_text}) {
+        Plattform_Strom *s = Strom_oeffnen((t / "f").c_str(), modus);
+        ASSERT_NE(s, nullptr);
+        // Before any read the byte waits beyond the block.
+        EXPECT_EQ(Strom_zurueck(s, 'q'), 1);
+        EXPECT_EQ(Strom_Zeichen(s), 'q');
+        EXPECT_EQ(Strom_Zeichen(s), 'x');
+        EXPECT_EQ(Strom_zurueck(s, 'x'), 1);
+        EXPECT_EQ(Strom_Position(s), 0);
+        EXPECT_EQ(Strom_Zeichen(s), 'x');
+        EXPECT_EQ(Strom_Zeichen(s), 'y');
+        EXPECT_EQ(Strom_zurueck(s, '!'), 1);
+        EXPECT_EQ(Strom_Position(s), 1);
+        EXPECT_EQ(Strom_Zeichen(s), '!');
+        EXPECT_EQ(Strom_Zeichen(s), 'z');
+        EXPECT_EQ(Strom_Zeichen(s), -1);
+        EXPECT_TRUE(Strom_Ende(s));
+        EXPECT_EQ(Strom_zurueck(s, 'z'), 1); // taking back clears the end
+        EXPECT_FALSE(Strom_Ende(s));
+        EXPECT_EQ(Strom_Zeichen(s), 'z');
+        EXPECT_EQ(Strom_zurueck(s, -1), 0);
+        Strom_schliessen(s);
+    }
 }
 
 TEST(Blockstrom, SchreibenKleinUndGross)
