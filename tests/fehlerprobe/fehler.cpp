@@ -15,13 +15,6 @@ void *__real_malloc(size_t n);
 void *__real_calloc(size_t n, size_t g);
 void *__real_realloc(void *p, size_t n);
 void __real_free(void *p);
-void *__real_Tamsel_Alloc(uint32_t groesse);
-void *__real_Tamsel_Resize(void *block, uint32_t groesse);
-void *__real_Tamsel_PoolAlloc(void *poolkopf, uint32_t groesse);
-Quidel_Status __real_Quidel_Anlegen(uint32_t groesse, Quidel_Handle *handle, uint32_t reserviert);
-Quidel_Status __real_Quidel_Laden(const char *pfad, Quidel_Handle *handle, uint32_t *groesse);
-Quidel_Status __real_Quidel_Lesen(Quidel_Handle handle, uint32_t laenge, uint32_t offset, void *ziel,
-                                  uint32_t reserviert);
 }
 
 namespace {
@@ -130,52 +123,33 @@ void __wrap_free(void *p)
     __real_free(p);
 }
 
-void *__wrap_Tamsel_Alloc(uint32_t groesse)
-{
-    if (Scheitert(fp::Speicher, "Tamsel_Alloc"))
-        return nullptr;
-    Innerhalb i("Tamsel_Alloc");
-    return __real_Tamsel_Alloc(groesse);
-}
+// A request of the memory libraries: counted, failed with its failure value
+// when its turn comes, and named for the heap requests made inside it.
+#define FP_ANFRAGE(Typ, Name, Fehlwert, Parameter, Argumente)                                      \
+    Typ __real_##Name Parameter;                                                                   \
+    Typ __wrap_##Name Parameter                                                                    \
+    {                                                                                              \
+        if (Scheitert(fp::Speicher, #Name))                                                        \
+            return Fehlwert;                                                                       \
+        Innerhalb i(#Name);                                                                        \
+        return __real_##Name Argumente;                                                            \
+    }
 
-void *__wrap_Tamsel_Resize(void *block, uint32_t groesse)
-{
-    if (Scheitert(fp::Speicher, "Tamsel_Resize"))
-        return nullptr;
-    Innerhalb i("Tamsel_Resize");
-    return __real_Tamsel_Resize(block, groesse);
-}
+FP_ANFRAGE(void *, Tamsel_Alloc, nullptr, (uint32_t g), (g))
+FP_ANFRAGE(void *, Tamsel_Resize, nullptr, (void *b, uint32_t g), (b, g))
+FP_ANFRAGE(void *, Tamsel_PoolAlloc, nullptr, (void *k, uint32_t g), (k, g))
+FP_ANFRAGE(Quidel_Status, Quidel_Anlegen, QUIDEL_STATUS_KEIN_SPEICHER, (uint32_t g, Quidel_Handle *h, uint32_t r),
+           (g, h, r))
+FP_ANFRAGE(Quidel_Status, Quidel_Laden, QUIDEL_STATUS_KEIN_SPEICHER, (const char *p, Quidel_Handle *h, uint32_t *g),
+           (p, h, g))
 
-void *__wrap_Tamsel_PoolAlloc(void *poolkopf, uint32_t groesse)
-{
-    if (Scheitert(fp::Speicher, "Tamsel_PoolAlloc"))
-        return nullptr;
-    Innerhalb i("Tamsel_PoolAlloc");
-    return __real_Tamsel_PoolAlloc(poolkopf, groesse);
-}
-
-Quidel_Status __wrap_Quidel_Anlegen(uint32_t groesse, Quidel_Handle *handle, uint32_t reserviert)
-{
-    if (Scheitert(fp::Speicher, "Quidel_Anlegen"))
-        return QUIDEL_STATUS_KEIN_SPEICHER;
-    Innerhalb i("Quidel_Anlegen");
-    return __real_Quidel_Anlegen(groesse, handle, reserviert);
-}
-
-Quidel_Status __wrap_Quidel_Laden(const char *pfad, Quidel_Handle *handle, uint32_t *groesse)
-{
-    if (Scheitert(fp::Speicher, "Quidel_Laden"))
-        return QUIDEL_STATUS_KEIN_SPEICHER;
-    Innerhalb i("Quidel_Laden");
-    return __real_Quidel_Laden(pfad, handle, groesse);
-}
-
-Quidel_Status __wrap_Quidel_Lesen(Quidel_Handle handle, uint32_t laenge, uint32_t offset, void *ziel,
-                                  uint32_t reserviert)
+// A read of a memory object, which fails as a read error.
+Quidel_Status __real_Quidel_Lesen(Quidel_Handle h, uint32_t n, uint32_t o, void *z, uint32_t r);
+Quidel_Status __wrap_Quidel_Lesen(Quidel_Handle h, uint32_t n, uint32_t o, void *z, uint32_t r)
 {
     if (Scheitert(fp::Lesen, "Quidel_Lesen"))
         return QUIDEL_STATUS_BEREICH;
-    return __real_Quidel_Lesen(handle, laenge, offset, ziel, reserviert);
+    return __real_Quidel_Lesen(h, n, o, z, r);
 }
 
 } // extern "C"
