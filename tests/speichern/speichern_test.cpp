@@ -133,51 +133,28 @@ size_t Dateien_im_Ordner(const fs::path &p)
     return n;
 }
 
-TEST(Speichern, SchreibtGenauDieBytes)
+// A new file gets exactly the object's bytes; an existing one keeps its
+// permission bits, and a symbolic link stays a link to the file it names.
+TEST(Speichern, BytesRechteUndVerweise)
 {
     kt::Tempordner d;
     Objekthandle o(std::string("x\0y\r\n", 5));
+    const std::string bytes("\x1A\0\r\nx\0y\r\n", 9);
     ASSERT_EQ(KR_Konfig_Datei_schreiben((d / "neu.cfg").c_str(), &o.h), 0);
-    EXPECT_EQ(kt::Datei_lesen(d / "neu.cfg"), std::string("\x1A\0\r\nx\0y\r\n", 9));
+    EXPECT_EQ(kt::Datei_lesen(d / "neu.cfg"), bytes);
     EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1u); // no temporary file left
-}
 
-TEST(Speichern, BehaeltDieRechteDerZieldatei)
-{
-    kt::Tempordner d;
-    std::string ziel = d / "rechte.cfg";
-    kt::Datei_schreiben(ziel, "alt");
-    fs::permissions(ziel, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    Objekthandle o("neu");
-    ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h), 0);
-    EXPECT_EQ(fs::status(ziel).permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(kt::Datei_lesen(ziel), std::string("\x1A\0\r\nneu", 7));
-}
-
-TEST(Speichern, UeberSymbolischenLinkBleibtDerLink)
-{
-    kt::Tempordner d;
-    kt::Datei_schreiben(d / "echt.cfg", "alt");
-    fs::create_symlink(d / "echt.cfg", d / "link.cfg");
-    Objekthandle o("neu");
-    ASSERT_EQ(KR_Konfig_Datei_schreiben((d / "link.cfg").c_str(), &o.h), 0);
+    const auto rechte = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(d / "neu.cfg", rechte);
+    fs::create_symlink(d / "neu.cfg", d / "link.cfg");
+    Objekthandle p("neu");
+    ASSERT_EQ(KR_Konfig_Datei_schreiben((d / "link.cfg").c_str(), &p.h), 0);
     EXPECT_TRUE(fs::is_symlink(d / "link.cfg"));
-    EXPECT_EQ(kt::Datei_lesen(d / "echt.cfg"), std::string("\x1A\0\r\nneu", 7));
+    EXPECT_EQ(fs::status(d / "neu.cfg").permissions(), rechte);
+    EXPECT_EQ(kt::Datei_lesen(d / "neu.cfg"), std::string("\x1A\0\r\nneu", 7));
 }
 
-TEST(Speichern, SchreibgeschuetzteDateiGibt7213)
-{
-    kt::Tempordner d;
-    std::string ziel = d / "nurlesen.cfg";
-    kt::Datei_schreiben(ziel, "bleibt");
-    fs::permissions(ziel, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    Objekthandle o("neu");
-    EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h), 7213);
-    EXPECT_EQ(kt::Datei_lesen(ziel), "bleibt");
-}
-
-TEST(Speichern, UngueltigeArgumente)
+TEST(Speichern, FalscheArgumenteUndSchreibschutz)
 {
     kt::Tempordner d;
     Objekthandle o("x");
@@ -188,6 +165,12 @@ TEST(Speichern, UngueltigeArgumente)
     EXPECT_EQ(KR_Konfig_Datei_schreiben((d / "a").c_str(), &ohne), QUIDEL_STATUS_HANDLE);
     EXPECT_EQ(KR_Konfig_Datei_schreiben((d / "fehlt/a.cfg").c_str(), &o.h), QUIDEL_STATUS_NICHT_ANLEGBAR);
     EXPECT_FALSE(fs::exists(d / "a"));
+
+    const std::string ziel = d / "nurlesen.cfg";
+    kt::Datei_schreiben(ziel, "bleibt");
+    fs::permissions(ziel, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h), 7213);
+    EXPECT_EQ(kt::Datei_lesen(ziel), "bleibt");
 }
 
 // Each kind of failure, at each point where it can strike: the old file
