@@ -62,22 +62,9 @@ TEST_P(Bloecke, KeineZeileUndKeinKopfGehtVerloren)
         // name decoded, no closing bracket needed.
         {"[ server one ] ; x\n[\"a]*\"b\"] rest\n[x\n{y", "[ server one ] @1\n[a]\"b] @2\n[x] @3\n{y} @4\n"},
         {"[]\nk: 1", "[] @1\n  2 k: 1\n"},
-    };
-    for (const auto &f : faelle) {
-        Testhandle h(GetParam(), f.text);
-        EXPECT_EQ(Gliederung(h.get()), f.gliederung) << f.text;
-    }
-}
-
-TEST_P(Bloecke, RautenzeilenGleichInJederQuelle)
-{
-    // '#' right after a line feed starts a comment line up to the next line
-    // feed, in a file source as in memory; after a CR alone, after LF CR and
-    // in the first byte of the text it is an ordinary character.
-    const struct {
-        std::string text;
-        std::string gliederung;
-    } faelle[] = {
+        // '#' right after a line feed starts a comment line up to the next
+        // line feed, in a file source as in memory; after a CR alone, after
+        // LF CR and in the first byte of the text it is an ordinary character.
         {"[a]\n#k: hidden\nx: 1\n#[b]\ny: 2\n", "[a] @1\n  3 x: 1\n  5 y: 2\n"},
         {"[a]\n#1\n#2\n#3\nx: 1", "[a] @1\n  5 x: 1\n"},
         {"[a]\n# a\rb\nx: 1", "[a] @1\n  4 x: 1\n"},
