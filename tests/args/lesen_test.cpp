@@ -1,10 +1,9 @@
 // The argument reader, by template, in pool mode and in a fixed block.
-#include "args/argumente.h"
+#include "argumentwerte.h"
 #include "tamsel.h"
 #include "testhilfe.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -43,48 +42,10 @@ struct Satz {
     }
     Argumentsatz *lesen(const char *vorlage) { return KR_Argumente_lesen(vorlage, werte, &satz); }
 
-    // In a fixed block every value lies inside the block.
-    void drin(const void *p, size_t n) const
-    {
-        if (block.empty())
-            return;
-        auto *c = static_cast<const char *>(p);
-        EXPECT_TRUE(c >= block.data() && c + n < block.data() + satz.speichergroesse);
-    }
-    std::string eintrag(const char *p, uint16_t f) const
-    {
-        drin(p, 4);
-        int32_t z;
-        std::memcpy(&z, p, 4);
-        return (f & Arg_Zahl) ? "#" + std::to_string(z) : std::string(p);
-    }
-    // Each slot as a short text: "-" untouched, "=1" a switch, "#n" a number,
-    // "[a|b]" a multiple-value array, otherwise the text.
     std::vector<std::string> slots(const char *vorlage) const
     {
-        uint16_t flags[Arg_Hoechstzahl];
-        int m;
-        std::vector<std::string> aus;
-        for (int i = 0, n = Arg_Vorlage_lesen(vorlage, flags, &m); i < n; ++i) {
-            uint16_t f = flags[i];
-            auto *p = static_cast<char *>(werte[i]);
-            if (p == &unberuehrt) {
-                aus.push_back("-");
-            } else if ((f & Arg_Schalter) && werte[i] == reinterpret_cast<void *>(intptr_t{1})) {
-                aus.push_back("=1");
-            } else if ((f & Arg_Mehrfach) && !(f & Arg_Rest)) {
-                std::string s = "[";
-                for (auto **e = reinterpret_cast<char **>(p); *e; ++e)
-                    s += (e == reinterpret_cast<char **>(p) ? "" : "|") + eintrag(*e, f);
-                aus.push_back(s + "]");
-            } else if ((f & Arg_Zahl) && !(f & Arg_Rest)) {
-                aus.push_back(eintrag(p, f));
-            } else {
-                drin(p, std::strlen(p) + 1);
-                aus.push_back(p);
-            }
-        }
-        return aus;
+        return kt::Argumentwerte(vorlage, werte, &unberuehrt, block.empty() ? nullptr : block.data(),
+                                 satz.speichergroesse);
     }
 };
 

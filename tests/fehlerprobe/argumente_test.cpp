@@ -4,10 +4,9 @@
 // failure gives exactly the values of an undisturbed call.
 #include "fehler.h"
 
-#include "args/argumente.h"
+#include "argumentwerte.h"
 #include "testhilfe.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -33,40 +32,6 @@ const Fall Faelle[] = {
 
 char unberuehrt;
 
-// The slots as a short text by their items' kinds: "-" untouched, "=1" a
-// switch, "#n" a number, "[...]" a multiple-value array.
-std::string Beschreibung(const char *vorlage, void *const *werte)
-{
-    uint16_t flags[Arg_Hoechstzahl];
-    int mehrfach;
-    int n = Arg_Vorlage_lesen(vorlage, flags, &mehrfach);
-    std::string s;
-    for (int i = 0; i < n; ++i) {
-        uint16_t f = flags[i];
-        if (werte[i] == &unberuehrt) {
-            s += "- ";
-        } else if (f & Arg_Schalter) {
-            s += werte[i] == reinterpret_cast<void *>(intptr_t{1}) ? "=1 " : "=? ";
-        } else if (f & Arg_Mehrfach) {
-            s += "[";
-            for (auto **e = static_cast<char **>(werte[i]); *e; ++e) {
-                int32_t z;
-                std::memcpy(&z, *e, sizeof z);
-                s += (f & Arg_Zahl) ? "#" + std::to_string(z) : std::string(*e);
-                s += ",";
-            }
-            s += "] ";
-        } else if ((f & Arg_Zahl) && !(f & Arg_Rest)) {
-            int32_t z;
-            std::memcpy(&z, werte[i], sizeof z);
-            s += "#" + std::to_string(z) + " ";
-        } else {
-            s += "'" + std::string(static_cast<char *>(werte[i])) + "' ";
-        }
-    }
-    return s;
-}
-
 struct Aufruf {
     Argumentsatz satz{};
     std::string text;
@@ -87,6 +52,11 @@ struct Aufruf {
         }
     }
     ~Aufruf() { KR_Arg_freigeben(&satz); }
+    std::vector<std::string> slots(const char *vorlage) const
+    {
+        return kt::Argumentwerte(vorlage, werte, &unberuehrt, block.empty() ? nullptr : block.data(),
+                                 static_cast<uint32_t>(block.size()));
+    }
 };
 
 class Argumentprobe : public ::testing::TestWithParam<bool> {};
@@ -97,18 +67,18 @@ TEST_P(Argumentprobe, ArgumentzeilenJederArt)
 {
     const bool fest = GetParam();
     for (const Fall &f : Faelle) {
-        std::string ungestoert;
+        std::vector<std::string> ungestoert;
         {
             Aufruf a(f.zeile, fest);
             ASSERT_EQ(KR_Argumente_lesen(f.vorlage, a.werte, &a.satz), &a.satz) << f.vorlage;
-            ungestoert = Beschreibung(f.vorlage, a.werte);
+            ungestoert = a.slots(f.vorlage);
         }
         long laeufe = fp::Durchlaufen(fp::Speicher, [&] {
             Aufruf a(f.zeile, fest);
             Argumentsatz *r = KR_Argumente_lesen(f.vorlage, a.werte, &a.satz);
             if (!fp::Ausgeloest()) {
                 EXPECT_EQ(r, &a.satz);
-                EXPECT_EQ(Beschreibung(f.vorlage, a.werte), ungestoert);
+                EXPECT_EQ(a.slots(f.vorlage), ungestoert);
             } else {
                 EXPECT_EQ(r, nullptr) << f.vorlage << " failing " << fp::Was();
                 EXPECT_EQ(a.satz.mehrfachliste, nullptr);
