@@ -5,7 +5,7 @@
 #   asan      AddressSanitizer + UndefinedBehaviorSanitizer
 #   linux-i386  -m32, tests under qemu-i386
 #   install   the installed package: find_package, pkg-config, the command, the .deb
-#   tsan      the concurrency stress test under ThreadSanitizer
+#   tsan      the concurrency stress test under ThreadSanitizer (tests/nebenlaeufig)
 #   fuzz      every fuzz target on its corpus for a short time (clang)
 #   memcheck  every test program of the release build under Valgrind
 #   windows   64-bit tests under wine, the 32-bit DLLs' tables  (by name only, for now)
@@ -44,6 +44,12 @@ for p in "${presets[@]}"; do
       else
         bash bench/run.sh --smoke >/dev/null
       fi
+      ;;
+    tsan)
+      # The concurrency stress test; the rest of the suite runs single-threaded.
+      cmake --preset tsan >/dev/null
+      cmake --build --preset tsan -j"$jobs" --target test_nebenlaeufig
+      ctest --preset tsan -R '^nebenlaeufig$'
       ;;
     release)
       # The benchmark programs are built here too, for the bench step.
