@@ -150,31 +150,16 @@ void Inih_Datei_lesen(benchmark::State &state, const Fall *f)
     Abschliessen(state, *f, z);
 }
 
-// Korvan from the file: loaded into a memory object, walked, closed.
-void Korvan_Laden(benchmark::State &state, const Fall *f)
+// Korvan from the file through an opening (KR_Konfig_Datei_oeffnen loads it
+// into a memory object, KR_Datei_oeffnen reads it through the file source),
+// walked, closed.
+template <int (*Oeffnen)(const char *, Zugriffshandle *)>
+void Korvan_aus_Datei(benchmark::State &state, const Fall *f)
 {
     bench::Zaehlung z;
     for (auto _ : state) {
         Zugriffshandle h{};
-        if (KR_Konfig_Datei_oeffnen(f->datei.c_str(), &h) != 0) {
-            state.SkipWithError("cannot open the file");
-            return;
-        }
-        z = Korvan_durchlaufen(&h);
-        KR_Konfig_Datei_schliessen(&h);
-        benchmark::DoNotOptimize(z);
-    }
-    Pruefen(state, *f, z);
-    Abschliessen(state, *f, z);
-}
-
-// Korvan from the file through the file source.
-void Korvan_Dateiquelle(benchmark::State &state, const Fall *f)
-{
-    bench::Zaehlung z;
-    for (auto _ : state) {
-        Zugriffshandle h{};
-        if (KR_Datei_oeffnen(f->datei.c_str(), &h) != 0) {
+        if (Oeffnen(f->datei.c_str(), &h) != 0) {
             state.SkipWithError("cannot open the file");
             return;
         }
@@ -222,8 +207,8 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark(("konfig/korvan_objekt" + g).c_str(), Korvan_Objekt, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("konfig/korvan_puffer" + g).c_str(), Korvan_Puffer, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("konfig/inih_datei" + g).c_str(), Inih_Datei_lesen, f)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("konfig/korvan_laden" + g).c_str(), Korvan_Laden, f)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("konfig/korvan_dateiquelle" + g).c_str(), Korvan_Dateiquelle, f)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("konfig/korvan_laden" + g).c_str(), Korvan_aus_Datei<KR_Konfig_Datei_oeffnen>, f)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("konfig/korvan_dateiquelle" + g).c_str(), Korvan_aus_Datei<KR_Datei_oeffnen>, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("konfig/letzten_abschnitt_finden" + g).c_str(), Letzten_Abschnitt_finden, f)->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);

@@ -2,7 +2,7 @@
 # Runs Korvan's benchmarks against their peers in one go and prints a table of
 # medians and ratios (Markdown), each measure at three sizes.
 #
-#   bench/run.sh [--smoke] [--reps N] [--no-build] [--out FILE] [--dir DIR]
+#   bench/run.sh [--smoke] [--reps N] [--no-build] [--bin DIR] [--out FILE] [--dir DIR]
 #
 # In-process figures come from the Google Benchmark programs in bench/ (CPU
 # time, repetitions interleaved at random); whole-process figures (listing,
@@ -12,20 +12,22 @@
 # /dev/shm where it is a memory file system (so that the disk traffic of
 # other programs on the machine does not swamp the figures), else $TMPDIR or
 # /tmp.  Needs the `bench` preset's build (made here unless --no-build), inih
-# (libinih-dev), find, rm, cpp and cat.
+# (libinih-dev), find, rm, cpp and cat.  --bin takes the benchmark programs
+# from another build that has them (configured with -DKORVAN_BENCHMARKS=ON).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-smoke=0 reps=5 build=1 out= ort=
+smoke=0 reps=5 build=1 out= ort= b=$root/build/bench/bench
 while [ $# -gt 0 ]; do
   case "$1" in
     --smoke) smoke=1 ;;
     --reps) reps=$2; shift ;;
     --no-build) build=0 ;;
+    --bin) b=$(cd "$2" && pwd); build=0; shift ;;
     --out) out=$2; shift ;;
     --dir) ort=$2; shift ;;
-    *) echo "usage: bench/run.sh [--smoke] [--reps N] [--no-build] [--out FILE] [--dir DIR]" >&2; exit 2 ;;
+    *) echo "usage: bench/run.sh [--smoke] [--reps N] [--no-build] [--bin DIR] [--out FILE] [--dir DIR]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -48,7 +50,6 @@ if [ "$build" = 1 ]; then
   cmake --preset bench >/dev/null
   cmake --build --preset bench -j"$(nproc)" >/dev/null
 fi
-b=$root/build/bench/bench
 w=$b/bench_werkzeug
 
 arbeit=$(mktemp -d "$ort/korvan-run-XXXXXX")

@@ -22,12 +22,12 @@ if [ ${#tests[@]} -eq 0 ]; then
   done
 fi
 
-export KORVAN_TESTDATEN="$PWD/tests/daten"
+export KORVAN_TESTDATEN="$PWD/tests/daten" bin
 mkdir -p "build/$preset/memcheck"
-status=0
-for t in "${tests[@]}"; do
-  log=build/$preset/memcheck/test_$t.log
-  anfang=$SECONDS
+
+# One program under memcheck; its line of the summary on standard output.
+pruefen() {
+  local t=$1 log=build/$preset/memcheck/test_$1.log anfang=$SECONDS
   if valgrind -q --error-exitcode=99 --leak-check=full --show-leak-kinds=definite,indirect,possible \
        --errors-for-leak-kinds=definite,indirect,possible --num-callers=40 \
        "$bin/test_$t" >"$log" 2>&1; then
@@ -35,7 +35,11 @@ for t in "${tests[@]}"; do
   else
     echo "memcheck test_$t: FAILED ($((SECONDS - anfang)) s), see $log"
     grep -E '^==[0-9]+==' "$log" | head -40 || tail -40 "$log"
-    status=1
+    return 1
   fi
-done
-exit $status
+}
+export -f pruefen
+export preset
+
+# The programs run side by side, as many as there are cores.
+printf '%s\n' "${tests[@]}" | xargs -P "$(nproc)" -I{} bash -c 'pruefen {}'

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Builds Korvan for every target of the test matrix and runs all tests:
-#   native x86-64 (release), AddressSanitizer + UndefinedBehaviorSanitizer,
-#   32-bit Linux (-m32, tests under qemu-i386) and the install check.
-#   Further steps run when asked for by name: tsan (ThreadSanitizer), fuzz
-#   (the fuzz targets, 25 seconds each), memcheck (every test under Valgrind),
-#   bench (a smoke run of the benchmarks against their peers) and windows
-#   (64-bit tests under wine, the 32-bit DLLs' tables).
-# Usage: scripts/test.sh [STEP...]   (default: release asan linux-i386 install)
+#   release   native x86-64, and the benchmark programs
+#   bench     a smoke run of the benchmarks against their peers (tiny sizes)
+#   asan      AddressSanitizer + UndefinedBehaviorSanitizer
+#   linux-i386  -m32, tests under qemu-i386
+#   install   the installed package: find_package, pkg-config, the command, the .deb
+#   tsan      the concurrency stress test under ThreadSanitizer (tests/nebenlaeufig)
+#   fuzz      every fuzz target on its corpus for a short time (clang)
+#   memcheck  every test program of the release build under Valgrind
+#   windows   64-bit tests under wine, the 32-bit DLLs' tables  (by name only, for now)
+# Usage: scripts/test.sh [STEP...]   (default: every step but windows, in this order)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -15,7 +18,7 @@ bash scripts/deps.sh cmake make g++ g++-multilib qemu-user googletest libbenchma
   dpkg-dev clang libclang-rt-14-dev valgrind libinih-dev cpp
 
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(release asan linux-i386 install)
+[ ${#presets[@]} -eq 0 ] && presets=(release bench asan linux-i386 install tsan fuzz memcheck)
 jobs=$(nproc)
 
 for p in "${presets[@]}"; do
@@ -33,10 +36,26 @@ for p in "${presets[@]}"; do
       MEMCHECK_PRESET=release bash scripts/memcheck.sh
       ;;
     bench)
-      # Every benchmark once at tiny sizes: it builds, runs and agrees with its peers.
-      cmake --preset bench >/dev/null
-      cmake --build --preset bench -j"$jobs"
-      bash bench/run.sh --smoke --no-build >/dev/null
+      # Every benchmark once at tiny sizes: it builds, runs and agrees with its
+      # peers.  The release step's build has the programs; alone, the step
+      # makes the bench preset's.
+      if [ -x build/release/bench/bench_konfig ]; then
+        bash bench/run.sh --smoke --bin build/release/bench >/dev/null
+      else
+        bash bench/run.sh --smoke >/dev/null
+      fi
+      ;;
+    tsan)
+      # The concurrency stress test; the rest of the suite runs single-threaded.
+      cmake --preset tsan >/dev/null
+      cmake --build --preset tsan -j"$jobs" --target test_nebenlaeufig
+      ctest --preset tsan -R '^nebenlaeufig$'
+      ;;
+    release)
+      # The benchmark programs are built here too, for the bench step.
+      cmake --preset release -DKORVAN_BENCHMARKS=ON >/dev/null
+      cmake --build --preset release -j"$jobs"
+      ctest --preset release -j"$jobs"
       ;;
     *)
       cmake --preset "$p" >/dev/null

@@ -80,10 +80,9 @@ inline int Lesen(Leser &l)
     return c;
 }
 
-// KR_Zeichen_ruecklesen.
-inline int Zuruecklesen(Leser &l)
+// KR_Zeichen_ruecklesen on a handle.
+inline int Handle_zuruecklesen(Zugriffshandle *h)
 {
-    Zugriffshandle *h = l.h;
     if (h->ruecklesefunktion)
         return h->ruecklesefunktion(h);
     if (h->position < 1)
@@ -93,6 +92,12 @@ inline int Zuruecklesen(Leser &l)
         --h->spalte;
     h->letztes_zeichen = -1;
     return 1;
+}
+
+// KR_Zeichen_ruecklesen, for the stream's handle.
+inline int Zuruecklesen(Leser &l)
+{
+    return Handle_zuruecklesen(l.h);
 }
 
 // Takes back the character just read, unless the text had ended: a take-back

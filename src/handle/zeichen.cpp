@@ -51,17 +51,7 @@ int KR_CALL KR_Zeichen_lesen(Zugriffshandle *h)
 
 int KR_CALL KR_Zeichen_ruecklesen(Zugriffshandle *h)
 {
-    if (!h)
-        return 0;
-    if (h->ruecklesefunktion)
-        return h->ruecklesefunktion(h);
-    if (h->position < 1)
-        return 0;
-    --h->position;
-    if (h->letztes_zeichen != CR && h->letztes_zeichen != LF)
-        --h->spalte;
-    h->letztes_zeichen = -1;
-    return 1;
+    return h ? strom::Handle_zuruecklesen(h) : 0;
 }
 
 int KR_CALL KR_positionieren(Zugriffshandle *h, unsigned int position)

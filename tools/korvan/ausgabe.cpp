@@ -75,9 +75,15 @@ std::string Pfadform(std::string pfad, bool schraeg)
     return pfad;
 }
 
-std::string Json_Text(std::string_view text)
+namespace {
+
+// A text between double quotes with the escapes that JSON and C share; a
+// control character as `\u00XX` (json) or `\xXX`, and a byte above 0x7F of
+// a text that is no UTF-8 as the character of code page 1252 (json) or as
+// it stands.
+std::string In_Anfuehrungszeichen(std::string_view text, bool json)
 {
-    bool utf8 = Ist_Utf8(text);
+    bool utf8 = !json || Ist_Utf8(text);
     std::string s = "\"";
     for (char c : text) {
         auto b = static_cast<unsigned char>(c);
@@ -92,7 +98,7 @@ std::string Json_Text(std::string_view text)
             s += "\\t";
         } else if (b < 0x20 || b == 0x7F) {
             char u[8];
-            std::snprintf(u, sizeof u, "\\u%04x", b);
+            std::snprintf(u, sizeof u, json ? "\\u%04x" : "\\x%02x", b);
             s += u;
         } else if (b < 0x80 || utf8) {
             s += c;
@@ -103,29 +109,16 @@ std::string Json_Text(std::string_view text)
     return s + "\"";
 }
 
+} // namespace
+
+std::string Json_Text(std::string_view text)
+{
+    return In_Anfuehrungszeichen(text, true);
+}
+
 std::string Zitiert(std::string_view text)
 {
-    std::string s = "\"";
-    for (char c : text) {
-        auto b = static_cast<unsigned char>(c);
-        if (b == '"' || b == '\\') {
-            s += '\\';
-            s += c;
-        } else if (b == '\n') {
-            s += "\\n";
-        } else if (b == '\r') {
-            s += "\\r";
-        } else if (b == '\t') {
-            s += "\\t";
-        } else if (b < 0x20 || b == 0x7F) {
-            char x[8];
-            std::snprintf(x, sizeof x, "\\x%02x", b);
-            s += x;
-        } else {
-            s += c;
-        }
-    }
-    return s + "\"";
+    return In_Anfuehrungszeichen(text, false);
 }
 
 void Zeile_ausgeben(const std::string &text)
