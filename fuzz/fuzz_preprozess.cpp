@@ -211,6 +211,7 @@ extern "C" {
 Plattform_Strom *__real__Z13Strom_oeffnenPKc10Strommodus(const char *pfad, Strommodus modus);
 int __real__Z16Strom_schliessenP15Plattform_Strom(Plattform_Strom *strom);
 size_t __real__Z11Strom_ZeileP15Plattform_StromPcm(Plattform_Strom *strom, char *ziel, size_t n);
+const char *__real__Z19Strom_Zeile_ansehenP15Plattform_StrommPm(Plattform_Strom *strom, size_t n, size_t *laenge);
 size_t __real__Z15Strom_schreibenP15Plattform_StromPKvm(Plattform_Strom *strom, const void *quelle, size_t n);
 int64_t __real__Z14Strom_PositionP15Plattform_Strom(Plattform_Strom *strom);
 int __real__Z12Strom_setzenP15Plattform_Stroml(Plattform_Strom *strom, int64_t position);
@@ -259,6 +260,30 @@ size_t __wrap__Z11Strom_ZeileP15Plattform_StromPcm(Plattform_Strom *strom, char 
     }
     ziel[i] = '\0';
     return i;
+}
+
+const char *__wrap__Z19Strom_Zeile_ansehenP15Plattform_StrommPm(Plattform_Strom *strom, size_t n, size_t *laenge)
+{
+    if (!im_speicher)
+        return __real__Z19Strom_Zeile_ansehenP15Plattform_StrommPm(strom, n, laenge);
+    // A line held whole: up to its line feed, within n - 1 bytes, free of a
+    // zero byte and, in text mode, of CR and 0x1A.
+    Strom &s = reinterpret_cast<Speicherstrom *>(strom)->lesen;
+    if (s.ende || n < 2)
+        return nullptr;
+    const std::string &d = *s.daten;
+    for (size_t i = s.pos; i < d.size() && i - s.pos < n - 1; ++i) {
+        char c = d[i];
+        if (c == '\0' || (s.text && (c == '\r' || c == 0x1A)))
+            return nullptr;
+        if (c == '\n') {
+            *laenge = i + 1 - s.pos;
+            const char *zeile = d.data() + s.pos;
+            s.pos = i + 1;
+            return zeile;
+        }
+    }
+    return nullptr;
 }
 
 size_t __wrap__Z15Strom_schreibenP15Plattform_StromPKvm(Plattform_Strom *strom, const void *quelle, size_t n)
