@@ -145,8 +145,13 @@ void Kanonisieren(const std::string &p)
     // No '.' or '..' segment is left, and a canonical path stays as it is.
     std::string m = "\\" + Mit_Rueckstrichen(k) + "\\";
     KF_PRUEFEN(m.find("\\.\\") == std::string::npos && m.find("\\..\\") == std::string::npos);
+    // Dropping a leading "." can bring a name such as "#:x" to the front,
+    // which then reads as a drive, as it does on Windows: only such a result
+    // may change when it is made canonical again.
+    bool neues_laufwerk = k.size() >= 2 && k[1] == ':' && !(p.size() >= 2 && p[1] == ':');
     bool wieder;
-    KF_PRUEFEN(Kanonisch(k, wieder) == k && wieder);
+    std::string nochmals = Kanonisch(k, wieder);
+    KF_PRUEFEN(wieder && (nochmals == k || neues_laufwerk));
 }
 
 void Basisname(const std::string &p)

@@ -51,6 +51,8 @@ TEST(Plattformpfad, Kanonisieren)
         // provides it answers otherwise (on Windows the system's own answer holds)
         {"C:..", "C:\\"}, {"..", "\\"}, {".", "\\"}, {"C:\\a\\.", "C:\\a"}, {"C:\\..a\\", "C:\\..a\\"},
         {"C:\\...\\", "C:\\...\\"}, {"C:a\\..\\..\\b", "C:b"},
+        // a leading '.' goes, so a name with ':' second comes to the front
+        {".\\#:..", "#:.."}, {"#:..", "#:\\"},
         // POSIX: '/' separates too
         {"/usr/lib/../bin", "/usr/bin"}, {"/..", "/"}, {"/a/./b/", "/a/b/"}, {"C:/a/../b", "C:/b"},
         {"\\a/b\\..\\c", "\\a/c"}, {"C:\\one/.\\..\\two/three\\..\\four/.five", "C:\\two/four/.five"},
