@@ -28,6 +28,13 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
     FILE *f = std::fopen(pfad, modus == Strommodus::schreiben_binaer ? "wb" : "rb");
     if (!f)
         return nullptr;
+    // Text mode reads include files, which must end: a device or a pipe
+    // would keep the reader going, so only a file on disk opens.
+    if (modus == Strommodus::lesen_text &&
+        GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) != FILE_TYPE_DISK) {
+        std::fclose(f);
+        return nullptr;
+    }
     auto *s = static_cast<Plattform_Strom *>(std::malloc(sizeof(Plattform_Strom)));
     if (!s) {
         std::fclose(f);
@@ -113,6 +120,12 @@ size_t Strom_Zeile(Plattform_Strom *strom, char *ziel, size_t n)
     }
     ziel[i] = '\0';
     return i;
+}
+
+// The runtime's buffer is not open to view: every line is read by copying.
+const char *Strom_Zeile_ansehen(Plattform_Strom *, size_t, size_t *)
+{
+    return nullptr;
 }
 
 size_t Strom_schreiben(Plattform_Strom *strom, const void *quelle, size_t n)

@@ -158,9 +158,20 @@ void Suche_beenden(Verzeichnissuche *suche)
         Suche_freigeben(suche);
 }
 
+// Windows reaches every entry by its whole path, so a walk holds nothing:
+// there is none, and each call below acts as its plain form.
+Baumgang *Baumgang_beginnen()
+{
+    return nullptr;
+}
+
+void Baumgang_beenden(Baumgang *)
+{
+}
+
 // The runtime reads the entry's own attributes, so a link to a directory
 // counts as a directory here and is removed as one, never entered.
-bool Eintrag_Status(const char *pfad, bool *verzeichnis)
+bool Eintrag_Status(Baumgang *, const char *pfad, bool *verzeichnis)
 {
     struct _stat64i32 st;
     if (!pfad || _stat64i32(pfad, &st) != 0)
@@ -170,18 +181,45 @@ bool Eintrag_Status(const char *pfad, bool *verzeichnis)
 }
 
 // Acts on a link itself, never on what it points to.
-void Eintrag_normal_setzen(const char *pfad)
+bool Eintrag_normal_setzen(Baumgang *gang, const char *pfad, bool *verzeichnis)
 {
-    if (pfad)
-        SetFileAttributesA(pfad, FILE_ATTRIBUTE_NORMAL);
+    if (!pfad)
+        return false;
+    SetFileAttributesA(pfad, FILE_ATTRIBUTE_NORMAL);
+    bool ist_verzeichnis;
+    if (!Eintrag_Status(gang, pfad, &ist_verzeichnis))
+        return false;
+    if (verzeichnis)
+        *verzeichnis = ist_verzeichnis;
+    return true;
 }
 
-int Datei_loeschen(const char *pfad)
+int Datei_loeschen(Baumgang *, const char *pfad)
 {
     return pfad && _unlink(pfad) == 0 ? 0 : -1;
 }
 
-int Verzeichnis_entfernen(const char *pfad)
+int Verzeichnis_entfernen(Baumgang *, const char *pfad)
 {
     return pfad && _rmdir(pfad) == 0 ? 0 : -1;
+}
+
+bool Eintrag_Status(const char *pfad, bool *verzeichnis)
+{
+    return Eintrag_Status(nullptr, pfad, verzeichnis);
+}
+
+bool Eintrag_normal_setzen(const char *pfad, bool *verzeichnis)
+{
+    return Eintrag_normal_setzen(nullptr, pfad, verzeichnis);
+}
+
+int Datei_loeschen(const char *pfad)
+{
+    return Datei_loeschen(nullptr, pfad);
+}
+
+int Verzeichnis_entfernen(const char *pfad)
+{
+    return Verzeichnis_entfernen(nullptr, pfad);
 }
