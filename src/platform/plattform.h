@@ -235,6 +235,11 @@ bool Strom_ist_Terminal(int nummer);
 // True when the path names a directory, also through a symbolic link, as a
 // listing reaches the directory that its caller names.
 bool Verzeichnis_vorhanden(const char *pfad);
+// Standard output and error carry the bytes as written, so that the
+// command's output is the same on every system (the Windows runtime would
+// write each line feed as CR LF, and preprocess's output would no longer
+// equal the file it writes).
+void Standardstroeme_unveraendert();
 // The system's text for the error code of a failed start (errno on POSIX,
 // GetLastError on Windows), cut to fit ziel (groesse bytes, at least 1).
 void Fehlercode_Text(uint32_t code, char *ziel, size_t groesse);

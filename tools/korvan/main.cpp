@@ -2,6 +2,8 @@
 // reading of each subcommand's arguments against its template.
 #include "befehl.h"
 
+#include "platform/plattform.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -207,6 +209,7 @@ int Hilfe(const std::vector<std::string> &a)
 
 int main(int argc, char **argv)
 {
+    Standardstroeme_unveraendert();
     std::vector<std::string> a(argv + 1, argv + argc);
     if (a.empty()) {
         Uebersicht_ausgeben();

@@ -20,6 +20,11 @@ bool Verzeichnis_vorhanden(const char *pfad)
     return p.gut && p.text[0] && stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// POSIX streams never change what is written.
+void Standardstroeme_unveraendert()
+{
+}
+
 void Fehlercode_Text(uint32_t code, char *ziel, size_t groesse)
 {
     if (!ziel || groesse == 0)

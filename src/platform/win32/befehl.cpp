@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 
 bool Strom_ist_Terminal(int nummer)
@@ -23,6 +26,12 @@ bool Verzeichnis_vorhanden(const char *pfad)
         return false;
     DWORD a = GetFileAttributesA(pfad);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void Standardstroeme_unveraendert()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 }
 
 void Fehlercode_Text(uint32_t code, char *ziel, size_t groesse)
