@@ -30,6 +30,35 @@ inline std::string Beispiel(const std::string &name)
     return "examples/" + name;
 }
 
+// SLASH, the switch that prints paths with '/', is the POSIX command's
+// only: on Windows the command prints the system's own '\'.  Mit_Slash
+// gives the arguments with the switch where there is one, Slash an output
+// of paths as it is printed then, and Slashnutzung the switch in a usage.
+#ifdef _WIN32
+inline std::vector<std::string> Mit_Slash(std::vector<std::string> a)
+{
+    return a;
+}
+inline std::string Slash(std::string text)
+{
+    for (char &c : text)
+        c = c == '/' ? '\\' : c;
+    return text;
+}
+inline const std::string Slashnutzung = "";
+#else
+inline std::vector<std::string> Mit_Slash(std::vector<std::string> a)
+{
+    a.push_back("SLASH");
+    return a;
+}
+inline std::string Slash(std::string text)
+{
+    return text;
+}
+inline const std::string Slashnutzung = " [SLASH]";
+#endif
+
 } // namespace kb
 
 // The status and both outputs at once, so that a failure shows all three.

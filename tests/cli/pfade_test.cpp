@@ -11,7 +11,8 @@ TEST(Pfade, Verbinden)
     KB_ERWARTET(Korvan({"path", "join", "C:\\dir", "sub/file.c"}), 0, "C:\\dir\\sub\\file.c\n", "");
     KB_ERWARTET(Korvan({"path", "join", "C:", "x", "y"}), 0, "C:x\\y\n", "");
     // An absolute part replaces what was joined so far.
-    KB_ERWARTET(Korvan({"path", "join", "/home/me", "src", "/etc/x", "y", "SLASH"}), 0, "/etc/x/y\n", "");
+    KB_ERWARTET(Korvan(kb::Mit_Slash({"path", "join", "/home/me", "src", "\\etc\\x", "y"})), 0,
+                kb::Slash("/etc/x/y\n"), "");
     KB_ERWARTET(Korvan({"path", "join", std::string(255, 'x'), "abc"}), 0, std::string(255, 'x') + "\\abc\n", "");
     KB_ERWARTET(Korvan({"path", "join", std::string(255, 'x'), "abcd"}), 2, "",
                 "korvan: path join: joining 'abcd' gives a path longer than 259 characters\n");
@@ -23,12 +24,14 @@ TEST(Pfade, Rest)
 {
     KB_ERWARTET(Korvan({"path", "tail", "C:\\Proj\\src\\a.c", "c:\\proj"}), 0, "src\\a.c\n", "");
     KB_ERWARTET(Korvan({"path", "tail", "/srv/korvan/logs/today.log", "/srv/korvan"}), 0, "logs\\today.log\n", "");
-    KB_ERWARTET(Korvan({"path", "tail", "/home/me/../you/a.c", "/home", "SLASH"}), 0, "you/a.c\n", "");
+    KB_ERWARTET(Korvan(kb::Mit_Slash({"path", "tail", "\\home\\me\\..\\you\\a.c", "\\home"})), 0,
+                kb::Slash("you/a.c\n"), "");
     KB_ERWARTET(Korvan({"path", "tail", "C:\\Other\\a.c", "C:\\proj\\"}), 0, "C:\\Other\\a.c\n", "");
     KB_ERWARTET(Korvan({"path", "tail", "PATH=/" + std::string(259, 'x'), "/"}), 2, "",
                 "korvan: path tail: PATH or BASE is longer than 259 characters once made canonical\n");
     KB_ERWARTET(Korvan({"path", "tail", "x"}), 2, "",
-                "korvan: path tail: required item without a value: BASE; usage: korvan path tail PATH BASE [SLASH]\n");
+                "korvan: path tail: required item without a value: BASE; usage: korvan path tail PATH BASE" +
+                    kb::Slashnutzung + "\n");
 }
 
 TEST(Pfade, BasisnameUndTrenner)
