@@ -5,11 +5,11 @@
 #   asan      AddressSanitizer + UndefinedBehaviorSanitizer
 #   linux-i386  -m32, tests under qemu-i386
 #   install   the installed package: find_package, pkg-config, the command, the .deb
+#   windows   64-bit tests under wine, the 32-bit DLLs' tables
 #   tsan      the concurrency stress test under ThreadSanitizer (tests/nebenlaeufig)
 #   fuzz      every fuzz target on its corpus for a short time (clang)
 #   memcheck  every test program of the release build under Valgrind
-#   windows   64-bit tests under wine, the 32-bit DLLs' tables  (by name only, for now)
-# Usage: scripts/test.sh [STEP...]   (default: every step but windows, in this order)
+# Usage: scripts/test.sh [STEP...]   (default: every step, in this order)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -18,7 +18,7 @@ bash scripts/deps.sh cmake make g++ g++-multilib qemu-user googletest libbenchma
   dpkg-dev clang libclang-rt-14-dev valgrind libinih-dev cpp
 
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(release bench asan linux-i386 install tsan fuzz memcheck)
+[ ${#presets[@]} -eq 0 ] && presets=(release bench asan linux-i386 install windows tsan fuzz memcheck)
 jobs=$(nproc)
 
 for p in "${presets[@]}"; do
