@@ -54,7 +54,8 @@ TEST(Aufruf, UnbekannteUnterbefehle)
 // path join echoes its values: every one must arrive as it was given.
 TEST(Aufruf, WerteKommenUnveraendertAn)
 {
-    KB_ERWARTET(Korvan(kb::Mit_Slash({"path", "join", "b", "a b", "x\"y", "star*", "*", "k=v", "a;b", "a,b", "#x", ""})),
+    KB_ERWARTET(Korvan(kb::Mit_Slash(
+                    {"path", "join", "b", "a b", "x\"y", "star*", "*", "k=v", "a;b", "a,b", "#x", ""})),
                 0, kb::Slash("b/a b/x\"y/star*/*/k=v/a;b/a,b/#x/\n"), "");
     // Values that begin with an item's name never become keywords.
     KB_ERWARTET(Korvan({"path", "join", "partial", "basement", "slashes"}), 0, "partial\\basement\\slashes\n", "");

@@ -1,6 +1,6 @@
 // register.cpp - POSIX: the registry of file types, read from a .reg text
-// file afresh at every lookup with the desktop's associations behind it; the
-// extension of a file name; environment variables.
+// file afresh at every lookup with the desktop's associations behind it, and
+// the extension of a file name.
 //
 // The file is the one that KORVAN_REGISTRY names, else
 // $XDG_CONFIG_HOME/korvan/classes.reg (~/.config/korvan/classes.reg).  It
@@ -9,7 +9,7 @@
 // keys with @="..." default values.  Keys named under other roots, named
 // values and values of other types play no part; a file without the header
 // names no key at all.
-#include "../plattform.h"
+#include "../gemeinsam.h"
 #include "posix.h"
 #include "register.h"
 
@@ -358,27 +358,15 @@ void Register_Schluessel_schliessen(Registerschluessel *schluessel)
     std::memset(schluessel, 0, sizeof *schluessel);
 }
 
-// As _splitpath: the last part begins after the last '\' or '/' (or after a
-// drive "X:"); its extension is the text from its last '.' on.
+// As _splitpath: the extension of the last part is its text from its last
+// '.' on.
 bool Dateiendung(const char *datei, char *ziel, size_t groesse)
 {
-    const char *teil = datei;
-    if (teil[0] && teil[1] == ':')
-        teil += 2;
-    for (const char *p = teil; *p; ++p) {
-        if (*p == '\\' || *p == '/')
-            teil = p + 1;
-    }
-    const char *punkt = std::strrchr(teil, '.');
+    const char *punkt = std::strrchr(Letzter_Namensteil(datei), '.');
     const char *endung = punkt ? punkt : "";
     size_t n = std::strlen(endung);
     if (n >= groesse)
         return false;
     std::memcpy(ziel, endung, n + 1);
     return true;
-}
-
-const char *Umgebungsvariable(const char *name)
-{
-    return name ? std::getenv(name) : nullptr;
 }

@@ -1,159 +1,72 @@
-// datei.cpp - Win32: buffered streams of the runtime (binary, and text mode
-// read over them) and whole-file load and atomic replace.
-#include "../plattform.h"
+// datei.cpp - Win32: the runtime's files under the streams, and whole-file
+// load and atomic replace.
+#include "../gemeinsam.h"
 
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-struct Plattform_Strom {
-    FILE *datei;
-    bool text;
-    bool ende;
-};
-
-// Text mode follows the runtime's rules (CR LF gives LF, a lone CR stays,
-// 0x1A ends the file) but is done here over a binary stream: the runtime's
-// own "rt" mode reports wrong positions in files whose lines end in a bare
-// LF, and positions must stay byte offsets into the file.
-Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
+// The streams rest on the runtime's files, always opened in binary mode:
+// the runtime's own text mode reports wrong positions in files whose lines
+// end in a bare LF, and positions must stay byte offsets into the file, so
+// the streams read text mode's rules over the bytes themselves.
+intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus)
 {
-    if (!pfad)
-        return nullptr;
-    FILE *f = std::fopen(pfad, modus == Strommodus::schreiben_binaer ? "wb" : "rb");
-    if (!f)
-        return nullptr;
+    int fd = modus == Strommodus::schreiben_binaer
+                 ? _open(pfad, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE)
+                 : _open(pfad, _O_RDONLY | _O_BINARY);
+    if (fd < 0)
+        return -1;
     // Text mode reads include files, which must end: a device or a pipe
     // would keep the reader going, so only a file on disk opens.
-    if (modus == Strommodus::lesen_text &&
-        GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) != FILE_TYPE_DISK) {
-        std::fclose(f);
-        return nullptr;
-    }
-    auto *s = static_cast<Plattform_Strom *>(std::malloc(sizeof(Plattform_Strom)));
-    if (!s) {
-        std::fclose(f);
-        return nullptr;
-    }
-    s->datei = f;
-    s->text = modus == Strommodus::lesen_text;
-    s->ende = false;
-    return s;
-}
-
-int Strom_schliessen(Plattform_Strom *strom)
-{
-    if (!strom)
-        return 0;
-    int r = std::fclose(strom->datei);
-    std::free(strom);
-    return r == 0 ? 0 : -1;
-}
-
-int Strom_Zeichen(Plattform_Strom *strom)
-{
-    if (strom->ende)
-        return -1;
-    int c = std::getc(strom->datei);
-    if (c == EOF) {
-        strom->ende = std::feof(strom->datei) != 0;
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    if (modus == Strommodus::lesen_text && GetFileType(h) != FILE_TYPE_DISK) {
+        _close(fd);
         return -1;
     }
-    if (!strom->text)
-        return c;
-    if (c == 0x1A) {
-        strom->ende = true;
-        return -1;
+    return fd;
+}
+
+int Systemdatei_schliessen(intptr_t datei)
+{
+    return _close(static_cast<int>(datei)) == 0 ? 0 : -1;
+}
+
+ptrdiff_t Systemdatei_lesen(intptr_t datei, void *ziel, size_t n)
+{
+    unsigned stueck = n > 0x40000000u ? 0x40000000u : static_cast<unsigned>(n);
+    return _read(static_cast<int>(datei), ziel, stueck);
+}
+
+bool Systemdatei_schreiben(intptr_t datei, const void *quelle, size_t n)
+{
+    auto *p = static_cast<const unsigned char *>(quelle);
+    while (n > 0) {
+        unsigned stueck = n > 0x40000000u ? 0x40000000u : static_cast<unsigned>(n);
+        int r = _write(static_cast<int>(datei), p, stueck);
+        if (r <= 0)
+            return false;
+        p += r;
+        n -= static_cast<size_t>(r);
     }
-    if (c == '\r') {
-        int n = std::getc(strom->datei);
-        if (n == '\n')
-            return '\n';
-        if (n != EOF)
-            std::ungetc(n, strom->datei);
-    }
-    return c;
+    return true;
 }
 
-int Strom_zurueck(Plattform_Strom *strom, int zeichen)
+int64_t Systemdatei_Position(intptr_t datei)
 {
-    if (zeichen < 0 || std::ungetc(zeichen, strom->datei) == EOF)
-        return 0;
-    strom->ende = false;
-    return 1;
+    return _telli64(static_cast<int>(datei));
 }
 
-size_t Strom_lesen(Plattform_Strom *strom, void *ziel, size_t n)
+bool Systemdatei_setzen(intptr_t datei, int64_t position)
 {
-    auto *p = static_cast<unsigned char *>(ziel);
-    if (!strom->text) {
-        size_t r = std::fread(p, 1, n, strom->datei);
-        if (r < n && std::feof(strom->datei))
-            strom->ende = true;
-        return r;
-    }
-    size_t i = 0;
-    for (; i < n; ++i) {
-        int c = Strom_Zeichen(strom);
-        if (c < 0)
-            break;
-        p[i] = static_cast<unsigned char>(c);
-    }
-    return i;
-}
-
-size_t Strom_Zeile(Plattform_Strom *strom, char *ziel, size_t n)
-{
-    size_t i = 0;
-    while (i + 1 < n) {
-        int c = Strom_Zeichen(strom);
-        if (c < 0)
-            break;
-        ziel[i++] = static_cast<char>(c);
-        if (c == '\n')
-            break;
-    }
-    ziel[i] = '\0';
-    return i;
-}
-
-// The runtime's buffer is not open to view: every line is read by copying.
-const char *Strom_Zeile_ansehen(Plattform_Strom *, size_t, size_t *)
-{
-    return nullptr;
-}
-
-size_t Strom_schreiben(Plattform_Strom *strom, const void *quelle, size_t n)
-{
-    return std::fwrite(quelle, 1, n, strom->datei);
-}
-
-int64_t Strom_Position(Plattform_Strom *strom)
-{
-    return static_cast<int64_t>(_ftelli64(strom->datei));
-}
-
-int Strom_setzen(Plattform_Strom *strom, int64_t position)
-{
-    if (position < 0 || _fseeki64(strom->datei, position, SEEK_SET) != 0)
-        return -1;
-    strom->ende = false;
-    return 0;
-}
-
-bool Strom_Ende(Plattform_Strom *strom)
-{
-    return strom->ende;
-}
-
-bool Strom_Fehler(Plattform_Strom *strom)
-{
-    return std::ferror(strom->datei) != 0;
+    return _lseeki64(static_cast<int>(datei), position, SEEK_SET) >= 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -163,16 +76,14 @@ namespace {
 // Longest path that the ANSI file services take (MAX_PATH with the zero).
 constexpr size_t Pfadgrenze = MAX_PATH;
 
-bool Alles_lesen(HANDLE h, unsigned char *ziel, size_t n)
+// The next bytes of a file: the count, 0 at its end, -1 on failure.  A pipe
+// whose writer has gone is at its end.
+ptrdiff_t Handle_lesen(intptr_t datei, void *ziel, size_t n)
 {
-    while (n > 0) {
-        DWORD stueck = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n), gelesen = 0;
-        if (!ReadFile(h, ziel, stueck, &gelesen, nullptr) || gelesen == 0)
-            return false;
-        ziel += gelesen;
-        n -= gelesen;
-    }
-    return true;
+    DWORD stueck = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n), gelesen = 0;
+    if (ReadFile(reinterpret_cast<HANDLE>(datei), ziel, stueck, &gelesen, nullptr))
+        return gelesen;
+    return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
 }
 
 bool Alles_schreiben(HANDLE h, const unsigned char *quelle, size_t n)
@@ -185,49 +96,6 @@ bool Alles_schreiben(HANDLE h, const unsigned char *quelle, size_t n)
         n -= geschrieben;
     }
     return true;
-}
-
-// Pipes and character devices are read until their end, growing the block
-// as they go.
-Dateistatus Strom_laden(HANDLE h, unsigned char **daten, uint32_t *laenge)
-{
-    size_t kap = 4096, n = 0;
-    auto *p = static_cast<unsigned char *>(std::malloc(kap));
-    if (!p)
-        return Dateistatus::kein_speicher;
-    for (;;) {
-        if (n == kap) {
-            if (kap > static_cast<size_t>(INT32_MAX)) {
-                std::free(p);
-                return Dateistatus::zu_gross;
-            }
-            auto *q = static_cast<unsigned char *>(std::realloc(p, kap * 2));
-            if (!q) {
-                std::free(p);
-                return Dateistatus::kein_speicher;
-            }
-            p = q;
-            kap *= 2;
-        }
-        DWORD gelesen = 0;
-        DWORD stueck = kap - n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(kap - n);
-        if (!ReadFile(h, p + n, stueck, &gelesen, nullptr)) {
-            if (GetLastError() == ERROR_BROKEN_PIPE)
-                break; // the writer has gone: the end of the data
-            std::free(p);
-            return Dateistatus::nicht_lesbar;
-        }
-        if (gelesen == 0)
-            break;
-        n += gelesen;
-    }
-    if (n > static_cast<size_t>(INT32_MAX)) {
-        std::free(p);
-        return Dateistatus::zu_gross;
-    }
-    *daten = p;
-    *laenge = static_cast<uint32_t>(n);
-    return Dateistatus::ok;
 }
 
 // Where the target is a symbolic link, the file it names is replaced, so the
@@ -283,28 +151,16 @@ Dateistatus Datei_laden(const char *pfad, unsigned char **daten, uint32_t *laeng
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return Dateistatus::nicht_lesbar; // folders, too, cannot be opened so
+    // Pipes and character devices tell no size.
     Dateistatus status;
     LARGE_INTEGER groesse;
-    if (GetFileType(h) != FILE_TYPE_DISK) {
-        status = Strom_laden(h, daten, laenge);
-    } else if (!GetFileSizeEx(h, &groesse)) {
+    intptr_t datei = reinterpret_cast<intptr_t>(h);
+    if (GetFileType(h) != FILE_TYPE_DISK)
+        status = Bis_zum_Ende_laden(Handle_lesen, datei, daten, laenge);
+    else if (!GetFileSizeEx(h, &groesse))
         status = Dateistatus::nicht_lesbar;
-    } else if (groesse.QuadPart > INT32_MAX) {
-        status = Dateistatus::zu_gross;
-    } else {
-        size_t n = static_cast<size_t>(groesse.QuadPart);
-        auto *p = static_cast<unsigned char *>(std::malloc(n ? n : 1));
-        if (!p) {
-            status = Dateistatus::kein_speicher;
-        } else if (!Alles_lesen(h, p, n)) {
-            std::free(p);
-            status = Dateistatus::nicht_lesbar;
-        } else {
-            *daten = p;
-            *laenge = static_cast<uint32_t>(n);
-            status = Dateistatus::ok;
-        }
-    }
+    else
+        status = Ganz_laden(Handle_lesen, datei, groesse.QuadPart, daten, laenge);
     CloseHandle(h);
     return status;
 }

@@ -1,11 +1,10 @@
-// register.cpp - Win32: the registry below HKEY_CLASSES_ROOT, the runtime's
-// extension of a file name, and environment variables.
-#include "../plattform.h"
+// register.cpp - Win32: the registry below HKEY_CLASSES_ROOT and the
+// runtime's extension of a file name.
+#include "../gemeinsam.h"
 
 #include <windows.h>
 
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -83,13 +82,7 @@ void Register_Schluessel_schliessen(Registerschluessel *schluessel)
 // that fits there; a longer extension is refused.
 bool Dateiendung(const char *datei, char *ziel, size_t groesse)
 {
-    const char *teil = datei;
-    if (teil[0] && teil[1] == ':')
-        teil += 2;
-    for (const char *p = teil; *p; ++p) {
-        if (*p == '\\' || *p == '/')
-            teil = p + 1;
-    }
+    const char *teil = Letzter_Namensteil(datei);
     size_t n = std::strlen(teil);
     const char *rest = n < _MAX_EXT ? teil : teil + n - (_MAX_EXT - 1);
     const char *punkt = std::strrchr(teil, '.');
@@ -102,9 +95,4 @@ bool Dateiendung(const char *datei, char *ziel, size_t groesse)
         return false;
     std::memcpy(ziel, endung, laenge + 1);
     return true;
-}
-
-const char *Umgebungsvariable(const char *name)
-{
-    return name ? std::getenv(name) : nullptr;
 }
