@@ -211,14 +211,15 @@ def main():
     genutzt = {b: importe_pruefen(dlls["Korvan.dll"], b, ERWARTET[b]) for b in ("Quidel32.dll", "Tamsel.dll")}
     for dll in dlls.values():
         abhaengigkeiten_pruefen(dll)
-    if not genutzt["Quidel32.dll"]:
-        fehlt("Korvan.dll imports nothing from Quidel32.dll")
+    for b, liste in genutzt.items():
+        if not liste:
+            fehlt(f"Korvan.dll imports nothing from {b}")
 
     art = "32-bit" if dlls["Korvan.dll"].bits32 else "64-bit"
     exportiert = sum(1 for _, name in dlls["Korvan.dll"].exporte.values() if name in ERWARTET["Korvan.dll"])
     print(f"{art}: Korvan.dll exports {exportiert} of {len(KORVAN)} functions")
     for b, liste in genutzt.items():
-        print(f"{art}: Korvan.dll imports from {b} by ordinal: {' '.join(liste) or '(nothing yet)'}")
+        print(f"{art}: Korvan.dll imports from {b} by ordinal: {' '.join(liste)}")
     if fehler:
         print("\n".join("FAULT: " + f for f in fehler))
         sys.exit(1)
