@@ -18,7 +18,9 @@ bash scripts/deps.sh cmake make googletest python3 g++-mingw-w64-x86-64 g++-ming
 # test's output open and keep ctest waiting.
 export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
+# A server of this prefix left by an earlier run would refuse the new one.
 wine_ende() { wineserver -k >/dev/null 2>&1 || true; }
+wine_ende
 trap wine_ende EXIT
 setsid -w wineserver -p </dev/null >/dev/null 2>&1
 setsid -w wine wineboot -i </dev/null >/dev/null 2>&1

@@ -1,5 +1,6 @@
 // Include directives that name a source without end: a device or a pipe
 // fails like a file that cannot be opened, instead of being read for ever.
+// On Windows the streams' refusals alone.
 #include "korvan.h"
 #include "platform/plattform.h"
 #include "testhilfe.h"
@@ -46,6 +47,27 @@ TEST(Endlos, NurGewoehnlicheDateienImTextmodus)
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(Strom_Zeichen(s), 0);
     Strom_schliessen(s);
+}
+
+} // namespace
+
+#else
+
+namespace {
+
+// The null device opens for bytes as stored but not in text mode; a folder
+// opens in neither.
+TEST(Endlos, NurGewoehnlicheDateienImTextmodus)
+{
+    kt::Tempordner d;
+    std::filesystem::create_directory(d / "ordner");
+    EXPECT_EQ(Strom_oeffnen((d / "ordner").c_str(), Strommodus::lesen_text), nullptr);
+    EXPECT_EQ(Strom_oeffnen((d / "ordner").c_str(), Strommodus::lesen_binaer), nullptr);
+    EXPECT_EQ(Strom_oeffnen("NUL", Strommodus::lesen_text), nullptr);
+    Plattform_Strom *s = Strom_oeffnen("NUL", Strommodus::lesen_binaer);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(Strom_Zeichen(s), -1);
+    EXPECT_EQ(Strom_schliessen(s), 0);
 }
 
 } // namespace
