@@ -124,8 +124,13 @@ class Dll:
 
 
 def rueckspruenge(dll, werkzeug, symbol):
-    """The immediate of every ret of a function ('' for a plain ret)."""
-    text = ausfuehren(werkzeug + "objdump", "-d", "--no-show-raw-insn", f"--disassemble={symbol}", dll.pfad)
+    """The immediate of every ret of a function ('' for a plain ret).  The
+    function ends where the next symbol begins: objdump's --disassemble=NAME
+    runs on through the local symbols behind it."""
+    anfang = dll.symbole[symbol]
+    ende = min((a for a in dll.symbole.values() if a > anfang), default=anfang + 0x10000)
+    text = ausfuehren(werkzeug + "objdump", "-d", "--no-show-raw-insn", f"--start-address={anfang:#x}",
+                      f"--stop-address={ende:#x}", dll.pfad)
     return [m.group(1) or "" for m in re.finditer(r"\tret\s*(?:\$0x([0-9a-f]+))?\s*$", text, re.M)]
 
 
