@@ -193,16 +193,8 @@ void Letzten_Abschnitt_finden(benchmark::State &state, const Fall *f)
 int main(int argc, char **argv)
 {
     double mb = bench::Zahl_nehmen(&argc, argv, "mb", 40);
-    std::string ordner = bench::Ordner_anlegen();
-    std::vector<Fall *> faelle;
-    for (double teil : {0.25, 0.5, 1.0}) {
-        auto *f = new Fall;
-        f->text = bench::Konfiguration_erzeugen(static_cast<size_t>(mb * teil * 1e6));
-        f->datei = ordner + "/konfig_" + std::to_string(faelle.size()) + ".ini";
-        bench::Datei_schreiben(f->datei, f->text);
+    return bench::Groessen_laufen<Fall>(argc, argv, mb, ".ini", [](Fall *f, const std::string &g) {
         f->soll = Inih_Text(f->text);
-        faelle.push_back(f);
-        std::string g = "/" + bench::Mb_name(mb * teil);
         benchmark::RegisterBenchmark(("konfig/inih_speicher" + g).c_str(), Inih_Speicher, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("konfig/korvan_objekt" + g).c_str(), Korvan_Objekt, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("konfig/korvan_puffer" + g).c_str(), Korvan_Puffer, f)->Unit(benchmark::kMillisecond);
@@ -210,14 +202,5 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark(("konfig/korvan_laden" + g).c_str(), Korvan_aus_Datei<KR_Konfig_Datei_oeffnen>, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("konfig/korvan_dateiquelle" + g).c_str(), Korvan_aus_Datei<KR_Datei_oeffnen>, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("konfig/letzten_abschnitt_finden" + g).c_str(), Letzten_Abschnitt_finden, f)->Unit(benchmark::kMillisecond);
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    for (Fall *f : faelle) {
-        std::remove(f->datei.c_str());
-        delete f;
-    }
-    std::remove(ordner.c_str());
-    return 0;
+    });
 }

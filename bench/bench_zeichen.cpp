@@ -149,27 +149,10 @@ void Dateiquelle(benchmark::State &state, const Fall *f)
 int main(int argc, char **argv)
 {
     double mb = bench::Zahl_nehmen(&argc, argv, "mb", 40);
-    std::string ordner = bench::Ordner_anlegen();
-    std::vector<Fall *> faelle;
-    for (double teil : {0.25, 0.5, 1.0}) {
-        auto *f = new Fall;
-        f->text = bench::Konfiguration_erzeugen(static_cast<size_t>(mb * teil * 1e6));
-        f->datei = ordner + "/text_" + std::to_string(faelle.size()) + ".txt";
-        bench::Datei_schreiben(f->datei, f->text);
-        faelle.push_back(f);
-        std::string g = "/" + bench::Mb_name(mb * teil);
+    return bench::Groessen_laufen<Fall>(argc, argv, mb, ".txt", [](Fall *f, const std::string &g) {
         benchmark::RegisterBenchmark(("zeichen/schleife" + g).c_str(), Plain, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("zeichen/puffer" + g).c_str(), Puffer, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("zeichen/objekt" + g).c_str(), Objekt, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("zeichen/dateiquelle" + g).c_str(), Dateiquelle, f)->Unit(benchmark::kMillisecond);
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    for (Fall *f : faelle) {
-        std::remove(f->datei.c_str());
-        delete f;
-    }
-    std::remove(ordner.c_str());
-    return 0;
+    });
 }

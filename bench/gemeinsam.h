@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
 
 namespace bench {
 
@@ -86,6 +89,34 @@ inline std::string Mb_name(double mb)
     char n[32];
     std::snprintf(n, sizeof n, "%gMB", mb);
     return n;
+}
+
+// The three sizes of a measure over files: for a quarter, a half and all of
+// `mb` megabytes a generated configuration, held in a Fall's `text` and
+// written to its `datei`, which `anmelden(fall, size name)` registers.
+// Runs the benchmarks, then removes the files and their folder.
+template <class Fall, class Anmelden>
+int Groessen_laufen(int argc, char **argv, double mb, const char *endung, Anmelden anmelden)
+{
+    std::string ordner = Ordner_anlegen();
+    std::vector<Fall *> faelle;
+    for (double teil : {0.25, 0.5, 1.0}) {
+        auto *f = new Fall;
+        f->text = Konfiguration_erzeugen(static_cast<size_t>(mb * teil * 1e6));
+        f->datei = ordner + "/text_" + std::to_string(faelle.size()) + endung;
+        Datei_schreiben(f->datei, f->text);
+        faelle.push_back(f);
+        anmelden(f, "/" + Mb_name(mb * teil));
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    for (Fall *f : faelle) {
+        std::remove(f->datei.c_str());
+        delete f;
+    }
+    std::remove(ordner.c_str());
+    return 0;
 }
 
 } // namespace bench
