@@ -19,6 +19,38 @@ constexpr uint32_t Wachstum = 1024;
 uint32_t Listenkapazitaet = 0;
 uint32_t Listenfuellstand = 0;
 
+// What KR_DelTree knows of a listed entry: from the listing, then from the
+// pass that resets the attributes.  An entry whose status could not be taken
+// then (inside a directory that was not yet searchable) is asked again in
+// each pass.
+enum Eintragsart : unsigned char { Unbekannt, Datei, Verzeichnis };
+
+// The kinds of the listed entries, one byte each in list order, kept beside
+// the list for KR_DelTree.  Without room for them `gut` turns false and the
+// listing goes on: the deletion then asks each entry.
+struct Artenliste {
+    unsigned char *arten = nullptr;
+    size_t anzahl = 0, kapazitaet = 0;
+    bool gut = true;
+};
+
+void Art_anhaengen(Artenliste *a, bool verzeichnis)
+{
+    if (!a || !a->gut)
+        return;
+    if (a->anzahl == a->kapazitaet) {
+        size_t neu = a->kapazitaet ? 2 * a->kapazitaet : 4096;
+        void *block = std::realloc(a->arten, neu);
+        if (!block) {
+            a->gut = false;
+            return;
+        }
+        a->arten = static_cast<unsigned char *>(block);
+        a->kapazitaet = neu;
+    }
+    a->arten[a->anzahl++] = verzeichnis ? Verzeichnis : Datei;
+}
+
 bool Wird_gelistet(bool verzeichnis, unsigned int flags)
 {
     if (flags & KR_BAUM_NUR_VERZEICHNISSE)
@@ -53,7 +85,8 @@ bool Pfad_anhaengen(const char *pfad, char **liste)
 // Lists one directory and, depth first, the subdirectories below it.  The
 // directory the caller names is reached as the system resolves it when
 // `folgen` is set; a subdirectory never through a symbolic link.
-int Verzeichnis_listen(const char *verzeichnis, const char *muster, char **liste, unsigned int flags, bool folgen)
+int Verzeichnis_listen(const char *verzeichnis, const char *muster, char **liste, unsigned int flags, bool folgen,
+                       Artenliste *arten)
 {
     // Step 3: the prefix, then the search path in the same buffer.  Paths
     // that would not fit 260 bytes are skipped.
@@ -80,7 +113,7 @@ int Verzeichnis_listen(const char *verzeichnis, const char *muster, char **liste
             continue;
         std::memcpy(pfad + praefix, treffer.name, laenge + 1);
         if (treffer.verzeichnis && !(flags & KR_BAUM_NICHT_ABSTEIGEN)) {
-            int unten = Verzeichnis_listen(pfad, muster, liste, flags, false);
+            int unten = Verzeichnis_listen(pfad, muster, liste, flags, false, arten);
             if (unten < 0) {
                 anzahl = -1;
                 break;
@@ -94,6 +127,7 @@ int Verzeichnis_listen(const char *verzeichnis, const char *muster, char **liste
             anzahl = -1;
             break;
         }
+        Art_anhaengen(arten, treffer.verzeichnis);
     } while (Suche_weiter(suche, &treffer));
 
     // Step 6
@@ -101,7 +135,8 @@ int Verzeichnis_listen(const char *verzeichnis, const char *muster, char **liste
     return anzahl;
 }
 
-int Baum_listen(const char *verzeichnis, const char *muster, char **liste, unsigned int flags, bool folgen)
+int Baum_listen(const char *verzeichnis, const char *muster, char **liste, unsigned int flags, bool folgen,
+                Artenliste *arten = nullptr)
 {
     // A null list-pointer variable cannot receive a list: a failure.
     if (!liste)
@@ -111,7 +146,7 @@ int Baum_listen(const char *verzeichnis, const char *muster, char **liste, unsig
         return 0;
     if (!*liste)
         Listenkapazitaet = Listenfuellstand = 0;
-    return Verzeichnis_listen(verzeichnis, muster, liste, flags, folgen);
+    return Verzeichnis_listen(verzeichnis, muster, liste, flags, folgen, arten);
 }
 
 // The paths of a list, one after the other.
@@ -119,11 +154,6 @@ const char *Naechster_Pfad(const char *pfad)
 {
     return pfad + std::strlen(pfad) + 1;
 }
-
-// What KR_DelTree knows of a listed entry from the pass that resets the
-// attributes.  An entry whose status could not be taken then (inside a
-// directory that was not yet searchable) is asked again in each pass.
-enum Eintragsart : unsigned char { Unbekannt, Datei, Verzeichnis };
 
 Eintragsart Art(Baumgang *gang, const unsigned char *arten, int i, const char *pfad)
 {
@@ -160,36 +190,47 @@ int KR_CALL KR_DelTree(const char *verzeichnis)
     // nothing outside the tree is deleted, and the link stays.
     int ergebnis = 1;
     char *liste = nullptr;
-    int anzahl = Baum_listen(verzeichnis, "*.*", &liste, 0x16, false);
+    Artenliste artenliste;
+    int anzahl = Baum_listen(verzeichnis, "*.*", &liste, 0x16, false, &artenliste);
     if (anzahl <= 0) {
+        std::free(artenliste.arten);
         KR_FileTreefree(liste);
         return ergebnis;
     }
+    unsigned char *arten = artenliste.gut ? artenliste.arten : nullptr;
 
-    // Here an entry's removal needs a writable directory around it, so every
-    // attribute, the given directory's included, is reset before the first
-    // deletion, as a read-only directory keeps nothing on Windows.  The
-    // status of each entry is taken at the same time and kept for both
-    // passes: the first deletes only files and the second only directories,
-    // so neither changes what the other would ask.  Without room to keep it,
-    // each pass asks again.  The entries are reached through a walk that
-    // holds their directory open.
+    // Here an entry's removal needs a writable directory around it, so the
+    // directories' attributes, the given one's included, are reset before
+    // the first deletion, as a read-only directory keeps nothing on Windows.
+    // A file's attributes are reset as its deletion needs them.  The listing
+    // tells each entry's kind; where there was no room to keep it, every
+    // entry is reset and asked.  The first pass deletes only files and the
+    // second only directories, so neither changes what the other would ask.
+    // The entries are reached through a walk that holds their directory
+    // open.
     Eintrag_normal_setzen(verzeichnis);
     Baumgang *gang = Baumgang_beginnen();
-    auto *arten = static_cast<unsigned char *>(std::malloc(static_cast<size_t>(anzahl)));
     const char *pfad = liste;
     for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad)) {
+        if (arten && arten[i] == Datei)
+            continue;
         bool ist_verzeichnis = false;
         bool da = Eintrag_normal_setzen(gang, pfad, &ist_verzeichnis);
         if (arten)
             arten[i] = !da ? Unbekannt : ist_verzeichnis ? Verzeichnis : Datei;
     }
 
-    // Step 4: the files
+    // Step 4: the files.  One that turns out gone or a directory is left to
+    // the next pass to ask.
     pfad = liste;
     for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad)) {
-        if (Art(gang, arten, i, pfad) == Datei && Datei_loeschen(gang, pfad) != 0)
+        if (Art(gang, arten, i, pfad) != Datei)
+            continue;
+        int r = Datei_normal_loeschen(gang, pfad);
+        if (r < 0)
             ergebnis = 0;
+        else if (r > 0 && arten)
+            arten[i] = Unbekannt;
     }
 
     // Step 5: the directories, deepest first as the list has them
@@ -198,7 +239,7 @@ int KR_CALL KR_DelTree(const char *verzeichnis)
         if (Art(gang, arten, i, pfad) == Verzeichnis && Verzeichnis_entfernen(gang, pfad) != 0)
             ergebnis = 0;
     }
-    std::free(arten);
+    std::free(artenliste.arten);
     Baumgang_beenden(gang);
 
     // Steps 6 and 7

@@ -158,6 +158,13 @@ bool Eintrag_Status(Baumgang *gang, const char *pfad, bool *verzeichnis);
 bool Eintrag_normal_setzen(Baumgang *gang, const char *pfad, bool *verzeichnis);
 int Datei_loeschen(Baumgang *gang, const char *pfad);
 int Verzeichnis_entfernen(Baumgang *gang, const char *pfad);
+// Deletes a file of a walk, its attributes reset as far as they would keep
+// it: 0 deleted; 1 nothing to delete (the entry is gone, or is a directory
+// now); -1 the deletion failed, the attributes reset.  Where a file's own
+// attributes do not stand in the way of its deletion (POSIX), they are reset
+// only after a failed first try, so a file that goes at once is not changed
+// on the way, nor another link to it.
+int Datei_normal_loeschen(Baumgang *gang, const char *pfad);
 
 // ---------------------------------------------------------------------------
 // Processes (running programs, registered tools)

@@ -303,10 +303,13 @@ TEST(Loeschen, VerweiseWerdenAlsVerweiseGeloescht)
     fs::create_directory_symlink(aussen, w / "zu_aussen");
     fs::create_symlink(aussen / "wichtig.txt", w / "zur_datei");
     fs::create_symlink(t.pfad() / "nirgends", w / "ins_leere");
+    // A second name of an outside file: deleting it leaves the file's
+    // read-only mode alone.
+    fs::create_hard_link(aussen / "wichtig.txt", w / "hart.txt");
 
     std::string d = w.string();
-    EXPECT_EQ(Listen(d, "*.*", 0x10).pfade,
-              (Liste{d + "\\eigen.txt", d + "\\ins_leere", d + "\\zu_aussen", d + "\\zur_datei"}));
+    EXPECT_EQ(Listen(d, "*.*", 0x10).pfade, (Liste{d + "\\eigen.txt", d + "\\hart.txt", d + "\\ins_leere",
+                                                   d + "\\zu_aussen", d + "\\zur_datei"}));
     EXPECT_EQ(KR_DelTree(d.c_str()), 1);
     EXPECT_FALSE(fs::exists(fs::symlink_status(w)));
     EXPECT_EQ(kt::Datei_lesen((aussen / "wichtig.txt").string()), "bleibt");

@@ -199,3 +199,13 @@ int Verzeichnis_entfernen(Baumgang *gang, const char *pfad)
     int ort = Ort(gang, sys, &name);
     return ::unlinkat(ort, name, AT_REMOVEDIR) == 0 ? 0 : -1;
 }
+
+int Datei_normal_loeschen(Baumgang *gang, const char *pfad)
+{
+    if (Datei_loeschen(gang, pfad) == 0)
+        return 0;
+    bool verzeichnis;
+    if (!Eintrag_normal_setzen(gang, pfad, &verzeichnis) || verzeichnis)
+        return 1;
+    return Datei_loeschen(gang, pfad);
+}

@@ -129,3 +129,12 @@ int Verzeichnis_entfernen(Baumgang *, const char *pfad)
 {
     return pfad && _rmdir(pfad) == 0 ? 0 : -1;
 }
+
+// A read-only file cannot be deleted here: the attributes go first.
+int Datei_normal_loeschen(Baumgang *gang, const char *pfad)
+{
+    bool verzeichnis;
+    if (!Eintrag_normal_setzen(gang, pfad, &verzeichnis) || verzeichnis)
+        return 1;
+    return Datei_loeschen(gang, pfad);
+}
