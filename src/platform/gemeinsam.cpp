@@ -311,6 +311,7 @@ Dateistatus Ganz_laden(Dateileser lesen, intptr_t datei, int64_t groesse, unsign
     auto *p = static_cast<unsigned char *>(std::malloc(n ? n : 1));
     if (!p)
         return Dateistatus::kein_speicher;
+    Block_vorbereiten(p, n);
     for (size_t gelesen = 0; gelesen < n;) {
         ptrdiff_t r = lesen(datei, p + gelesen, n - gelesen);
         if (r <= 0) {

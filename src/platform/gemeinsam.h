@@ -33,6 +33,11 @@ bool Systemdatei_setzen(intptr_t datei, int64_t position);
 // Whole files, read through a reader of the system: `lesen` gives the next
 // bytes of the file (the count, 0 at its end, -1 on failure).
 using Dateileser = ptrdiff_t (*)(intptr_t datei, void *ziel, size_t n);
+// A hint, given by each side, that a new block is about to be filled whole:
+// where the system can, it backs a large one with large pages, as one page
+// fault per 4 KB page costs more than the reading itself.  Changes nothing
+// the block holds.
+void Block_vorbereiten(void *block, size_t groesse);
 // A file of known size: all of its bytes into a new malloc block (a block
 // of 1 byte for an empty file).
 Dateistatus Ganz_laden(Dateileser lesen, intptr_t datei, int64_t groesse, unsigned char **daten, uint32_t *laenge);

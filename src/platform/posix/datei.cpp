@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,6 +110,25 @@ Dateistatus An_Ort_schreiben(const char *ziel, const void *daten, size_t laenge)
 }
 
 } // namespace
+
+void Block_vorbereiten(void *block, size_t groesse)
+{
+#ifdef MADV_HUGEPAGE
+    // Only the whole pages inside the block, and only where large pages can
+    // matter; a refusal changes nothing.
+    constexpr size_t Grosse_Seite = size_t{2} << 20;
+    if (groesse < Grosse_Seite)
+        return;
+    auto seite = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    uintptr_t anfang = (reinterpret_cast<uintptr_t>(block) + seite - 1) & ~(seite - 1);
+    uintptr_t ende = (reinterpret_cast<uintptr_t>(block) + groesse) & ~(seite - 1);
+    if (ende > anfang)
+        ::madvise(reinterpret_cast<void *>(anfang), ende - anfang, MADV_HUGEPAGE);
+#else
+    (void)block;
+    (void)groesse;
+#endif
+}
 
 Dateistatus Datei_laden(const char *pfad, unsigned char **daten, uint32_t *laenge)
 {

@@ -143,6 +143,9 @@ bool Ordner_verbietet(DWORD fehler)
 
 } // namespace
 
+// The C runtime's heap gives no say over its pages.
+void Block_vorbereiten(void *, size_t) {}
+
 Dateistatus Datei_laden(const char *pfad, unsigned char **daten, uint32_t *laenge)
 {
     if (!pfad)
