@@ -385,11 +385,13 @@ struct Verzeichnissuche {
 
 namespace {
 
+// Room for a directory of a few hundred entries from the start: most need
+// no second step.
 bool Wachsen(void **block, size_t *kapazitaet, size_t benoetigt, size_t elementgroesse)
 {
     if (benoetigt <= *kapazitaet)
         return true;
-    size_t neu = *kapazitaet ? *kapazitaet * 2 : 64;
+    size_t neu = *kapazitaet ? *kapazitaet * 2 : 4096 / elementgroesse;
     while (neu < benoetigt)
         neu *= 2;
     void *p = std::realloc(*block, neu * elementgroesse);
