@@ -17,10 +17,13 @@
 #include "korvan.h"
 #include "platform/plattform.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
+#include <string_view>
 
 namespace {
 
@@ -86,10 +89,10 @@ struct Strom {
         }
         return c;
     }
-    // At most 519 characters, ending after the first line feed.
-    std::string stueck()
+    // At most 519 characters, ending after the first line feed, into s.
+    void stueck(std::string &s)
     {
-        std::string s;
+        s.clear();
         while (s.size() < 519) {
             int c = zeichen();
             if (c < 0)
@@ -98,7 +101,6 @@ struct Strom {
             if (c == '\n')
                 break;
         }
-        return s;
     }
 };
 
@@ -107,7 +109,7 @@ struct Strom {
 // changes shape, so a path is resolved once.  im_speicher: this input runs
 // over the tree in memory, and no file is written.
 std::map<std::string, std::string> dateien;
-std::map<std::string, std::string> aufgeloest;
+std::map<std::string, std::string, std::less<>> aufgeloest;
 bool im_speicher = false;
 std::string arbeitsordner; // the process's current directory
 
@@ -159,19 +161,34 @@ std::string Im_Speicher_aufloesen(const std::string &name)
     return dateien.count(weg) ? weg : std::string();
 }
 
-bool Oeffnen(const std::string &name, bool text, Strom &s)
+// What a name leads to in the tree in memory: the bytes of a file of the
+// tree, or null.  Looked up without building a string from the name.
+const std::string *Im_Speicher_finden(std::string_view name)
+{
+    static std::map<std::string, const std::string *, std::less<>> aufgeloest_im_speicher;
+    auto it = aufgeloest_im_speicher.find(name);
+    if (it == aufgeloest_im_speicher.end()) {
+        std::string ziel = Im_Speicher_aufloesen(std::string(name));
+        it = aufgeloest_im_speicher.emplace(name, ziel.empty() ? nullptr : &dateien[ziel]).first;
+    }
+    return it->second;
+}
+
+bool Oeffnen(std::string_view name, bool text, Strom &s)
 {
     std::string ziel;
     if (im_speicher) {
-        static std::map<std::string, std::string> im_speicher_aufgeloest;
-        auto it = im_speicher_aufgeloest.find(name);
-        if (it == im_speicher_aufgeloest.end())
-            it = im_speicher_aufgeloest.emplace(name, Im_Speicher_aufloesen(name)).first;
-        ziel = it->second;
+        const std::string *daten = Im_Speicher_finden(name);
+        if (!daten)
+            return false;
+        s = Strom{};
+        s.daten = daten;
+        s.text = text;
+        return true;
     } else {
         auto it = aufgeloest.find(name);
         if (it == aufgeloest.end()) {
-            std::string sys = name;
+            std::string sys(name);
             for (char &c : sys)
                 c = c == '\\' ? '/' : c;
             std::error_code ec;
@@ -349,9 +366,11 @@ void Melden(Ergebnis &e, int32_t zeile, const std::string &datei, const std::str
     e.zeilentext = zeilentext.substr(0, 1023);
 }
 
-std::string Marke(int32_t zeile, const std::string &name)
+void Marke(std::string &ausgabe, int32_t zeile, const std::string &name)
 {
-    return "# " + std::to_string(zeile) + " \"" + name + "\"\r\n";
+    char zahl[16];
+    std::snprintf(zahl, sizeof zahl, "%d", static_cast<int>(zeile));
+    ausgabe.append("# ").append(zahl).append(" \"").append(name).append("\"\r\n");
 }
 
 // Joins as the preprocessor does, through the path functions.
@@ -416,7 +435,8 @@ Ergebnis Erwartet(const std::string &eingabe)
     std::string name = eingabe;
     int32_t zeile = 0;
     std::vector<Eintrag> stapel;
-    e.ausgabe = Marke(1, name);
+    std::string stueck;
+    Marke(e.ausgabe, 1, name);
     // 6.
     for (;;) {
         if (strom.ende) {
@@ -431,11 +451,11 @@ Ergebnis Erwartet(const std::string &eingabe)
             strom.pos = oben_auf.position;
             name = oben_auf.name.substr(0, 259);
             zeile = oben_auf.zeile;
-            e.ausgabe += Marke(zeile, name);
+            Marke(e.ausgabe, zeile, name);
         }
-        std::string stueck = strom.stueck();
+        strom.stueck(stueck);
         zeile = static_cast<int32_t>(static_cast<uint32_t>(zeile) + 1u);
-        stueck = stueck.substr(0, stueck.find('\0')); // a chunk is a C string
+        stueck.resize(std::min(stueck.size(), stueck.find('\0'))); // a chunk is a C string
         if (stueck.empty())
             continue;
         std::string einname;
@@ -459,7 +479,7 @@ Ergebnis Erwartet(const std::string &eingabe)
             Melden(e, zeile, name, suchpfad, stueck);
             return e;
         }
-        e.ausgabe += Marke(1, suchpfad);
+        Marke(e.ausgabe, 1, suchpfad);
         stapel.push_back({zeile, strom.pos, name});
         strom = std::move(neu);
         name = Verbinden(Verzeichnisteil(name), einname);
