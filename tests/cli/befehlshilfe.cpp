@@ -97,4 +97,15 @@ Lauf Korvan(const std::vector<std::string> &argumente, const std::string &ordner
     return Lauf{status, kt::Datei_lesen(t / "aus"), kt::Datei_lesen(t / "fehler")};
 }
 
+void Pruefen(const std::vector<Fall> &faelle, const std::string &ordner, const std::string &vorspann)
+{
+    for (const Fall &f : faelle) {
+        std::string aufruf;
+        for (const std::string &a : f.argumente)
+            aufruf += " [" + a.substr(0, 40) + "]";
+        SCOPED_TRACE("korvan" + aufruf);
+        KB_ERWARTET(Korvan(f.argumente, ordner, vorspann), f.status, f.aus, f.fehler);
+    }
+}
+
 } // namespace kb

@@ -59,6 +59,17 @@ inline std::string Slash(std::string text)
 inline const std::string Slashnutzung = " [SLASH]";
 #endif
 
+// One run of the command and all it must give: the exit status and both
+// outputs, each compared whole.
+struct Fall {
+    std::vector<std::string> argumente;
+    int status;
+    std::string aus, fehler;
+};
+
+// Runs every case as Korvan does.
+void Pruefen(const std::vector<Fall> &faelle, const std::string &ordner = "", const std::string &vorspann = "");
+
 } // namespace kb
 
 // The status and both outputs at once, so that a failure shows all three.

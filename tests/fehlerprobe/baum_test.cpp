@@ -16,11 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Baumprobe : public ::testing::Test {
-protected:
-    kt::Tempordner d;
-};
-
 // A tree whose list outgrows the first 1024-byte block: folders two levels
 // deep with files of long names.
 void Baum_anlegen(const fs::path &wurzel)
@@ -48,8 +43,9 @@ size_t Eintraege(const fs::path &p)
     return n;
 }
 
-TEST_F(Baumprobe, VerzeichnisbaumListen)
+TEST(Baumprobe, VerzeichnisbaumListen)
 {
+    kt::Tempordner d;
     const fs::path wurzel = d.pfad() / "baum";
     Baum_anlegen(wurzel);
     const std::string ordner = wurzel.string();
@@ -86,19 +82,14 @@ TEST_F(Baumprobe, VerzeichnisbaumListen)
     EXPECT_GE(laeufe, 8); // four searches, the list's block and its growths
 }
 
-TEST_F(Baumprobe, VerzeichnisbaumLoeschen)
+TEST(Baumprobe, VerzeichnisbaumLoeschen)
 {
+    kt::Tempordner d;
     const fs::path wurzel = d.pfad() / "baum";
     const std::string daneben = d / "daneben.txt";
     kt::Datei_schreiben(daneben, "bleibt");
+    size_t vorher = 0;
     long laeufe = fp::Durchlaufen(fp::Speicher, [&] {
-        size_t vorher;
-        {
-            fp::Ohne_Fehler o;
-            fs::remove_all(wurzel);
-            Baum_anlegen(wurzel);
-            vorher = Eintraege(wurzel);
-        }
         int r = KR_DelTree(wurzel.string().c_str());
         fp::Ohne_Fehler o;
         if (!fp::Ausgeloest()) {
@@ -117,13 +108,18 @@ TEST_F(Baumprobe, VerzeichnisbaumLoeschen)
             EXPECT_TRUE(fs::exists(wurzel));
         }
         EXPECT_EQ(kt::Datei_lesen(daneben), "bleibt");
+    }, [&] {
+        fs::remove_all(wurzel);
+        Baum_anlegen(wurzel);
+        vorher = Eintraege(wurzel);
     });
     EXPECT_GE(laeufe, 8);
 }
 
 // haupt.c includes a.h, which includes sub/b.h, and then sub/b.h itself.
-TEST_F(Baumprobe, VerschachteltesPreprozessieren)
+TEST(Baumprobe, VerschachteltesPreprozessieren)
 {
+    kt::Tempordner d;
     const fs::path q = d.pfad() / "quelle";
     fs::create_directories(q / "sub");
     kt::Datei_schreiben((q / "haupt.c").string(), "eins\n#include \"a.h\"\nzwei\n#include \"sub/b.h\"\ndrei\n");
@@ -137,10 +133,6 @@ TEST_F(Baumprobe, VerschachteltesPreprozessieren)
     const std::string ungestoert = kt::Datei_lesen(ausgabe);
 
     long laeufe = fp::Durchlaufen(fp::Speicher, [&] {
-        {
-            fp::Ohne_Fehler o;
-            fs::remove(ausgabe);
-        }
         std::memset(&f, 0x5A, sizeof f);
         int r = KR_Preprozess(eingabe.c_str(), ausgabe.c_str(), &f);
         fp::Ohne_Fehler o;
@@ -173,7 +165,7 @@ TEST_F(Baumprobe, VerschachteltesPreprozessieren)
                                             name.substr(name.size() - 4) == "\\b.h"))
                 << name;
         }
-    });
+    }, [&] { fs::remove(ausgabe); });
     EXPECT_GE(laeufe, 8); // input, output, three includes, two returns; stack entries
 }
 

@@ -156,9 +156,11 @@ Quidel_Status __wrap_Quidel_Lesen(Quidel_Handle h, uint32_t n, uint32_t o, void 
 
 namespace fp {
 
-long Durchlaufen(unsigned arten, const std::function<void()> &probe)
+long Durchlaufen(unsigned arten, const std::function<void()> &probe, const std::function<void()> &vorbereiten)
 {
     for (long n = 1;; ++n) {
+        if (vorbereiten)
+            vorbereiten();
         anzahl_bloecke = 0;
         zu_viele_bloecke = false;
         z = Zustand{true, arten, 0, n, false, ""};

@@ -23,7 +23,9 @@ enum Art : unsigned {
 // before its failure came (a run without failure, which the probe checks
 // like the others).  After each run no heap block that it took may be left.
 // Returns the number of runs.
-long Durchlaufen(unsigned arten, const std::function<void()> &probe);
+// `vorbereiten`, when given, runs before each run with no request counted or
+// failed (files the probe needs afresh).
+long Durchlaufen(unsigned arten, const std::function<void()> &probe, const std::function<void()> &vorbereiten = {});
 
 // In the run that goes on: whether its failure came, and in which request
 // ("Tamsel_Resize", or "malloc in Tamsel_Alloc" for a heap request that a

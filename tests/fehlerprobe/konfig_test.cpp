@@ -41,25 +41,24 @@ std::string Rest(Zugriffshandle *h)
     return s;
 }
 
-bool Kein_Speicher(int status)
+// An opening that failed: for want of memory, with the handle left empty.
+bool Fehlgeschlagen(int status, const Zugriffshandle &h)
 {
-    return status == QUIDEL_STATUS_KEIN_SPEICHER || status == QUIDEL_STATUS_KEIN_HANDLE;
+    if (status == 0)
+        return false;
+    EXPECT_TRUE(fp::Ausgeloest()) << status;
+    EXPECT_TRUE(status == QUIDEL_STATUS_KEIN_SPEICHER || status == QUIDEL_STATUS_KEIN_HANDLE)
+        << status << " failing " << fp::Was();
+    EXPECT_TRUE(Leer(h));
+    return true;
 }
 
 TEST_F(Konfigurationsprobe, OeffnenLesenBearbeitenSpeichern)
 {
     const std::string pfad = d / "k.cfg";
     long laeufe = fp::Durchlaufen(fp::Speicher, [&] {
-        {
-            fp::Ohne_Fehler o;
-            kt::Datei_schreiben(pfad, Text);
-        }
         Zugriffshandle h{};
-        int status = KR_Konfig_Datei_oeffnen(pfad.c_str(), &h);
-        if (status != 0) {
-            EXPECT_TRUE(fp::Ausgeloest()) << status;
-            EXPECT_TRUE(Kein_Speicher(status)) << status << " failing " << fp::Was();
-            EXPECT_TRUE(Leer(h));
+        if (Fehlgeschlagen(KR_Konfig_Datei_oeffnen(pfad.c_str(), &h), h)) {
             EXPECT_EQ(kt::Datei_lesen(pfad), Text);
             return;
         }
@@ -89,7 +88,7 @@ TEST_F(Konfigurationsprobe, OeffnenLesenBearbeitenSpeichern)
         EXPECT_EQ(KR_Konfig_Datei_schreiben(pfad.c_str(), &h), 0);
         KR_Konfig_Datei_schliessen(&h);
         EXPECT_EQ(kt::Datei_lesen(pfad), erwartet);
-    });
+    }, [&] { kt::Datei_schreiben(pfad, Text); });
     EXPECT_GE(laeufe, 5); // the load, its two blocks, the growth, no failure
 }
 
@@ -97,18 +96,9 @@ TEST_F(Konfigurationsprobe, NeuesObjektUndDateiquelle)
 {
     const std::string pfad = d / "neu.cfg";
     long laeufe = fp::Durchlaufen(fp::Speicher, [&] {
-        {
-            fp::Ohne_Fehler o;
-            fs::remove(pfad);
-        }
         Zugriffshandle h{};
-        int status = KR_Konfig_Datei_anlegen(&h);
-        if (status != 0) {
-            EXPECT_TRUE(fp::Ausgeloest());
-            EXPECT_TRUE(Kein_Speicher(status)) << status << " failing " << fp::Was();
-            EXPECT_TRUE(Leer(h));
+        if (Fehlgeschlagen(KR_Konfig_Datei_anlegen(&h), h))
             return;
-        }
         int r = KR_Block_hinzufuegen(Block.data(), static_cast<int>(Block.size()), &h);
         std::string erwartet = Kopf + (r == 1 ? Block : "");
         EXPECT_TRUE(r == 1 || fp::Ausgeloest());
@@ -137,7 +127,7 @@ TEST_F(Konfigurationsprobe, NeuesObjektUndDateiquelle)
         }
         EXPECT_EQ(Rest(&f), erwartet.substr(2));
         KR_Konfig_Datei_schliessen(&f);
-    });
+    }, [&] { fs::remove(pfad); });
     EXPECT_GE(laeufe, 8); // object, growth; record and stream, twice; no failure
 }
 

@@ -37,7 +37,6 @@ TEST_P(Bloecke, KeineZeileUndKeinKopfGehtVerloren)
     } faelle[] = {
         // A value right before the next header; INI entries before a header.
         {"[a]\nx: 1\n[b]\ny: 2\n", "[a] @1\n  2 x: 1\n[b] @3\n  4 y: 2\n"},
-        {"[a]\nk=v\n[b]\nk2=v2", "[a] @1\n  2 k=v\n[b] @3\n  4 k2=v2\n"},
         {"[a]\nk=v\n  [b]\n\tk2=v2\n", "[a] @1\n  2 k=v\n[b] @3\n  4 k2=v2\n"},
         // Lines that are no entry do not end the block.
         {"[a]\nk=1\njust words\n\"q\" w\n\"d\" : 3\n; c\n\nk2: 2\n,\n]x: 3\n",
@@ -49,31 +48,22 @@ TEST_P(Bloecke, KeineZeileUndKeinKopfGehtVerloren)
         // Line ends of every kind, and empty lines counted.
         {"[a]\rx: 1\ry=2\r\r[b]\rz: 3", "[a] @1\n  2 x: 1\n  3 y=2\n[b] @5\n  6 z: 3\n"},
         {"[a]\n\rx: 1\n\r\n\ry: 2\n\r[b]", "[a] @1\n  2 x: 1\n  4 y: 2\n[b] @5\n"},
-        {"[a]\r\nx: 1\r\n\r\ny: 2\r\n", "[a] @1\n  2 x: 1\n  4 y: 2\n"},
-        {"[a]\n\nx: 1\n\n\n[b]", "[a] @1\n  3 x: 1\n[b] @6\n"},
-        // Text before the first header belongs to no block; a header on the
-        // first line only in its first byte; a class header.
+        // Text before the first header belongs to no block; a class header.
         {"k: 0\n[a]\nk: 1", "[a] @2\n  3 k: 1\n"},
         {"  [a]\nk: 0\n {12.3}\nk: 1", "{12.3} @3\n  4 k: 1\n"},
-        {"[a]", "[a] @1\n"},
-        {"", ""},
         {"no header\nk: 1\n", ""},
         // Header names: blanks kept, the rest of the line ignored, a quoted
         // name decoded, no closing bracket needed.
         {"[ server one ] ; x\n[\"a]*\"b\"] rest\n[x\n{y", "[ server one ] @1\n[a]\"b] @2\n[x] @3\n{y} @4\n"},
-        {"[]\nk: 1", "[] @1\n  2 k: 1\n"},
-        // '#' right after a line feed starts a comment line up to the next
-        // line feed, in a file source as in memory; after a CR alone, after
-        // LF CR and in the first byte of the text it is an ordinary character.
+        // Comment lines count as lines, a CR inside one too; '#' after a CR
+        // alone, after LF CR or in the first byte of the text is an ordinary
+        // character.
         {"[a]\n#k: hidden\nx: 1\n#[b]\ny: 2\n", "[a] @1\n  3 x: 1\n  5 y: 2\n"},
-        {"[a]\n#1\n#2\n#3\nx: 1", "[a] @1\n  5 x: 1\n"},
-        {"[a]\n# a\rb\nx: 1", "[a] @1\n  4 x: 1\n"},
-        {"[a]\r\n#c\r\nx: 1", "[a] @1\n  3 x: 1\n"},
         {"[a]\r#k: 1", "[a] @1\n  2 #k: 1\n"},
-        {"[a]\n\r#k: 1", "[a] @1\n  2 #k: 1\n"},
+        {"[a]\n# a\rb\nx: 1", "[a] @1\n  4 x: 1\n"},
         {"[a]\n#c\n\r#k: 1", "[a] @1\n  3 #k: 1\n"},
+        {"[a]\n\r#k: 1", "[a] @1\n  2 #k: 1\n"},
         {"#x\n[a]\n k: 1 # not a comment", "[a] @2\n  3 k: 1 # not a comment\n"},
-        {"[a]\nx: 1\n#", "[a] @1\n  2 x: 1\n"},
     };
     for (const auto &f : faelle) {
         Testhandle h(GetParam(), f.text);
@@ -83,26 +73,21 @@ TEST_P(Bloecke, KeineZeileUndKeinKopfGehtVerloren)
 
 TEST_P(Bloecke, WerteJederLaenge)
 {
-    const std::string lang(1000, 'v');
-    const std::string name(1000, 'n');
-    const std::string text = "[" + name + "]\n" + name + ": " + lang + "\nq: \"" + lang + "*\"\"\n" +
-                             "w=" + lang + " x\n{k}\n";
-    Testhandle h(GetParam(), text);
+    const std::string lang(1000, 'v'), name(1000, 'n');
+    Testhandle h(GetParam(), "[" + name + "]\n" + name + ": " + lang + "\nq: \"" + lang + "*\"\"\nw=" + lang + " x\n{k}\n");
     kr::Blockleser leser(h.get());
     auto b = leser.naechster();
-    ASSERT_TRUE(b);
+    ASSERT_TRUE(b && b->eintraege.size() == 3u);
     EXPECT_EQ(b->name, name);
-    ASSERT_EQ(b->eintraege.size(), 3u);
     EXPECT_EQ(b->eintraege[0].name, name);
     EXPECT_EQ(b->eintraege[0].wert, lang);
     EXPECT_EQ(b->eintraege[1].wert, lang + "\"");
     EXPECT_EQ(b->eintraege[1].text, "\"" + lang + "*\"\"");
     EXPECT_EQ(b->eintraege[2].element, lang);
     EXPECT_EQ(b->eintraege[2].wert, lang + " x");
-    auto k = leser.naechster();
+    auto k = leser.naechster(); // the next header is found behind them
     ASSERT_TRUE(k);
     EXPECT_EQ(k->name, "k");
-    EXPECT_FALSE(leser.naechster());
 }
 
 TEST_P(Bloecke, WertAlsTextElementUndWert)
@@ -114,18 +99,12 @@ TEST_P(Bloecke, WertAlsTextElementUndWert)
         kr::Elementart art;
         const char *wert;
     } faelle[] = {
-        {"k: \"a b\"", "\"a b\"", "a b", kr::Elementart::Zeichenkette, "a b"},
         {"k: \"a b\"  \t", "\"a b\"", "a b", kr::Elementart::Zeichenkette, "a b"},
         {"k:\t a b ", "a b", "a", kr::Elementart::Wort, "a b"},
         {"k: \"a\" b", "\"a\" b", "a", kr::Elementart::Zeichenkette, "\"a\" b"},
         {"k: \"x*Ny*Ez\"", "\"x*Ny*Ez\"", "x\ny\x1bz", kr::Elementart::Zeichenkette, "x\ny\x1bz"},
-        {"k: 8080 ; port", "8080 ; port", "8080", kr::Elementart::Wort, "8080 ; port"},
         {"k: ; nothing", "; nothing", "", kr::Elementart::keins, "; nothing"},
         {"k:", "", "", kr::Elementart::keins, ""},
-        {"k=", "", "", kr::Elementart::keins, ""},
-        {"url: http://x", "http://x", "http", kr::Elementart::Wort, "http://x"},
-        {"pfad=C:\\dir", "C:\\dir", "C", kr::Elementart::Wort, "C:\\dir"},
-        {"k=a=b", "a=b", "a", kr::Elementart::Wort, "a=b"},
         {"k: \"open", "\"open", "open", kr::Elementart::Zeichenkette, "open"},
     };
     for (const auto &f : faelle) {
@@ -208,8 +187,7 @@ TEST(Bloecke, HandleOhneQuelle)
     kr::Blockleser leser(&h);
     EXPECT_FALSE(leser.naechster());
     EXPECT_EQ(leser.fehler(), "the handle has no text to read");
-    kr::Blockleser ohne(nullptr);
-    EXPECT_FALSE(ohne.naechster());
+    EXPECT_FALSE(kr::Blockleser(nullptr).naechster());
 }
 
 } // namespace

@@ -34,9 +34,8 @@ TEST(Ausfuehren, ErgebnisUndExitcode)
         unsigned code = 77;
         EXPECT_EQ(KR_Ausfuehren(f.zeile, &code), f.ergebnis) << f.zeile;
         EXPECT_EQ(code, f.code) << f.zeile;
+        EXPECT_EQ(KR_Ausfuehren(f.zeile, nullptr), f.ergebnis) << f.zeile;
     }
-    EXPECT_EQ(KR_Ausfuehren("sh -c \"exit 0\"", nullptr), 1);
-    EXPECT_EQ(KR_Ausfuehren("sh -c \"exit 3\"", nullptr), 0);
 }
 
 // A start that fails is no exit code: KR_Ausfuehren gives 0 with code 0,
@@ -186,9 +185,8 @@ TEST(Ausfuehren, ErgebnisUndExitcode)
         unsigned code = 77;
         EXPECT_EQ(KR_Ausfuehren(f.zeile, &code), f.ergebnis) << f.zeile;
         EXPECT_EQ(code, f.code) << f.zeile;
+        EXPECT_EQ(KR_Ausfuehren(f.zeile, nullptr), f.ergebnis) << f.zeile;
     }
-    EXPECT_EQ(KR_Ausfuehren("cmd /c exit 0", nullptr), 1);
-    EXPECT_EQ(KR_Ausfuehren("cmd /c exit 3", nullptr), 0);
 }
 
 // A start that fails is no exit code: KR_Ausfuehren gives 0 with code 0,
