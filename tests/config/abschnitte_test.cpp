@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -14,69 +15,56 @@ KT_ALLE_QUELLEN(Abschnitte);
 const std::string Name40(40, 'n');
 const std::string Name41(41, 'n');
 
-TEST_P(Abschnitte, AbschnittFinden)
+// A search on a fresh handle: its result, and after a find the character
+// that ended the name.
+template <typename Suche> void Pruefen(kt::Quelle q, const std::string &text, Suche suche, int ergebnis, int naechstes)
 {
-    const struct {
-        std::string text;
-        const char *name;
-        int ergebnis;
-        int naechstes; // after a find: the character that ended the name
-    } faelle[] = {
-        {"[abc]", "ABC", '[', ']'}, {"x\n{abc}", "abc", '{', '}'},
-        {"  [abc]", "abc", 0, -1},              // blanks before the first line's bracket
-        {"x\n  [abc]", "abc", '[', ']'},        // later lines are stepped to past blanks
-        {"[ abc]\n[abcd]", "abc", 0, -1}, {"[x", "x", '[', -1},
-        {"[x\n[abc]", "abc", 0, -1},            // the line end after x is consumed
-        {"[\"a]b\"]", "A]B", '[', ']'}, {"[\"a*\"b\"]", "a\"b", '[', ']'},
-        {"[\"open", "open", '[', -1},           // quoted name without its closing quote
-        {"[]\n[b]", "b", '[', ']'}, {"[a]\rx\r[b]", "b", '[', ']'}, {"[a]\n\r[b]", "b", '[', ']'},
-        {"[a]\n; [b]\n[b]", "b", '[', ']'},
-        {"[" + Name40 + "]", Name40.c_str(), '[', ']'},
-        {"[" + Name41 + "]\n[b]", "b", 0, -1},  // a long name ends the search
-        {"", "x", 0, -1},
-    };
-    for (const auto &f : faelle) {
-        Testhandle h(GetParam(), f.text);
-        EXPECT_EQ(KR_Abschnitt_finden(f.name, h.get()), f.ergebnis) << f.text;
-        if (f.ergebnis) {
-            EXPECT_EQ(KR_Zeichen_lesen(h.get()), f.naechstes) << f.text;
-        }
+    Testhandle h(q, text);
+    EXPECT_EQ(suche(h.get()), ergebnis) << text;
+    if (ergebnis) {
+        EXPECT_EQ(KR_Zeichen_lesen(h.get()), naechstes) << text;
     }
 }
 
-TEST_P(Abschnitte, SucheBeginntAmAnfang)
+TEST_P(Abschnitte, AbschnittFinden)
 {
+    // Each row: text, name, result, the character after the name.
+    const std::tuple<std::string, const char *, int, int> faelle[] = {
+        {"[abc]", "ABC", '[', ']'}, {"x\n{abc}", "abc", '{', '}'},
+        {"  [abc]", "abc", 0, 0},        // blanks before the first line's bracket
+        {"x\n  [abc]", "abc", '[', ']'}, // later lines are stepped to past blanks
+        {"[ abc]\n[abcd]", "abc", 0, 0}, {"[x", "x", '[', -1},
+        {"[x\n[abc]", "abc", 0, 0},      // the line end after x is consumed
+        {"[\"a]b\"]", "A]B", '[', ']'}, {"[\"a*\"b\"]", "a\"b", '[', ']'},
+        {"[\"open", "open", '[', -1},    // quoted name without its closing quote
+        {"[]\n[b]", "b", '[', ']'}, {"[a]\n; [b]\n[b]", "b", '[', ']'}, {"[" + Name40 + "]", Name40.c_str(), '[', ']'},
+        {"[" + Name41 + "]\n[b]", "b", 0, 0}, // a long name ends the search
+        {"", "x", 0, 0},
+    };
+    for (const auto &[text, name, ergebnis, naechstes] : faelle)
+        Pruefen(GetParam(), text, [n = name](Zugriffshandle *h) { return KR_Abschnitt_finden(n, h); }, ergebnis,
+                naechstes);
+
+    // Each search starts from the beginning and marks where the name starts.
     Testhandle h(GetParam(), "[a]\nk: v\n[b]\n");
     EXPECT_EQ(KR_Abschnitt_finden("b", h.get()), '[');
     EXPECT_EQ(h->elementanfang, 10); // just past the bracket
     EXPECT_EQ(KR_Abschnitt_finden("a", h.get()), '[');
-    EXPECT_EQ(KR_Abschnitt_finden("c", h.get()), 0);
 }
 
 TEST_P(Abschnitte, KlasseFinden)
 {
-    const struct {
-        std::string text;
-        unsigned long gruppe, nummer;
-        int ergebnis;
-        int naechstes = '}';
-    } faelle[] = {
-        {"{12.3}", 12, 3, '{'},
-        {"x\n[12.3]", 12, 3, '[', ']'}, {"{12.03}", 12, 3, 0},
-        {"{ 12.3 } rest", 12, 3, '{', ' '},
-        {"{\"12.3\"}", 12, 3, '{'},
-        {"[]\n{12.3}", 12, 3, 0},               // a header without a name ends the search
-        {"{" + Name41 + "}\n{1.2}", 1, 2, 0},
-        {"{" + Name40 + "}\n{1.2}", 1, 2, '{'},
-        {"{4294967295.0}", 4294967295ul, 0, '{'},
+    // Each row: text, group, number, result, the character after the name.
+    const std::tuple<std::string, unsigned long, unsigned long, int, int> faelle[] = {
+        {"{12.3}", 12, 3, '{', '}'}, {"x\n[12.3]", 12, 3, '[', ']'}, {"{12.03}", 12, 3, 0, 0},
+        {"{ 12.3 } rest", 12, 3, '{', ' '}, {"{\"12.3\"}", 12, 3, '{', '}'},
+        {"[]\n{12.3}", 12, 3, 0, 0}, // a header without a name ends the search
+        {"{" + Name41 + "}\n{1.2}", 1, 2, 0, 0}, {"{" + Name40 + "}\n{1.2}", 1, 2, '{', '}'},
+        {"{4294967295.0}", 4294967295ul, 0, '{', '}'},
     };
-    for (const auto &f : faelle) {
-        Testhandle h(GetParam(), f.text);
-        EXPECT_EQ(KR_Klasse_finden(f.gruppe, f.nummer, h.get()), f.ergebnis) << f.text;
-        if (f.ergebnis) {
-            EXPECT_EQ(KR_Zeichen_lesen(h.get()), f.naechstes) << f.text;
-        }
-    }
+    for (const auto &[text, g, n, ergebnis, naechstes] : faelle)
+        Pruefen(GetParam(), text, [g = g, n = n](Zugriffshandle *h) { return KR_Klasse_finden(g, n, h); }, ergebnis,
+                naechstes);
 }
 
 TEST_P(Abschnitte, KlassennameUeber40Zeichen)
@@ -98,8 +86,7 @@ TEST_P(Abschnitte, WahreKlasseFinden)
     EXPECT_STREQ(name, "12.2"); // so the one found was 12.7
     EXPECT_EQ(KR_Wahre_Klasse_finden(120, h.get()), 1);
     EXPECT_EQ(KR_Wahre_Klasse_finden(1, h.get()), 0);
-
-    Testhandle k(GetParam(), "{120.1}\n[12.1]");
+    Testhandle k(GetParam(), "{120.1}\n[12.1]"); // '[' opens no class
     EXPECT_EQ(KR_Wahre_Klasse_finden(12, k.get()), 0);
 }
 
@@ -111,31 +98,25 @@ TEST_P(Abschnitte, NaechsterAbschnitt)
     for (int c; (c = KR_naechster_Abschnitt(name, sizeof name, h.get())) != 0;)
         folge += std::string(1, static_cast<char>(c)) + name + "|";
     EXPECT_EQ(folge, "[a|{b|[|[|"); // no name, and a name too long: empty strings
-}
 
-TEST_P(Abschnitte, NaechsterAbschnittKleinePuffer)
-{
     // A name that does not fit leaves a zero byte in front; nothing is
-    // written past the size.
-    const struct {
-        int groesse;
-        std::string puffer; // all 8 bytes afterwards
-        int naechstes;
-    } faelle[] = {
+    // written past the size.  Each row: size, all 8 bytes afterwards, the
+    // character read next.
+    const std::tuple<int, std::string, int> faelle[] = {
         {0, std::string("#######\0", 8), 'a'}, // the name stays unread
         {1, std::string("\0######\0", 8), 'c'}, {4, std::string("\0bcd###\0", 8), -1},
         {5, std::string("abcd\0##\0", 8), ']'},
     };
-    for (const auto &f : faelle) {
-        Testhandle h(GetParam(), "[abcd]");
+    for (const auto &[groesse, danach, naechstes] : faelle) {
+        Testhandle k(GetParam(), "[abcd]");
         char puffer[8] = "#######";
-        EXPECT_EQ(KR_naechster_Abschnitt(puffer, f.groesse, h.get()), '[');
-        EXPECT_EQ(std::string(puffer, 8), f.puffer) << f.groesse;
-        EXPECT_EQ(KR_Zeichen_lesen(h.get()), f.naechstes) << f.groesse;
+        EXPECT_EQ(KR_naechster_Abschnitt(puffer, groesse, k.get()), '[');
+        EXPECT_EQ(std::string(puffer, 8), danach) << groesse;
+        EXPECT_EQ(KR_Zeichen_lesen(k.get()), naechstes) << groesse;
     }
-    Testhandle h(GetParam(), "[abcd]");
-    EXPECT_EQ(KR_naechster_Abschnitt(nullptr, 41, h.get()), '[');
-    EXPECT_EQ(KR_Zeichen_lesen(h.get()), 'a');
+    Testhandle k(GetParam(), "[abcd]");
+    EXPECT_EQ(KR_naechster_Abschnitt(nullptr, 41, k.get()), '[');
+    EXPECT_EQ(KR_Zeichen_lesen(k.get()), 'a');
 }
 
 } // namespace

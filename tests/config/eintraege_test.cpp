@@ -2,6 +2,7 @@
 #include "testhilfe.h"
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -18,40 +19,26 @@ std::string Element(Zugriffshandle *h)
 
 TEST_P(Eintraege, EintragFinden)
 {
-    const std::string lang(41, 'k');
-    const struct {
-        std::string text;
-        const char *name;
-        int (*suche)(const char *, Zugriffshandle *);
-        const char *wert; // null: not found
-    } faelle[] = {
-        {"[a]\nx: 1\ny: 2\n[b]\nz: 3", "y", KR_Eintrag_finden, "2"},
-        {"[a]\nx: 1\ny: 2\n[b]\nz: 3", "Y", KR_Eintrag_finden, "2"},
-        {"[a]\nx: 1\ny: 2\n[b]\nz: 3", "z", KR_Eintrag_finden, nullptr},
-        {"[a]\nkey: colon\nkey=ini", "KEY", KR_INI_Eintrag_finden, "ini"},
-        {"[a]\nkey=ini\nkey: colon", "key", KR_Eintrag_finden, "colon"},
-        {"[a]\nkey: colon", "key", KR_INI_Eintrag_finden, nullptr},
-        {"[a]\n  x: 1\n ; y: 0\n\n\ty: 2", "y", KR_Eintrag_finden, "2"},
-        {"[a]\rx: 1\ry: 2", "y", KR_Eintrag_finden, "2"},
-        {"[a]\n\rx: 1\n\ry: 2", "y", KR_Eintrag_finden, "2"},
-        {"[a]\n\"y\": 2", "y", KR_Eintrag_finden, nullptr},   // a quoted name never matches
-        {"[a]\n" + lang + ": 1\ny: 2", lang.c_str(), KR_Eintrag_finden, nullptr},
-        {"[a]\n" + lang + ": 1\ny: 2", "y", KR_Eintrag_finden, "2"},
-        {"[a]\n" + lang.substr(1) + ": 1", lang.c_str() + 1, KR_Eintrag_finden, "1"},
-        {"[a]", "y", KR_Eintrag_finden, nullptr},
+    const std::string lang(41, 'k'), t = "[a]\nx: 1\ny: 2\n[b]\nz: 3";
+    const auto C = KR_Eintrag_finden, I = KR_INI_Eintrag_finden;
+    // Each row: text, name, search, the value found (null: not found).
+    const std::tuple<std::string, const char *, int (*)(const char *, Zugriffshandle *), const char *> faelle[] = {
+        {t, "y", C, "2"}, {t, "Y", C, "2"}, {t, "z", C, nullptr},
+        {"[a]\nkey: colon\nkey=ini", "KEY", I, "ini"}, {"[a]\nkey=ini\nkey: colon", "key", C, "colon"},
+        {"[a]\nkey: colon", "key", I, nullptr}, {"[a]\n  x: 1\n ; y: 0\n\n\ty: 2", "y", C, "2"},
+        {"[a]\n\"y\": 2", "y", C, nullptr}, // a quoted name never matches
+        {"[a]\n" + lang + ": 1\ny: 2", lang.c_str(), C, nullptr}, {"[a]\n" + lang + ": 1\ny: 2", "y", C, "2"},
+        {"[a]\n" + lang.substr(1) + ": 1", lang.c_str() + 1, C, "1"}, {"[a]", "y", C, nullptr},
     };
-    for (const auto &f : faelle) {
-        Testhandle h(GetParam(), f.text);
-        ASSERT_EQ(KR_Abschnitt_finden("a", h.get()), '[') << f.text;
-        EXPECT_EQ(f.suche(f.name, h.get()), f.wert ? 1 : 0) << f.text;
-        if (f.wert) {
-            EXPECT_EQ(Element(h.get()), f.wert) << f.text;
+    for (const auto &[text, name, suche, wert] : faelle) {
+        Testhandle h(GetParam(), text);
+        ASSERT_EQ(KR_Abschnitt_finden("a", h.get()), '[') << text;
+        EXPECT_EQ(suche(name, h.get()), wert ? 1 : 0) << text;
+        if (wert) {
+            EXPECT_EQ(Element(h.get()), wert) << text;
         }
     }
-}
-
-TEST_P(Eintraege, SucheEndetVorDemNaechstenKopf)
-{
+    // The search ends before the next header, indented or not.
     Testhandle h(GetParam(), "[a]\nx: 1\n  [b]\nz: 3");
     ASSERT_EQ(KR_Abschnitt_finden("a", h.get()), '[');
     EXPECT_EQ(KR_Eintrag_finden("z", h.get()), 0);
@@ -72,21 +59,16 @@ std::string Gehen(Zugriffshandle *h, Walker naechster, unsigned short groesse = 
 TEST_P(Eintraege, NaechsterEintrag)
 {
     const std::string lang(41, 'k');
-    const struct {
-        std::string text;
-        std::string namen;
-    } faelle[] = {
-        {"[a]\nx: 1\ny: 2\n[b]\nz: 3", "x|y|"},
-        {"[a]\n  x: 1\n ; c\n\n word\n\"q r\" s\ny: 2", "x|word|q r|y|"},
-        {"[a]\nx: 1\nname=value\ny: 2", "x|"},   // an INI entry ends the walk
-        {"[a]\rx: 1\ry", "x|y|"},
-        {"[a]\n" + lang.substr(1) + ": 1\n" + lang + ": 2\ny", lang.substr(1) + "|"},
-        {"[a]", ""},
+    // Each row: text, the names walked.
+    const std::pair<std::string, std::string> faelle[] = {
+        {"[a]\nx: 1\ny: 2\n[b]\nz: 3", "x|y|"}, {"[a]\n  x: 1\n ; c\n\n word\n\"q r\" s\ny: 2", "x|word|q r|y|"},
+        {"[a]\nx: 1\nname=value\ny: 2", "x|"}, // an INI entry ends the walk
+        {"[a]\n" + lang.substr(1) + ": 1\n" + lang + ": 2\ny", lang.substr(1) + "|"}, {"[a]", ""},
     };
-    for (const auto &f : faelle) {
-        Testhandle h(GetParam(), f.text);
+    for (const auto &[text, namen] : faelle) {
+        Testhandle h(GetParam(), text);
         ASSERT_EQ(KR_Abschnitt_finden("a", h.get()), '[');
-        EXPECT_EQ(Gehen(h.get(), KR_naechster_Eintrag), f.namen) << f.text;
+        EXPECT_EQ(Gehen(h.get(), KR_naechster_Eintrag), namen) << text;
     }
 
     // Behind a colon entry the value is next; behind a word its terminator.

