@@ -1,48 +1,24 @@
 // The record's storage: a multiple-value array that fills a fixed block
 // exactly, and the number rule.  (The block's bound for each kind of value,
 // taking values back and the release: lesen_test.cpp.)
-#include "args/argumente.h"
-
-#include <gtest/gtest.h>
-
-#include <vector>
+#include "satz.h"
 
 namespace {
 
-// A record in fixed mode over a block with guard bytes behind it.
-struct Festsatz {
-    Argumentsatz satz{};
-    std::vector<char> block;
-    char *cursor;
-
-    explicit Festsatz(uint32_t groesse) : block(groesse + 8, 'G')
-    {
-        satz.speicher = block.data();
-        satz.speichergroesse = groesse;
-        satz.argflags = KR_ARG_FESTSPEICHER;
-        cursor = block.data();
-    }
-    ~Festsatz()
-    {
-        KR_Arg_freigeben(&satz);
-        for (size_t i = satz.speichergroesse - 1; i < block.size(); ++i)
-            EXPECT_EQ(block[i], 'G') << "byte " << i << " of the block was written";
-    }
-    size_t belegt() const { return static_cast<size_t>(cursor - block.data()); }
-};
-
 TEST(Speicher, MehrfachHundertachtundzwanzig)
 {
-    Festsatz f(128 * 4 + 1);
+    // 128 values of 2 bytes and their array fill 512 bytes.
+    kt::Satz f(kt::Modus::Fest, "", 128 * 4 + 1);
+    char *cursor = f.block.data();
     void *slot = nullptr;
     for (int i = 0; i < 128; ++i)
-        ASSERT_EQ(Arg_Mehrfach_anhaengen(&f.satz, &slot, "ab", &f.cursor), 1) << i;
+        ASSERT_EQ(Arg_Mehrfach_anhaengen(&f.satz, &slot, "ab", &cursor), 1) << i;
     auto **feld = static_cast<char **>(slot);
     EXPECT_EQ(feld, f.satz.mehrfachliste);
     EXPECT_EQ(feld[128], nullptr);
-    EXPECT_EQ(f.belegt(), 512u); // the block is exactly full
-    EXPECT_EQ(Arg_Mehrfach_anhaengen(&f.satz, &slot, "x", &f.cursor), 0);
-    EXPECT_EQ(Arg_Mehrfach_anhaengen(&f.satz, &slot, nullptr, &f.cursor), 0);
+    EXPECT_EQ(cursor - f.block.data(), 512); // the block is exactly full
+    EXPECT_EQ(Arg_Mehrfach_anhaengen(&f.satz, &slot, "x", &cursor), 0);
+    EXPECT_EQ(Arg_Mehrfach_anhaengen(&f.satz, &slot, nullptr, &cursor), 0);
 
     uint16_t flags = Arg_Mehrfach | Arg_Gegeben;
     EXPECT_STREQ(Arg_Mehrfach_entnehmen(feld, &flags), "ab");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -66,22 +67,31 @@ TEST(Vorlage, HoechstensHundertItems)
     EXPECT_EQ(KR_Arg_finden(Items(101, "").c_str(), "i100z"), 100);
 }
 
+// KR_Arg_finden, and the same search over the names gathered once.
 TEST(Vorlage, Finden)
 {
+    std::string viele; // more names than the gathered table holds
+    for (int i = 0; i < 70; ++i)
+        viele += "N" + std::to_string(i) + "Z=A" + std::to_string(i) + "Z/K,";
     const char *v = "FILE=SRC,TO/K";
-    const struct {
-        const char *vorlage, *name;
-        int index;
-    } faelle[] = {
+    const std::tuple<const char *, const char *, int> faelle[] = {
         {v, "file", 0}, {v, "src", 0}, {v, "to", 1}, {v, "TOTAL", 1}, {v, "FI", -1}, {v, "SOURCE", -1},
         {"T,TO", "TO", 0}, {",X", "X", 1}, {",X", "", -1}, {"NAME/K=ALIAS", "name", 0},
         {"NAME/K=ALIAS", "alias", -1}, {"A=B=C,D", "c", 0}, {"A/K,B/S/N,C", "c", 2}, {"A,B,", "C", -1},
+        {"A=B=C/S,,D/M", "d", 2}, {viele.c_str(), "n69z", 69}, {viele.c_str(), "a65z", 65}, {viele.c_str(), "n7", -1},
         {"\xC4x", "\xE4x", -1}, // only ASCII letters fold
         {nullptr, "a", -1}, {"a", nullptr, -1},
     };
-    for (const auto &f : faelle)
-        EXPECT_EQ(KR_Arg_finden(f.vorlage, f.name), f.index) << (f.vorlage ? f.vorlage : "(null)") << " / "
-                                                             << (f.name ? f.name : "(null)");
+    for (const auto &[vorlage, name, index] : faelle) {
+        SCOPED_TRACE(std::string(vorlage ? vorlage : "(null)") + " / " + (name ? name : "(null)"));
+        EXPECT_EQ(KR_Arg_finden(vorlage, name), index);
+        if (vorlage && name) {
+            Arg_Namen tabelle;
+            Arg_Namen_sammeln(vorlage, &tabelle);
+            EXPECT_EQ(tabelle.anzahl < 0, vorlage == viele.c_str());
+            EXPECT_EQ(Arg_Namen_finden(tabelle, name), index);
+        }
+    }
 }
 
 } // namespace
