@@ -16,37 +16,21 @@ INSTANTIATE_TEST_SUITE_P(Quellen, Speicherquellen, ::testing::Values(Quelle::Puf
 class AlleQuellen : public kt::Quellentest {};
 KT_ALLE_QUELLEN(AlleQuellen);
 
-TEST_P(Speicherquellen, LeererText)
-{
-    Testhandle h(GetParam(), "");
-    EXPECT_EQ(KR_Zeichen_lesen(h.get()), -1);
-    EXPECT_EQ(KR_positionieren(h.get(), 0), 1);
-    EXPECT_EQ(KR_positionieren(h.get(), 1), -1);
-}
-
-// Each case: the text, and what the reader delivers to its end.
-struct Kommentarfall {
-    const char *text;
-    const char *geliefert;
-};
-
 TEST_P(Speicherquellen, KommentarzeilenVerschwinden)
 {
-    const Kommentarfall faelle[] = {
-        {"a\n#x\nb", "a\nb"},
-        {"a\n##x\nb", "a\nb"},
-        {"#x", "#x"},            // the first byte has column 1: no comment
-        {"a\n#x", "a\n#"},       // text ends inside the comment line
-        {"a\n#1\n#2\nb", "a\nb"},
-        {"a#b", "a#b"},
-        {"a\n#\n#\n", "a\n"},
-        {"a\r\n#x\r\nb", "a\r\nb"},
+    // Each row: the text, and what the reader delivers to its end.
+    const std::pair<std::string, const char *> faelle[] = {
+        {"a\n#x\nb", "a\nb"}, {"a\n##x\nb", "a\nb"}, {"a\n#1\n#2\nb", "a\nb"}, {"a#b", "a#b"},
+        {"#x", "#x"},           // the first byte has column 1: no comment
+        {"a\n#x", "a\n#"},      // text ends inside the comment line
+        {"a\n#\n#\n", "a\n"}, {"a\r\n#x\r\nb", "a\r\nb"},
         {"a\n#x\r#y\nb", "a\nb"}, // a CR does not end a comment line
+        {"", ""},
     };
-    for (const auto &f : faelle) {
-        Testhandle h(GetParam(), f.text);
-        EXPECT_EQ(h.rest(), f.geliefert) << "text: " << f.text;
-        EXPECT_EQ(h->position, static_cast<int32_t>(std::string(f.text).size())) << f.text;
+    for (const auto &[text, geliefert] : faelle) {
+        Testhandle h(GetParam(), text);
+        EXPECT_EQ(h.rest(), geliefert) << "text: " << text;
+        EXPECT_EQ(h->position, static_cast<int32_t>(text.size())) << text;
     }
 }
 
@@ -117,6 +101,9 @@ TEST_P(Speicherquellen, Positionieren)
     EXPECT_EQ(KR_Zeichen_lesen(h.get()), -1);
     EXPECT_EQ(KR_positionieren(h.get(), 6), -1);
     EXPECT_EQ(KR_positionieren(h.get(), 0xFFFFFFFFu), -1);
+    Testhandle leer(GetParam(), "");
+    EXPECT_EQ(KR_positionieren(leer.get(), 0), 1);
+    EXPECT_EQ(KR_positionieren(leer.get(), 1), -1);
     EXPECT_EQ(h->position, 5);
     EXPECT_EQ(h->symbolstatus, 0);
 
