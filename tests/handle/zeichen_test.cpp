@@ -43,7 +43,7 @@ TEST_P(Speicherquellen, ZaehlenUndZuruecknehmen)
         const char *text, *schritte, *ergebnisse;
         int32_t zeile, spalte, position;
     } faelle[] = {
-        {"a\n#x\nb", "r", "a", 0, 1, 1},
+        {"a\n#x\nb", "r", "a", 0, 1, 1}, {"\t\x01", "rr", "\t\x01", 0, 2, 2}, // bytes below CR move the column too
         {"a\n#x\nb", "rrr", "a\nb", 2, 0, 6}, // the comment line counts as one line
         {"a\n#x\nb", "rrrr", "a\nb$", 2, 0, 6},
         {"ab\r\ncd", "rrrr", "ab\r\n", 0, 2, 4}, // a CR does not move the column
