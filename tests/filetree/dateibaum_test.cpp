@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -129,32 +130,23 @@ protected:
     std::string d;
 };
 
-TEST_F(Baum, FlagsBestimmenWasGelistetWird)
+// The flags choose what is listed, and the prefix is the caller's directory
+// as given.
+TEST_F(Baum, FlagsUndPraefix)
 {
-    struct Fall {
-        unsigned flags;
-        Liste pfade;
-    } faelle[] = {
-        {0x10, {P("a.txt"), P("sub\\b.txt"), P("sub")}},
-        {0x00, {P("a.txt"), P("sub\\b.txt")}},
-        {0x200, {P("sub")}},
-        {0x210, {P("sub")}},
-        {0x110, {P("a.txt"), P("sub")}},
-        {0x100, {P("a.txt")}},
-        {0x300, {P("sub")}},
-        {0xFFFFFCFF, {P("a.txt"), P("sub\\b.txt"), P("sub")}}, // other bits do nothing
+    const Liste alle = {P("a.txt"), P("sub\\b.txt"), P("sub")};
+    // Each row: the directory, flags, the paths listed.
+    const std::tuple<std::string, unsigned, Liste> faelle[] = {
+        {d, 0x10, alle}, {d, 0x00, {P("a.txt"), P("sub\\b.txt")}}, {d, 0x200, {P("sub")}}, {d, 0x210, {P("sub")}},
+        {d, 0x110, {P("a.txt"), P("sub")}}, {d, 0x100, {P("a.txt")}}, {d, 0x300, {P("sub")}},
+        {d, 0xFFFFFCFF, alle}, // other bits do nothing
+        {d + "\\", 0, {P("a.txt"), P("sub\\b.txt")}}, {d + "/", 0, {d + "/\\a.txt", d + "/\\sub\\b.txt"}},
     };
-    for (const Fall &f : faelle) {
-        Ergebnis e = Listen(d, "*.*", f.flags);
-        EXPECT_EQ(e.anzahl, static_cast<int>(f.pfade.size())) << std::hex << f.flags;
-        EXPECT_EQ(e.pfade, f.pfade) << std::hex << f.flags;
+    for (const auto &[dir, flags, pfade] : faelle) {
+        Ergebnis e = Listen(dir, "*.*", flags);
+        EXPECT_EQ(e.anzahl, static_cast<int>(pfade.size())) << dir << " " << std::hex << flags;
+        EXPECT_EQ(e.pfade, pfade) << dir << " " << std::hex << flags;
     }
-}
-
-TEST_F(Baum, PraefixBehaeltDenPfadDesAufrufers)
-{
-    EXPECT_EQ(Listen(d + "\\", "*.*", 0).pfade, (Liste{P("a.txt"), P("sub\\b.txt")}));
-    EXPECT_EQ(Listen(d + "/", "*.*", 0).pfade, (Liste{d + "/\\a.txt", d + "/\\sub\\b.txt"}));
 }
 
 TEST_F(Baum, MusterGiltAufJederEbene)
@@ -353,7 +345,7 @@ TEST(Attribut, SchreibbarFuerDenEigentuemer)
     Eintrag_normal_setzen((t / "l").c_str());
     EXPECT_EQ(Rechte(t.pfad() / "f"), fs::perms::owner_read | fs::perms::others_read);
     Eintrag_normal_setzen((t / "f").c_str());
-    Eintrag_normal_setzen((t / "v").c_str());
+    Eintrag_normal_setzen((t / "v").c_str()); // a directory becomes searchable too
     EXPECT_EQ(Rechte(t.pfad() / "f"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
     EXPECT_EQ(Rechte(t.pfad() / "v"), fs::perms::owner_all);
     bool verzeichnis = true;
