@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -106,31 +107,11 @@ std::string Neuer_Inhalt()
     return s;
 }
 
-// A handle over a memory object that holds the text.
-struct Objekthandle {
-    Zugriffshandle h{};
-    explicit Objekthandle(const std::string &text)
-    {
-        EXPECT_EQ(KR_Konfig_Datei_anlegen(&h), 0);
-        KR_Block_hinzufuegen_ersatz(text);
-    }
-    ~Objekthandle() { KR_Konfig_Datei_schliessen(&h); }
-    // Grows the object by hand, so these tests need no other part of Korvan.
-    void KR_Block_hinzufuegen_ersatz(const std::string &text)
-    {
-        uint32_t alt = h.laenge;
-        h.laenge += static_cast<uint32_t>(text.size());
-        Quidel_Groesse_aendern(h.objekt, h.laenge);
-        Quidel_Schreiben(h.objekt, static_cast<uint32_t>(text.size()), alt, text.data(), 0);
-    }
-};
+constexpr auto Objekt = kt::Quelle::Objekt; // a memory object that holds the text
 
-size_t Dateien_im_Ordner(const fs::path &p)
+long Dateien_im_Ordner(const fs::path &p)
 {
-    size_t n = 0;
-    for (auto it = fs::directory_iterator(p); it != fs::directory_iterator(); ++it)
-        ++n;
-    return n;
+    return std::distance(fs::directory_iterator(p), fs::directory_iterator());
 }
 
 // A new file gets exactly the object's bytes; an existing one keeps its
@@ -138,38 +119,38 @@ size_t Dateien_im_Ordner(const fs::path &p)
 TEST(Speichern, BytesRechteUndVerweise)
 {
     kt::Tempordner d;
-    Objekthandle o(std::string("x\0y\r\n", 5));
     const std::string bytes("\x1A\0\r\nx\0y\r\n", 9);
-    ASSERT_EQ(KR_Konfig_Datei_schreiben((d / "neu.cfg").c_str(), &o.h), 0);
+    kt::Testhandle o(Objekt, bytes);
+    ASSERT_EQ(KR_Konfig_Datei_schreiben((d / "neu.cfg").c_str(), o.get()), 0);
     EXPECT_EQ(kt::Datei_lesen(d / "neu.cfg"), bytes);
-    EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1u); // no temporary file left
+    EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1); // no temporary file left
 
     const auto rechte = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(d / "neu.cfg", rechte);
     fs::create_symlink(d / "neu.cfg", d / "link.cfg");
-    Objekthandle p("neu");
-    ASSERT_EQ(KR_Konfig_Datei_schreiben((d / "link.cfg").c_str(), &p.h), 0);
+    kt::Testhandle p(Objekt, "neu");
+    ASSERT_EQ(KR_Konfig_Datei_schreiben((d / "link.cfg").c_str(), p.get()), 0);
     EXPECT_TRUE(fs::is_symlink(d / "link.cfg"));
     EXPECT_EQ(fs::status(d / "neu.cfg").permissions(), rechte);
-    EXPECT_EQ(kt::Datei_lesen(d / "neu.cfg"), std::string("\x1A\0\r\nneu", 7));
+    EXPECT_EQ(kt::Datei_lesen(d / "neu.cfg"), "neu");
 }
 
 TEST(Speichern, FalscheArgumenteUndSchreibschutz)
 {
     kt::Tempordner d;
-    Objekthandle o("x");
-    EXPECT_EQ(KR_Konfig_Datei_schreiben(nullptr, &o.h), QUIDEL_STATUS_ARGUMENT);
+    kt::Testhandle o(Objekt, "x");
+    EXPECT_EQ(KR_Konfig_Datei_schreiben(nullptr, o.get()), QUIDEL_STATUS_ARGUMENT);
     EXPECT_EQ(KR_Konfig_Datei_schreiben((d / "a").c_str(), nullptr), QUIDEL_STATUS_ARGUMENT);
-    EXPECT_EQ(KR_Konfig_Datei_schreiben("", &o.h), QUIDEL_STATUS_ARGUMENT);
+    EXPECT_EQ(KR_Konfig_Datei_schreiben("", o.get()), QUIDEL_STATUS_ARGUMENT);
     Zugriffshandle ohne{};
     EXPECT_EQ(KR_Konfig_Datei_schreiben((d / "a").c_str(), &ohne), QUIDEL_STATUS_HANDLE);
-    EXPECT_EQ(KR_Konfig_Datei_schreiben((d / "fehlt/a.cfg").c_str(), &o.h), QUIDEL_STATUS_NICHT_ANLEGBAR);
+    EXPECT_EQ(KR_Konfig_Datei_schreiben((d / "fehlt/a.cfg").c_str(), o.get()), QUIDEL_STATUS_NICHT_ANLEGBAR);
     EXPECT_FALSE(fs::exists(d / "a"));
 
     const std::string ziel = d / "nurlesen.cfg";
     kt::Datei_schreiben(ziel, "bleibt");
     fs::permissions(ziel, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h), 7213);
+    EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), o.get()), 7213);
     EXPECT_EQ(kt::Datei_lesen(ziel), "bleibt");
 }
 
@@ -180,14 +161,14 @@ TEST(Speichern, FehlschlagLaesstDieAlteDateiStehen)
     kt::Tempordner d;
     std::string ziel = d / "wichtig.cfg";
     const std::string alt = "[alt]\r\nwert: 1\r\n";
-    Objekthandle o(Neuer_Inhalt());
+    kt::Testhandle o(Objekt, Neuer_Inhalt());
     int *schalter[] = {&schreiben_bis_fehler, &fsync_bis_fehler, &rename_bis_fehler, &fchmod_bis_fehler,
                        &close_bis_fehler};
     for (int *s : schalter) {
         for (int n = 0; n < 3; ++n) {
             kt::Datei_schreiben(ziel, alt);
             *s = n;
-            int status = KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h);
+            int status = KR_Konfig_Datei_schreiben(ziel.c_str(), o.get());
             bool ausgeloest = *s == -1;
             *s = -1;
             if (!ausgeloest) {
@@ -196,7 +177,7 @@ TEST(Speichern, FehlschlagLaesstDieAlteDateiStehen)
             }
             EXPECT_EQ(status, QUIDEL_STATUS_SCHREIBFEHLER);
             EXPECT_EQ(kt::Datei_lesen(ziel), alt);
-            EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1u);
+            EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1);
         }
     }
 }
@@ -210,21 +191,21 @@ TEST(Speichern, KurzeSchreibvorgaengeUndJederFehlschlag)
     std::string ziel = d / "kurz.cfg";
     const std::string alt = "[alt]\r\nwert: 1\r\n";
     const std::string neu = Neuer_Inhalt();
-    Objekthandle o(neu);
+    kt::Testhandle o(Objekt, neu);
     schreiben_hoechstens = 4000;
     kt::Datei_schreiben(ziel, alt);
     schreibaufrufe = 0;
-    ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h), 0);
+    ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), o.get()), 0);
     const int aufrufe = schreibaufrufe;
     EXPECT_GT(aufrufe, 20);
-    EXPECT_EQ(kt::Datei_lesen(ziel), std::string("\x1A\0\r\n", 4) + neu);
+    EXPECT_EQ(kt::Datei_lesen(ziel), neu);
     for (int n = 0; n < aufrufe; ++n) {
         kt::Datei_schreiben(ziel, alt);
         schreiben_bis_fehler = n;
-        EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), &o.h), QUIDEL_STATUS_SCHREIBFEHLER) << n;
+        EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), o.get()), QUIDEL_STATUS_SCHREIBFEHLER) << n;
         EXPECT_EQ(schreiben_bis_fehler, -1);
         EXPECT_EQ(kt::Datei_lesen(ziel), alt) << n;
-        EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1u) << n;
+        EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1) << n;
     }
     schreiben_bis_fehler = -1;
     schreiben_hoechstens = 0;
