@@ -183,17 +183,14 @@ TEST(Nebenlaeufig, EigeneHandlesUndEinGeteiltesObjekt)
     ASSERT_EQ(KR_Konfig_Datei_oeffnen(quelle.c_str(), &g.besitzer), 0);
     g.modell = Text;
     Zugriffshandle klone[Threads] = {};
-    for (int t = 0; t < Threads; ++t) {
-        std::filesystem::create_directory(d / ("baum" + std::to_string(t)));
-        kt::Datei_schreiben(d / ("baum" + std::to_string(t)) + "/haupt.c", "#include \"a.h\"\nende\n");
-        kt::Datei_schreiben(d / ("baum" + std::to_string(t)) + "/a.h", "faden " + std::to_string(t) + "\n");
-    }
-
     std::vector<std::thread> threads;
     for (int t = 0; t < Threads; ++t) {
-        threads.emplace_back([&, t] {
+        const std::string baum = d / ("baum" + std::to_string(t));
+        std::filesystem::create_directory(baum);
+        kt::Datei_schreiben(baum + "/haupt.c", "#include \"a.h\"\nende\n");
+        kt::Datei_schreiben(baum + "/a.h", "faden " + std::to_string(t) + "\n");
+        threads.emplace_back([&, t, baum] {
             const std::string ziel = d / ("eigen" + std::to_string(t) + ".cfg");
-            const std::string baum = d / ("baum" + std::to_string(t));
             for (int runde = 0; runde < Runden; ++runde) {
                 Eigene_Objekte(quelle, ziel, runde % 8 == 0);
                 Argumente(t, runde);
