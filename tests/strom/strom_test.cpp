@@ -242,8 +242,9 @@ TEST(Blockstrom, SchreibenKleinUndGross)
     Plattform_Strom *s = Strom_oeffnen((t / "aus").c_str(), Strommodus::schreiben_binaer);
     ASSERT_NE(s, nullptr);
     std::string erwartet;
-    for (size_t n : {5u, 65530u, 10u, 200000u, 1u}) {
-        std::string teil(n, static_cast<char>('a' + n % 26));
+    // Line ends and 0x1A go out as they stand: no line ends are added.
+    for (size_t n : {6u, 65530u, 10u, 200000u, 1u}) {
+        std::string teil = n == 6 ? "1\n2\r\n\x1A" : std::string(n, static_cast<char>('a' + n % 26));
         EXPECT_EQ(Strom_schreiben(s, teil.data(), teil.size()), n);
         erwartet += teil;
         EXPECT_EQ(Strom_Position(s), static_cast<int64_t>(erwartet.size()));
