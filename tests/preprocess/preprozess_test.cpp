@@ -37,11 +37,10 @@ TEST(Zeile_einordnen, ArtUndName)
     const char *G = "gewoehnlich", *V = "verworfen";
     const char *faelle[][2] = {
         {"text\n", G}, {" \t x #include \"a\"\n", G}, {"", G}, {"#\n", V}, {" \t# pragma once\n", V},
-        {"# 12 \"x.c\"\n", V}, {"#includ\n", V}, {"#INCLUDE \"a.h\"\n", V}, {"#include \"a.h\"\n", "a.h"},
-        {"#include<a.h>\n", "a.h"}, {"\t #  include\t \"a b.h\" x\n", "a b.h"}, {"#include <a.h\"\n", "a.h"},
-        {"#include \"a.h>\n", "a.h"}, {"#include \"a.h\r\n", "a.h\r\n"}, {"#include <a.h", "a.h"},
-        {"#include\n", ""}, {"#include", ""}, {"#include a.h\n", ""}, {"#includes \"a.h\"\n", ""},
-        {"#include \"\"\n", ""}, {"#include <>\n", ""},
+        {"#includ\n", V}, {"#INCLUDE \"a.h\"\n", V}, {"#include \"a.h\"\n", "a.h"}, {"#include<a.h>\n", "a.h"},
+        {"\t #  include\t \"a b.h\" x\n", "a b.h"}, {"#include <a.h\"\n", "a.h"}, // either closer ends the name
+        {"#include \"a.h\r\n", "a.h\r\n"}, {"#include <a.h", "a.h"}, {"#include", ""}, {"#include a.h\n", ""},
+        {"#includes \"a.h\"\n", ""}, {"#include <>\n", ""},
     };
     for (auto &f : faelle) {
         Einordnung e = Zeile_einordnen(f[0]);
@@ -139,11 +138,9 @@ TEST_F(Preprozess, Faelle)
          "<1 main.c>1\n2\n3\n4\n<1 x.h>x\n<5 main.c>6\n"},
         {"leere Datei, Direktive am Ende", {{"main.c", "#include \"l.h\"\n#include \"l.h\""}, {"l.h", ""}},
          "<1 main.c><1 l.h><1 main.c><1 l.h><2 main.c>"},
-        {"verworfene Direktiven zaehlen mit",
+        {"verworfene Direktiven zaehlen mit; eine ohne Namen scheitert",
          {{"main.c", "#define X 1\n  # pragma once\n# 12 \"x.c\"\n#\n\t#includ\n#INCLUDE \"a.h\"\nx\n#include\n"}},
          "<1 main.c>x\n", 2, 8, "main.c", "", "#include\n"},
-        {"Direktive ohne Namen", {{"main.c", "x\n#include a.h\ny\n"}}, "<1 main.c>x\n", 2, 2, "main.c", "",
-         "#include a.h\n"},
         {"Name nie geschlossen", {{"main.c", "#include \"a.h\r\n"}, {"a.h", ""}}, "<1 main.c>", 2, 1, "main.c",
          "a.h\r\n", "#include \"a.h\r\n"},
         {"Datei fehlt in einer eingebundenen",
