@@ -46,8 +46,8 @@ TEST(Pfad, TeilHinzu)
         unsigned int groesse;
         std::string erwartet;
     } faelle[] = {
-        {"C:\\dir", "sub/file.c", 260, "C:\\dir\\sub\\file.c"}, {"C:\\dir\\", "x", 260, "C:\\dir\\x"},
-        {"C:", "x", 260, "C:x"}, {"", "a", 260, "\\a"}, {"a/b\\c", "d/e", 260, "a\\b\\c\\d\\e"},
+        {"a/b\\c", "d/e", 260, "a\\b\\c\\d\\e"}, {"C:\\dir\\", "x", 260, "C:\\dir\\x"}, {"C:", "x", 260, "C:x"},
+        {"", "a", 260, "\\a"},
         {"C:\\dir", "..\\x//y", 260, "C:\\dir\\..\\x\\\\y"}, // nothing resolved
         {"C:\\\xC4rger", "\xFF\x80", 260, "C:\\\xC4rger\\\xFF\x80"},
         // an absolute part replaces the path unchanged; on POSIX '/' too
@@ -57,8 +57,8 @@ TEST(Pfad, TeilHinzu)
 #endif
         {"x", a400, 401, a400}, {"x", a400, 400, "<0>"}, // no working limit there
         // results of size - 1 and size characters
-        {"C:\\dir", "x", 9, "C:\\dir\\x"}, {"C:\\dir", "x", 8, "<0>"}, {"x", "D:\\abcd", 8, "D:\\abcd"},
-        {"x", "D:\\abcde", 8, "<0>"}, {"", "", 2, "\\"}, {"", "", 1, "<0>"}, {"C:\\dir", "x", 0, "<0>"},
+        {"C:\\dir", "x", 9, "C:\\dir\\x"}, {"C:\\dir", "x", 8, "<0>"}, {"", "", 2, "\\"}, {"", "", 1, "<0>"},
+        {"C:\\dir", "x", 0, "<0>"},
         // the 260-byte working limit and the 520-byte join
         {p259, t259, 520, p259 + "\\" + t259}, {p259, t259, 519, "<0>"},
         {p259 + "p", "t", 600, "<0>"}, {"p", t259 + "t", 600, "<0>"},
@@ -85,8 +85,8 @@ TEST(Pfad, Differenzpfad)
     } faelle[] = {
         {"C:\\Proj\\src\\a.c", "c:\\proj", 260, "src\\a.c"},
         {"C:\\Proj\\src\\a.c", "C:\\pro", 260, "C:\\Proj\\src\\a.c"},
-        {"C:\\proj\\x\\..\\a.c", "C:\\proj\\", 260, "a.c"}, {"C:\\Other\\a.c", "C:\\proj\\", 260, "C:\\Other\\a.c"},
-        {"D:\\other\\a.c", "C:\\proj\\", 260, "D:\\other\\a.c"}, {"C:\\dir\\", "C:\\dir\\", 260, ""},
+        {"C:\\proj\\x\\..\\a.c", "C:\\proj\\", 260, "a.c"}, {"D:\\other\\a.c", "C:\\proj\\", 260, "D:\\other\\a.c"},
+        {"C:\\dir\\", "C:\\dir\\", 260, ""},
         {"C:\\dir", "C:\\dir", 260, "C:\\dir"}, {"C:\\a.c", "C:", 260, "a.c"}, {"C:a.c", "C:", 260, "C:a.c"},
         {"\\a\\b", "", 260, "a\\b"}, // an empty base is the root
         // '..' above the root, mixed separators, POSIX paths
@@ -96,10 +96,9 @@ TEST(Pfad, Differenzpfad)
         {"/home/me/../you/a.c", "/home", 260, "you\\a.c"}, // '/' resolves '..' on POSIX only
 #endif
         {"/srv/a.c", "/home/me", 260, "\\srv\\a.c"},
-        // letter case in code page 1252; 0xD7/0xF7 and 0xDF/0xFF are no pairs
+        // letter case in code page 1252 (the whole table: plattform_pfad_test.cpp)
         {"C:\\\xC4RGER\\\x8A" "a\\x.c", "c:\\\xE4rger\\\x9A" "A", 260, "x.c"},
-        {"C:\\\x9F\\x.c", "C:\\\xFF", 260, "x.c"}, {"C:\\\xD7\\x", "C:\\\xF7", 260, "C:\\\xD7\\x"},
-        {"C:\\\xDF\\x", "C:\\\xFF", 260, "C:\\\xDF\\x"},
+        {"C:\\\xD7\\x", "C:\\\xF7", 260, "C:\\\xD7\\x"},
         // result sizes and working limits
         {"C:\\proj\\abc", "C:\\proj", 4, "abc"}, {"C:\\proj\\abc", "C:\\proj", 3, "<0>"},
         {"C:\\dir\\", "C:\\dir\\", 1, ""}, {"C:\\a", "C:\\", 0, "<0>"},
