@@ -109,18 +109,14 @@ TEST_P(Lesen, Grenzen)
 {
     std::string liste = "[" + Woerter(128) + "]";
     std::replace(liste.begin(), liste.end(), ' ', '|');
+    auto w = [](size_t n) { return std::string(n, 'w'); };
     pruefen({
-        {"A", std::string(255, 'e'), {std::string(255, 'e')}}, {"A", std::string(256, 'e'), {}},
-        {"V/M", Woerter(128), {liste}}, {"V/M", Woerter(129), {}},
+        {"A", w(255), {w(255)}}, {"A", w(256), {}}, {"V/M", Woerter(128), {liste}}, {"V/M", Woerter(129), {}},
         // Lines of 255, 256, 511 and 512 characters fit the line copy, one
         // of 513, or of 512 with its line end, does not.
-        {"V/K", "V=" + std::string(253, 'w'), {std::string(253, 'w')}},
-        {"V/K", "V=" + std::string(254, 'w'), {std::string(254, 'w')}},
-        {"V/K", "V=" + std::string(509, 'w'), {std::string(509, 'w')}},
-        {"V/K", "V=" + std::string(509, 'w') + "\n", {std::string(509, 'w')}},
-        {"V/K", "V=" + std::string(510, 'w'), {std::string(510, 'w')}},
-        {"V/K", "V=" + std::string(510, 'w') + "\n", {}},
-        {"V/K", "V=" + std::string(511, 'w'), {}},
+        {"V/K", "V=" + w(253), {w(253)}}, {"V/K", "V=" + w(254), {w(254)}}, {"V/K", "V=" + w(509), {w(509)}},
+        {"V/K", "V=" + w(509) + "\n", {w(509)}}, {"V/K", "V=" + w(510), {w(510)}}, {"V/K", "V=" + w(510) + "\n", {}},
+        {"V/K", "V=" + w(511), {}},
     });
 }
 
