@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 
 namespace {
 
@@ -518,10 +517,7 @@ void Schritt_ausfuehren(Lauf &l, const Schritt &s, const std::string &text)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    std::random_device zufall;
-    temp_datei = (kf::Tempordner() /
-                  ("korvan-fuzz-" + std::to_string(zufall()) + std::to_string(zufall()) + ".cfg"))
-                     .string();
+    temp_datei = kf::Eigener_Tempname(".cfg").string();
     std::atexit(Temp_entfernen);
     return 0;
 }

@@ -22,7 +22,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <string_view>
 
 namespace {
@@ -540,8 +539,7 @@ std::string Eingabename(uint8_t steuer, const std::string &haupt)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    std::random_device zufall;
-    wurzel = kf::Tempordner() / ("korvan-fuzz-" + std::to_string(zufall()) + std::to_string(zufall()));
+    wurzel = kf::Eigener_Tempname("");
     fs::create_directories(wurzel / "baum" / "sub");
     wurzel = fs::canonical(wurzel);
     arbeitsordner = fs::current_path().string();

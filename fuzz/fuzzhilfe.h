@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,31 @@ inline std::filesystem::path Tempordner()
     if (!std::getenv("TMPDIR") && std::filesystem::is_directory("/dev/shm", ec))
         return "/dev/shm";
     return std::filesystem::temp_directory_path();
+}
+
+// A name of its own in Tempordner() for this process's files:
+// korvan-fuzz-<process id>-<random><endung>.  A target killed by a signal
+// leaves its files behind (libFuzzer then ends without running atexit
+// handlers), so the names of processes that no longer run are removed first.
+inline std::filesystem::path Eigener_Tempname(const char *endung)
+{
+    namespace fs = std::filesystem;
+    const std::string vorsilbe = "korvan-fuzz-";
+    std::error_code ec;
+    for (const fs::directory_entry &e : fs::directory_iterator(Tempordner(), ec)) {
+        std::string name = e.path().filename().string();
+        if (name.compare(0, vorsilbe.size(), vorsilbe) != 0)
+            continue;
+        std::string pid = name.substr(vorsilbe.size(), name.find('-', vorsilbe.size()) - vorsilbe.size());
+        std::error_code ec2;
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos ||
+            !fs::exists("/proc/" + pid, ec2))
+            fs::remove_all(e.path(), ec2);
+    }
+    std::string pid = fs::read_symlink("/proc/self", ec).string();
+    std::random_device zufall;
+    return Tempordner() / (vorsilbe + (pid.empty() ? "0" : pid) + "-" + std::to_string(zufall()) +
+                           std::to_string(zufall()) + endung);
 }
 
 // A piece of the text as a name: from offset `von`, at most `laenge` bytes.
