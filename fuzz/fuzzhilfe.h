@@ -152,17 +152,18 @@ inline std::filesystem::path Eigener_Tempname(const char *endung)
     namespace fs = std::filesystem;
     const std::string vorsilbe = "korvan-fuzz-";
     std::error_code ec;
-    for (const fs::directory_entry &e : fs::directory_iterator(Tempordner(), ec)) {
-        std::string name = e.path().filename().string();
+    // Without /proc no name can be told stale, so none is removed.
+    std::string pid = fs::read_symlink("/proc/self", ec).string();
+    for (fs::directory_iterator i(Tempordner(), ec), ende; !pid.empty() && !ec && i != ende; i.increment(ec)) {
+        std::string name = i->path().filename().string();
         if (name.compare(0, vorsilbe.size(), vorsilbe) != 0)
             continue;
-        std::string pid = name.substr(vorsilbe.size(), name.find('-', vorsilbe.size()) - vorsilbe.size());
+        std::string von = name.substr(vorsilbe.size(), name.find('-', vorsilbe.size()) - vorsilbe.size());
         std::error_code ec2;
-        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos ||
-            !fs::exists("/proc/" + pid, ec2))
-            fs::remove_all(e.path(), ec2);
+        if (von.empty() || von.find_first_not_of("0123456789") != std::string::npos ||
+            !fs::exists("/proc/" + von, ec2))
+            fs::remove_all(i->path(), ec2);
     }
-    std::string pid = fs::read_symlink("/proc/self", ec).string();
     std::random_device zufall;
     return Tempordner() / (vorsilbe + (pid.empty() ? "0" : pid) + "-" + std::to_string(zufall()) +
                            std::to_string(zufall()) + endung);
