@@ -82,10 +82,9 @@ bool Pfad_anhaengen(const char *pfad, char **liste)
     return true;
 }
 
-// Lists one directory and, depth first, the subdirectories below it.  The
-// directory the caller names is reached as the system resolves it when
-// `folgen` is set; a subdirectory never through a symbolic link.
-int Verzeichnis_listen(const char *verzeichnis, const char *muster, char **liste, unsigned int flags, bool folgen,
+// Lists one directory and, depth first, the subdirectories below it, each
+// reached through the walk from its parent (never through a symbolic link).
+int Verzeichnis_listen(Baumgang *gang, const char *verzeichnis, const char *muster, char **liste, unsigned int flags,
                        Artenliste *arten)
 {
     // Step 3: the prefix, then the search path in the same buffer.  Paths
@@ -101,7 +100,7 @@ int Verzeichnis_listen(const char *verzeichnis, const char *muster, char **liste
 
     // Step 4
     Suchtreffer treffer;
-    Verzeichnissuche *suche = Suche_beginnen(pfad, folgen, &treffer);
+    Verzeichnissuche *suche = Suche_beginnen(gang, pfad, &treffer);
     if (!suche)
         return 0;
 
@@ -113,7 +112,7 @@ int Verzeichnis_listen(const char *verzeichnis, const char *muster, char **liste
             continue;
         std::memcpy(pfad + praefix, treffer.name, laenge + 1);
         if (treffer.verzeichnis && !(flags & KR_BAUM_NICHT_ABSTEIGEN)) {
-            int unten = Verzeichnis_listen(pfad, muster, liste, flags, false, arten);
+            int unten = Verzeichnis_listen(gang, pfad, muster, liste, flags, arten);
             if (unten < 0) {
                 anzahl = -1;
                 break;
@@ -135,18 +134,16 @@ int Verzeichnis_listen(const char *verzeichnis, const char *muster, char **liste
     return anzahl;
 }
 
-int Baum_listen(const char *verzeichnis, const char *muster, char **liste, unsigned int flags, bool folgen,
+// The walk that reaches the tree (null without memory: then nothing is
+// listed, as for a directory that cannot be read).
+int Baum_listen(Baumgang *gang, const char *verzeichnis, const char *muster, char **liste, unsigned int flags,
                 Artenliste *arten = nullptr)
 {
-    // A null list-pointer variable cannot receive a list: a failure.
-    if (!liste)
-        return -1;
-    // Steps 1 and 2
-    if (!verzeichnis || !*verzeichnis || !muster)
+    if (!gang)
         return 0;
     if (!*liste)
         Listenkapazitaet = Listenfuellstand = 0;
-    return Verzeichnis_listen(verzeichnis, muster, liste, flags, folgen, arten);
+    return Verzeichnis_listen(gang, verzeichnis, muster, liste, flags, arten);
 }
 
 // The paths of a list, one after the other.
@@ -171,7 +168,17 @@ extern "C" {
 
 int KR_CALL KR_FileTree(const char *verzeichnis, const char *muster, char **liste, unsigned int flags)
 {
-    return Baum_listen(verzeichnis, muster, liste, flags, true);
+    // A null list-pointer variable cannot receive a list: a failure.
+    if (!liste)
+        return -1;
+    // Steps 1 and 2
+    if (!verzeichnis || !*verzeichnis || !muster)
+        return 0;
+    // The directory the caller names is reached as the system resolves it.
+    Baumgang *gang = Baumgang_beginnen(verzeichnis, true);
+    int anzahl = Baum_listen(gang, verzeichnis, muster, liste, flags);
+    Baumgang_beenden(gang);
+    return anzahl;
 }
 
 void KR_CALL KR_FileTreefree(char *liste)
@@ -187,12 +194,20 @@ int KR_CALL KR_DelTree(const char *verzeichnis)
         return 0;
 
     // Steps 2 and 3.  A given path that is a symbolic link is not entered:
-    // nothing outside the tree is deleted, and the link stays.
+    // nothing outside the tree is deleted, and the link stays.  The walk
+    // holds the root open from the listing to the last deletion, and reaches
+    // every entry from its open parent, so a folder swapped for a link in
+    // the meantime is never passed through.  Without memory for the walk
+    // nothing is deleted.
+    Baumgang *gang = Baumgang_beginnen(verzeichnis, false);
+    if (!gang)
+        return 0;
     int ergebnis = 1;
     char *liste = nullptr;
     Artenliste artenliste;
-    int anzahl = Baum_listen(verzeichnis, "*.*", &liste, 0x16, false, &artenliste);
+    int anzahl = Baum_listen(gang, verzeichnis, "*.*", &liste, 0x16, &artenliste);
     if (anzahl <= 0) {
+        Baumgang_beenden(gang);
         std::free(artenliste.arten);
         KR_FileTreefree(liste);
         return ergebnis;
@@ -206,10 +221,7 @@ int KR_CALL KR_DelTree(const char *verzeichnis)
     // tells each entry's kind; where there was no room to keep it, every
     // entry is reset and asked.  The first pass deletes only files and the
     // second only directories, so neither changes what the other would ask.
-    // The entries are reached through a walk that holds their directory
-    // open.
     Eintrag_normal_setzen(verzeichnis);
-    Baumgang *gang = Baumgang_beginnen();
     const char *pfad = liste;
     for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad)) {
         if (arten && arten[i] == Datei)

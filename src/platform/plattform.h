@@ -147,13 +147,21 @@ int Datei_loeschen(const char *pfad);
 // Removes an empty directory; 0 or -1.
 int Verzeichnis_entfernen(const char *pfad);
 
-// A walk over many entries of a tree holds the directory of the last entry
-// open, so that the entries beside it are reached by their names alone
-// rather than their whole paths.  The four calls with a walk give the
-// results of those above; with a null walk (no room for one) they are them.
+// A walk over the tree below one directory, its root.  The root is opened
+// once, through a symbolic link only with `folgen`; every directory below it
+// is reached from its already open parent and never through a symbolic link,
+// and no path inside the tree is resolved by name from the root again.  So
+// nothing that a walk lists, changes or deletes lies outside the root's tree,
+// even while others swap folders of it for links.  Paths handed to a walk
+// begin with the root's path as Baumgang_beginnen was given it; one that does
+// not, or that cannot be reached so, fails.  Null only without memory; a root
+// that does not open gives a walk in which every call fails.  The four calls
+// above, with a null walk, are their plain forms.
 struct Baumgang;
-Baumgang *Baumgang_beginnen();
+Baumgang *Baumgang_beginnen(const char *wurzel, bool folgen);
 void Baumgang_beenden(Baumgang *gang);
+// Suche_beginnen for the root or a directory below it.
+Verzeichnissuche *Suche_beginnen(Baumgang *gang, const char *muster, Suchtreffer *treffer);
 bool Eintrag_Status(Baumgang *gang, const char *pfad, bool *verzeichnis);
 bool Eintrag_normal_setzen(Baumgang *gang, const char *pfad, bool *verzeichnis);
 int Datei_loeschen(Baumgang *gang, const char *pfad);
@@ -242,6 +250,8 @@ bool Strom_ist_Terminal(int nummer);
 // True when the path names a directory, also through a symbolic link, as a
 // listing reaches the directory that its caller names.
 bool Verzeichnis_vorhanden(const char *pfad);
+// True when the path itself is a symbolic link (on Windows also a junction).
+bool Ist_Verweis(const char *pfad);
 // Standard output and error carry the bytes as written, so that the
 // command's output is the same on every system (the Windows runtime would
 // write each line feed as CR LF, and preprocess's output would no longer

@@ -4,9 +4,12 @@
 #include "platform/plattform.h"
 #include "tamsel.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -314,6 +317,42 @@ TEST(Loeschen, VerweiseWerdenAlsVerweiseGeloescht)
     EXPECT_EQ(KR_DelTree((t / "verweis").c_str()), 1);
     EXPECT_TRUE(fs::is_symlink(t.pfad() / "verweis"));
     EXPECT_TRUE(fs::exists(aussen / "innen" / "tief.txt"));
+}
+
+// Another process keeps swapping the folder d of the tree for a link to a
+// folder outside while the tree is deleted, and the folder's subfolder for
+// one too.  Whatever the timing, nothing outside is touched.
+TEST(Loeschen, OrdnerDerGegenEinenVerweisGetauschtWirdBleibtDraussen)
+{
+    kt::Tempordner t;
+    const fs::path aussen = t.pfad() / "aussen", w = t.pfad() / "w";
+    for (int i = 0; i < 40; ++i)
+        Datei(aussen / "sub" / ("f" + std::to_string(i)), "bleibt");
+    const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    int runden = 0;
+    for (; runden < 300 && std::chrono::steady_clock::now() < ende; ++runden) {
+        for (int i = 0; i < 20; ++i)
+            Datei(w / "d" / "sub" / ("f" + std::to_string(i)));
+        std::atomic<bool> halt{false};
+        std::thread tauscher([&] {
+            std::error_code ec;
+            for (int n = 0; !halt; ++n) {
+                const fs::path ordner = n % 2 ? w / "d" : w / "d" / "sub", ziel = n % 2 ? aussen : aussen / "sub";
+                fs::rename(ordner, t.pfad() / ("weg" + std::to_string(n)), ec);
+                fs::create_directory_symlink(ziel, ordner, ec);
+                std::this_thread::yield();
+                fs::remove(ordner, ec);
+            }
+        });
+        KR_DelTree(w.string().c_str());
+        halt = true;
+        tauscher.join();
+        fs::remove_all(w);
+        for (int i = 0; i < 40; ++i)
+            ASSERT_EQ(kt::Datei_lesen((aussen / "sub" / ("f" + std::to_string(i))).string()), "bleibt")
+                << "round " << runden;
+    }
+    EXPECT_GE(runden, 10);
 }
 #endif
 

@@ -20,6 +20,13 @@ bool Verzeichnis_vorhanden(const char *pfad)
     return p.gut && p.text[0] && stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool Ist_Verweis(const char *pfad)
+{
+    Posix_Pfad p(pfad);
+    struct stat st;
+    return p.gut && p.text[0] && lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 // POSIX streams never change what is written.
 void Standardstroeme_unveraendert()
 {

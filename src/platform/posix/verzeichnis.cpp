@@ -58,18 +58,11 @@ bool Muster_teilen(const char *muster, Posix_Pfad &verzeichnis, const char **tei
 
 } // namespace
 
-// The system gives every name; Windows' matching picks those of the pattern.
-Verzeichnissuche *Suche_beginnen(const char *muster, bool folgen, Suchtreffer *treffer)
+namespace {
+
+// Reads the directory open as fd (which the search takes over) into a search.
+Verzeichnissuche *Suche_lesen(int fd, const Namensmuster &m, Suchtreffer *treffer)
 {
-    if (!muster || !treffer)
-        return nullptr;
-    Posix_Pfad verzeichnis(nullptr);
-    const char *teil;
-    Namensmuster m;
-    if (!Muster_teilen(muster, verzeichnis, &teil) || !Namensmuster_lesen(teil, &m))
-        return nullptr;
-    int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folgen ? 0 : O_NOFOLLOW);
-    int fd = ::open(verzeichnis.c_str(), flags);
     if (fd < 0)
         return nullptr;
     DIR *d = ::fdopendir(fd);
@@ -87,51 +80,147 @@ Verzeichnissuche *Suche_beginnen(const char *muster, bool folgen, Suchtreffer *t
     return Suche_abschliessen(s, treffer);
 }
 
+} // namespace
+
+// The system gives every name; Windows' matching picks those of the pattern.
+Verzeichnissuche *Suche_beginnen(const char *muster, bool folgen, Suchtreffer *treffer)
+{
+    if (!muster || !treffer)
+        return nullptr;
+    Posix_Pfad verzeichnis(nullptr);
+    const char *teil;
+    Namensmuster m;
+    if (!Muster_teilen(muster, verzeichnis, &teil) || !Namensmuster_lesen(teil, &m))
+        return nullptr;
+    int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folgen ? 0 : O_NOFOLLOW);
+    return Suche_lesen(::open(verzeichnis.c_str(), flags), m, treffer);
+}
+
+namespace {
+
+// A path of at most 259 bytes below the root has at most this many folders.
+constexpr int Tiefe_max = 130;
+
+} // namespace
+
+// The root is held open, and below it the chain of folders that leads to
+// the last entry reached: ordner[i] is the folder named by the first ende[i]
+// bytes of `kette`, relative to the root.  Entries beside the last one are
+// reached by their names alone, and a move to another folder reopens only
+// the part of the chain that differs.
 struct Baumgang {
-    int fd;          // the directory held open, or -1
-    size_t laenge;   // the length of its path
-    char verzeichnis[PATH_MAX];
+    int wurzel;                // the root, or -1 when it did not open
+    size_t wurzellaenge;       // its path's length, trailing '/' left out
+    char wurzelpfad[PATH_MAX]; // its path in the system's form
+    int tiefe;
+    int ordner[Tiefe_max];
+    size_t ende[Tiefe_max];
+    char kette[PATH_MAX];
 };
 
 namespace {
 
 #ifdef O_PATH
-constexpr int Ordnermodus = O_PATH | O_DIRECTORY | O_CLOEXEC;
+constexpr int Ordnermodus = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 #else
-constexpr int Ordnermodus = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+constexpr int Ordnermodus = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 #endif
 
-// Where an entry is reached: the directory held open and the entry's name,
-// or the current directory and the whole path.  The directory is opened as
-// the whole path would pass through it, so both reach the same entry.
+void Kette_kuerzen(Baumgang *g, int tiefe)
+{
+    while (g->tiefe > tiefe)
+        ::close(g->ordner[--g->tiefe]);
+}
+
+// The folder `rel` (n bytes, relative to the root, its names separated by
+// '/') opened through the chain: the fd, or -1 when it cannot be reached
+// without following a link.
+int Ordner_erreichen(Baumgang *g, const char *rel, size_t n)
+{
+    if (g->wurzel < 0)
+        return -1;
+    int gleich = 0;
+    while (gleich < g->tiefe && g->ende[gleich] <= n && std::memcmp(g->kette, rel, g->ende[gleich]) == 0 &&
+           (g->ende[gleich] == n || rel[g->ende[gleich]] == '/'))
+        ++gleich;
+    Kette_kuerzen(g, gleich);
+    size_t p = gleich ? g->ende[gleich - 1] : 0;
+    std::memcpy(g->kette + p, rel + p, n - p);
+    while (p < n) {
+        while (p < n && rel[p] == '/')
+            ++p;
+        size_t anfang = p;
+        while (p < n && rel[p] != '/')
+            ++p;
+        if (p == anfang)
+            break;
+        if (g->tiefe == Tiefe_max)
+            return -1;
+        int oben = g->tiefe ? g->ordner[g->tiefe - 1] : g->wurzel;
+        char name[NAME_MAX + 1];
+        if (p - anfang > NAME_MAX)
+            return -1;
+        std::memcpy(name, rel + anfang, p - anfang);
+        name[p - anfang] = '\0';
+        int fd = ::openat(oben, name, Ordnermodus);
+        if (fd < 0)
+            return -1;
+        g->ordner[g->tiefe] = fd;
+        g->ende[g->tiefe++] = p;
+    }
+    return g->tiefe ? g->ordner[g->tiefe - 1] : g->wurzel;
+}
+
+// The part of a path below the root: null when the path does not begin with
+// the root's path and a separator.
+const char *Unter_Wurzel(const Baumgang *g, const char *sys)
+{
+    size_t n = g->wurzellaenge;
+    if (std::strncmp(sys, g->wurzelpfad, n) != 0 || (sys[n] != '/' && (n == 0 || sys[n - 1] != '/')))
+        return nullptr;
+    while (sys[n] == '/')
+        ++n;
+    return sys + n;
+}
+
+// Where an entry is reached: its folder and its name.  Without a walk, the
+// current directory and the whole path; with one, the folder through the
+// chain, or -1.
 int Ort(Baumgang *g, const Posix_Pfad &sys, const char **name)
 {
     *name = sys.text;
-    const char *letzter = g ? std::strrchr(sys.text, '/') : nullptr;
-    if (!letzter || letzter == sys.text || letzter[1] == '\0')
+    if (!g)
         return AT_FDCWD;
-    size_t n = static_cast<size_t>(letzter - sys.text);
-    if (g->fd < 0 || g->laenge != n || std::memcmp(g->verzeichnis, sys.text, n) != 0) {
-        if (g->fd >= 0)
-            ::close(g->fd);
-        std::memcpy(g->verzeichnis, sys.text, n);
-        g->verzeichnis[n] = '\0';
-        g->laenge = n;
-        g->fd = ::open(g->verzeichnis, Ordnermodus);
-    }
-    if (g->fd < 0)
-        return AT_FDCWD;
-    *name = letzter + 1;
-    return g->fd;
+    const char *rel = Unter_Wurzel(g, sys.text);
+    if (!rel || !*rel)
+        return -1;
+    const char *letzter = std::strrchr(rel, '/');
+    size_t n = letzter ? static_cast<size_t>(letzter - rel) : 0;
+    *name = letzter ? letzter + 1 : rel;
+    if (!**name)
+        return -1;
+    return Ordner_erreichen(g, rel, n);
 }
 
 } // namespace
 
-Baumgang *Baumgang_beginnen()
+Baumgang *Baumgang_beginnen(const char *wurzel, bool folgen)
 {
     auto *g = static_cast<Baumgang *>(std::malloc(sizeof(Baumgang)));
-    if (g)
-        g->fd = -1;
+    if (!g)
+        return nullptr;
+    g->wurzel = -1;
+    g->tiefe = 0;
+    Posix_Pfad sys(wurzel);
+    size_t n = std::strlen(sys.text);
+    while (n > 1 && sys.text[n - 1] == '/')
+        --n;
+    // "/" stays itself: its entries are "/name".
+    std::memcpy(g->wurzelpfad, sys.text, n);
+    g->wurzelpfad[n] = '\0';
+    g->wurzellaenge = n == 1 && sys.text[0] == '/' ? 0 : n;
+    if (sys.gut && n > 0)
+        g->wurzel = ::open(g->wurzelpfad, folgen ? Ordnermodus & ~O_NOFOLLOW : Ordnermodus);
     return g;
 }
 
@@ -139,9 +228,30 @@ void Baumgang_beenden(Baumgang *gang)
 {
     if (!gang)
         return;
-    if (gang->fd >= 0)
-        ::close(gang->fd);
+    Kette_kuerzen(gang, 0);
+    if (gang->wurzel >= 0)
+        ::close(gang->wurzel);
     std::free(gang);
+}
+
+Verzeichnissuche *Suche_beginnen(Baumgang *gang, const char *muster, Suchtreffer *treffer)
+{
+    if (!gang)
+        return Suche_beginnen(muster, false, treffer);
+    if (!muster || !treffer)
+        return nullptr;
+    Posix_Pfad sys(muster);
+    char *trenner = std::strrchr(sys.text, '/');
+    Namensmuster m;
+    if (!sys.gut || !trenner || !Namensmuster_lesen(muster + (trenner - sys.text) + 1, &m))
+        return nullptr;
+    // The root's own search: its path, then the separator of the pattern.
+    const char *rel = Unter_Wurzel(gang, sys.text);
+    if (!rel)
+        return nullptr;
+    size_t n = rel > trenner ? 0 : static_cast<size_t>(trenner - rel);
+    int ordner = Ordner_erreichen(gang, rel, n);
+    return Suche_lesen(ordner < 0 ? -1 : ::openat(ordner, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC), m, treffer);
 }
 
 bool Eintrag_Status(Baumgang *gang, const char *pfad, bool *verzeichnis)
@@ -152,12 +262,14 @@ bool Eintrag_Status(Baumgang *gang, const char *pfad, bool *verzeichnis)
     const char *name;
     int ort = Ort(gang, sys, &name);
     struct stat st;
-    if (::fstatat(ort, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (ort == -1 || ::fstatat(ort, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     *verzeichnis = S_ISDIR(st.st_mode);
     return true;
 }
 
+// The mode is changed without following a link, so one swapped in after the
+// status was taken is left alone too.
 bool Eintrag_normal_setzen(Baumgang *gang, const char *pfad, bool *verzeichnis)
 {
     Posix_Pfad sys(pfad);
@@ -166,7 +278,7 @@ bool Eintrag_normal_setzen(Baumgang *gang, const char *pfad, bool *verzeichnis)
     const char *name;
     int ort = Ort(gang, sys, &name);
     struct stat st;
-    if (::fstatat(ort, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (ort == -1 || ::fstatat(ort, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     if (verzeichnis)
         *verzeichnis = S_ISDIR(st.st_mode);
@@ -176,7 +288,7 @@ bool Eintrag_normal_setzen(Baumgang *gang, const char *pfad, bool *verzeichnis)
     if (S_ISDIR(st.st_mode))
         modus |= S_IXUSR;
     if (modus != (st.st_mode & 07777))
-        ::fchmodat(ort, name, modus, 0);
+        ::fchmodat(ort, name, modus, AT_SYMLINK_NOFOLLOW);
     return true;
 }
 
@@ -187,7 +299,7 @@ int Datei_loeschen(Baumgang *gang, const char *pfad)
         return -1;
     const char *name;
     int ort = Ort(gang, sys, &name);
-    return ::unlinkat(ort, name, 0) == 0 ? 0 : -1;
+    return ort != -1 && ::unlinkat(ort, name, 0) == 0 ? 0 : -1;
 }
 
 int Verzeichnis_entfernen(Baumgang *gang, const char *pfad)
@@ -197,7 +309,7 @@ int Verzeichnis_entfernen(Baumgang *gang, const char *pfad)
         return -1;
     const char *name;
     int ort = Ort(gang, sys, &name);
-    return ::unlinkat(ort, name, AT_REMOVEDIR) == 0 ? 0 : -1;
+    return ort != -1 && ::unlinkat(ort, name, AT_REMOVEDIR) == 0 ? 0 : -1;
 }
 
 int Datei_normal_loeschen(Baumgang *gang, const char *pfad)

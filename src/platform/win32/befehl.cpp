@@ -28,6 +28,21 @@ bool Verzeichnis_vorhanden(const char *pfad)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Junctions and symbolic links; other reparse points (files kept by a cloud
+// service) are ordinary entries, as the directory search has them.
+bool Ist_Verweis(const char *pfad)
+{
+    if (!pfad || !*pfad)
+        return false;
+    WIN32_FIND_DATAA daten;
+    HANDLE h = FindFirstFileA(pfad, &daten);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(h);
+    return (daten.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           (daten.dwReserved0 == IO_REPARSE_TAG_SYMLINK || daten.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
 void Standardstroeme_unveraendert()
 {
     _setmode(_fileno(stdout), _O_BINARY);

@@ -8,6 +8,7 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -84,15 +85,57 @@ Verzeichnissuche *Suche_beginnen(const char *muster, bool folgen, Suchtreffer *t
     return Suche_abschliessen(s, treffer);
 }
 
-// Windows reaches every entry by its whole path, so a walk holds nothing:
-// there is none, and each call below acts as its plain form.
-Baumgang *Baumgang_beginnen()
+// Windows reaches every entry by its whole path.  A walk knows its root, so
+// that only the root's own search may pass through a link (with `folgen`);
+// every folder below it is searched only when it is no link, and a link is
+// never entered (Ist_Verzeichnis), so no path of the walk leads through one.
+struct Baumgang {
+    bool folgen;
+    size_t wurzellaenge; // the root's path, trailing separators left out
+};
+
+namespace {
+
+bool Ist_Trenner(char c)
 {
-    return nullptr;
+    return c == '\\' || c == '/';
 }
 
-void Baumgang_beenden(Baumgang *)
+size_t Ohne_Trenner(const char *pfad, size_t n)
 {
+    while (n > 1 && Ist_Trenner(pfad[n - 1]))
+        --n;
+    return n;
+}
+
+} // namespace
+
+Baumgang *Baumgang_beginnen(const char *wurzel, bool folgen)
+{
+    auto *g = static_cast<Baumgang *>(std::malloc(sizeof(Baumgang)));
+    if (g) {
+        g->folgen = folgen;
+        g->wurzellaenge = wurzel ? Ohne_Trenner(wurzel, std::strlen(wurzel)) : 0;
+    }
+    return g;
+}
+
+void Baumgang_beenden(Baumgang *gang)
+{
+    std::free(gang);
+}
+
+Verzeichnissuche *Suche_beginnen(Baumgang *gang, const char *muster, Suchtreffer *treffer)
+{
+    if (!gang || !muster)
+        return Suche_beginnen(muster, false, treffer);
+    size_t trenner = 0;
+    for (size_t i = 0; muster[i]; ++i) {
+        if (Ist_Trenner(muster[i]))
+            trenner = i;
+    }
+    bool wurzel = Ohne_Trenner(muster, trenner) == gang->wurzellaenge;
+    return Suche_beginnen(muster, gang->folgen && wurzel, treffer);
 }
 
 // The runtime reads the entry's own attributes, so a link to a directory
