@@ -163,6 +163,16 @@ TEST_F(Baum, LoeschenVerweigertUndUnvollstaendig)
         gefaehrlich.push_back({{"deltree", g}, 2, "", "korvan: deltree: will not delete " + std::string(g) + "\n"});
     kb::Pruefen(gefaehrlich, t.pfad().string());
     EXPECT_TRUE(fs::exists(t.pfad() / "baum/a.txt"));
+#ifndef _WIN32
+    // A link named as the tree: listed never, deleted as the link.
+    fs::create_directory_symlink(t.pfad() / "baum", t.pfad() / "lnk");
+    kb::Pruefen({
+        {{"tree", "lnk/"}, 2, "", "korvan: tree: lnk/ is a symbolic link; name the folder it points to\n"},
+        {{"deltree", "lnk"}, 0, "", ""},
+    }, t.pfad().string());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(t.pfad() / "lnk")));
+    EXPECT_TRUE(fs::exists(t.pfad() / "baum/sub/deep"));
+#endif
 
     fs::create_directory(t.pfad() / "leer");
     kb::Pruefen({

@@ -176,6 +176,8 @@ int Befehl_tree(const Unterbefehl &b, const Werte &w)
         flags |= KR_BAUM_NUR_VERZEICHNISSE;
     if (!Verzeichnis_vorhanden(ordner.c_str()))
         return Fehler(b, Status_fehlt, "no folder " + w.text("DIR"));
+    if (Ist_Verweis(ordner.c_str()))
+        return Fehler(b, Status_Fehler, w.text("DIR") + " is a symbolic link; name the folder it points to");
 
     std::vector<std::string> pfade;
     {
@@ -194,6 +196,13 @@ int Befehl_deltree(const Unterbefehl &b, const Werte &w)
     std::string letzter = KR_Basisname(ordner.c_str());
     if (Ist_Wurzel(ordner) || letzter == "." || letzter == "..")
         return Fehler(b, Status_Fehler, "will not delete " + w.text("DIR"));
+    // A link goes as a link, as rm -rf takes it: what it points to is not
+    // the tree that was named.
+    if (Ist_Verweis(ordner.c_str())) {
+        if (Datei_loeschen(ordner.c_str()) != 0 && Verzeichnis_entfernen(ordner.c_str()) != 0)
+            return Fehler(b, Status_Fehler, "could not delete the link " + w.text("DIR"));
+        return Status_ok;
+    }
     if (!Verzeichnis_vorhanden(ordner.c_str()))
         return Fehler(b, Status_fehlt, "no folder " + w.text("DIR"));
 

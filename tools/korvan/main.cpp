@@ -84,15 +84,20 @@ const std::vector<Unterbefehl> Tabelle = {
      "and '?' as wildcards), one full path a line, the entries of a folder\n"
      "before the folder.  DIRS lists folders too, DIRSONLY only folders,\n"
      "NODESCEND stays in DIR.  Only folders that match PATTERN are entered;\n"
-     "names that begin with '.' are left out.  Progress is shown on a\n"
-     "terminal, or with PROGRESS.  Exit status 1 when DIR is no folder.\n"
+     "names that begin with '.' are left out.  Links below DIR are listed\n"
+     "as files and never entered; a DIR that is itself a symbolic link is\n"
+     "refused (name the folder it points to).  Progress is shown on a\n"
+     "terminal, or with PROGRESS.  Exit status 1 when DIR is no folder, 2 when\n"
+     "it is a link.\n"
      KR_SLASH_HILFE,
      false, Befehl_tree},
     {"deltree", "PROGRESS/S,DIR/A", "deltree DIR [PROGRESS]",
      "delete a directory tree",
      "Deletes DIR with everything below it, read-only files included.  Names\n"
      "that begin with '.' are never deleted, so a folder that holds one stays,\n"
-     "and so do the folders above it.  Progress is shown on a terminal, or with\n"
+     "and so do the folders above it.  Links are deleted as links, never\n"
+     "entered; a DIR that is itself a symbolic link is deleted as the link,\n"
+     "what it points to is left alone.  Progress is shown on a terminal, or with\n"
      "PROGRESS.  Exit status 1 when DIR is no folder, 2 when not everything\n"
      "could be deleted.\n",
      false, Befehl_deltree},
