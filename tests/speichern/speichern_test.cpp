@@ -354,4 +354,38 @@ TEST(Speichern, ResteGetoeteterSpeichervorgaenge)
     EXPECT_EQ(kt::Datei_lesen(ziel), "neu");
 }
 
+// A process saving a large file in a loop, killed at random moments: the
+// file always holds the old or the new bytes whole, and the next save
+// leaves no temporary file behind.
+TEST(Speichern, AbsturzMittenImSpeichern)
+{
+    kt::Tempordner d;
+    const std::string ziel = d / "gross.cfg";
+    const std::string a(2 << 20, 'a'), b((3 << 19) + 7, 'b');
+    kt::Testhandle ha(Objekt, a), hb(Objekt, b);
+    ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get()), 0);
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get()), 0);
+    auto dauer = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    std::mt19937 zufall(std::random_device{}());
+    std::uniform_int_distribution<long> moment(0, std::min<long>(3 * dauer.count(), 30000));
+    for (int runde = 0; runde < 24; ++runde) {
+        int pid = fork();
+        if (pid == 0) {
+            for (;;) {
+                KR_Konfig_Datei_schreiben(ziel.c_str(), hb.get());
+                KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get());
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(zufall)));
+        int status;
+        kill(pid, 9);
+        waitpid(pid, &status, 0);
+        std::string jetzt = kt::Datei_lesen(ziel);
+        ASSERT_TRUE(jetzt == a || jetzt == b) << "round " << runde << ": " << jetzt.size() << " bytes";
+        ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get()), 0);
+        ASSERT_EQ(Dateien_im_Ordner(d.pfad()), 1) << "round " << runde;
+    }
+}
+
 } // namespace
