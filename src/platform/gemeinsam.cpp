@@ -325,42 +325,12 @@ Dateistatus Ganz_laden(Dateileser lesen, intptr_t datei, int64_t groesse, unsign
     return Dateistatus::ok;
 }
 
-Dateistatus Bis_zum_Ende_laden(Dateileser lesen, intptr_t datei, unsigned char **daten, uint32_t *laenge)
+uint32_t Namenshash(const char *name)
 {
-    size_t kap = 4096, n = 0;
-    auto *p = static_cast<unsigned char *>(std::malloc(kap));
-    if (!p)
-        return Dateistatus::kein_speicher;
-    for (;;) {
-        if (n == kap) {
-            if (kap > static_cast<size_t>(INT32_MAX)) {
-                std::free(p);
-                return Dateistatus::zu_gross;
-            }
-            auto *q = static_cast<unsigned char *>(std::realloc(p, kap * 2));
-            if (!q) {
-                std::free(p);
-                return Dateistatus::kein_speicher;
-            }
-            p = q;
-            kap *= 2;
-        }
-        ptrdiff_t r = lesen(datei, p + n, kap - n);
-        if (r < 0) {
-            std::free(p);
-            return Dateistatus::nicht_lesbar;
-        }
-        if (r == 0)
-            break;
-        n += static_cast<size_t>(r);
-    }
-    if (n > static_cast<size_t>(INT32_MAX)) {
-        std::free(p);
-        return Dateistatus::zu_gross;
-    }
-    *daten = p;
-    *laenge = static_cast<uint32_t>(n);
-    return Dateistatus::ok;
+    uint32_t h = 2166136261u;
+    for (; *name; ++name)
+        h = (h ^ static_cast<unsigned char>(*name)) * 16777619u;
+    return h;
 }
 
 // ---------------------------------------------------------------------------

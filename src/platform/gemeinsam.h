@@ -41,9 +41,9 @@ void Block_vorbereiten(void *block, size_t groesse);
 // A file of known size: all of its bytes into a new malloc block (a block
 // of 1 byte for an empty file).
 Dateistatus Ganz_laden(Dateileser lesen, intptr_t datei, int64_t groesse, unsigned char **daten, uint32_t *laenge);
-// A file that tells no size (a pipe, a device): read until its end, the
-// block growing as it goes.
-Dateistatus Bis_zum_Ende_laden(Dateileser lesen, intptr_t datei, unsigned char **daten, uint32_t *laenge);
+// A short hash of a file's name (FNV-1a), for the short names of the
+// temporary and lock files beside it.
+uint32_t Namenshash(const char *name);
 
 // ---------------------------------------------------------------------------
 // Directory searches: each side collects the entries, then the search

@@ -70,12 +70,18 @@ enum class Dateistatus {
 };
 
 // Reads a whole file into a new malloc block (*daten, *laenge).  A file of
-// 0 bytes gives a block of 1 byte and *laenge 0.
+// 0 bytes gives a block of 1 byte and *laenge 0.  Only a regular file loads:
+// a folder, device or pipe fails at once (nicht_lesbar).
 Dateistatus Datei_laden(const char *pfad, unsigned char **daten, uint32_t *laenge);
 // Replaces the file with the bytes given, never leaving it half written: a
-// temporary file beside it is written, flushed and renamed over the target,
-// which keeps its permission bits.  Only where the directory forbids the
-// temporary file is the target written in place.
+// temporary file of a short name beside it, readable by this process alone,
+// is written, given the target's permission bits and (where the process
+// may) its owner and group, else without setuid and setgid, flushed and
+// renamed over the target; then the folder is flushed.  Temporary files of
+// saves of the same target whose process has ended are removed first.  A
+// target that is a symbolic link keeps it: the file it names is replaced.
+// Only where the directory forbids the temporary file is the target written
+// in place.
 Dateistatus Datei_ersetzen(const char *pfad, const void *daten, size_t laenge);
 // True when something exists under the path.
 bool Datei_existiert(const char *pfad);
@@ -257,6 +263,14 @@ bool Ist_Verweis(const char *pfad);
 // write each line feed as CR LF, and preprocess's output would no longer
 // equal the file it writes).
 void Standardstroeme_unveraendert();
+// An exclusive lock for an edit of a file (read, change, save), held in a
+// lock file beside it that goes when the lock is freed or its holder ends.
+// Waits up to `millisekunden` for it; null when it cannot be had, with
+// *belegt true when another edit holds it all that time.
+struct Dateisperre;
+Dateisperre *Sperre_nehmen(const char *pfad, int millisekunden, bool *belegt);
+// Frees the lock and removes its file; a null lock is left alone.
+void Sperre_freigeben(Dateisperre *sperre);
 // The system's text for the error code of a failed start (errno on POSIX,
 // GetLastError on Windows), cut to fit ziel (groesse bytes, at least 1).
 void Fehlercode_Text(uint32_t code, char *ziel, size_t groesse);

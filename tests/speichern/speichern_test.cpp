@@ -1,17 +1,21 @@
 // Saving memory objects: exact bytes, permission bits kept, read-only files
 // refused, and a save that fails part-way leaves the old file as it was.
-// This program is linked with the system's write, fsync, rename, fchmod and
-// close wrapped (see tests/CMakeLists.txt), so a test can make them fail on
-// demand.
+// This program is linked with the system's write, fsync, renameat, fchmod,
+// fchown and close wrapped (see tests/CMakeLists.txt), so a test can make
+// them fail on demand.
 #include "testhilfe.h"
 
 #include "quidel32.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
+#include <cstdlib>
 #include <filesystem>
 #include <iterator>
+#include <random>
 #include <string>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -21,7 +25,13 @@ int schreiben_bis_fehler = -1;
 int fsync_bis_fehler = -1;
 int rename_bis_fehler = -1;
 int fchmod_bis_fehler = -1;
+int fchown_bis_fehler = -1;
 int close_bis_fehler = -1;
+// The permission bits of the file at each write (the bits of every one
+// or'ed), and what the first fsync of a file does in a child process: end
+// it (as if killed there), or hold it until it is killed.
+unsigned rechte_beim_schreiben = 0;
+enum class Beim_fsync { weiter, enden, haengen } beim_fsync = Beim_fsync::weiter;
 // Writes of at most this many bytes per call (0: no limit), and their count.
 size_t schreiben_hoechstens = 0;
 int schreibaufrufe = 0;
@@ -37,19 +47,37 @@ bool Faellig(int &zaehler)
     --zaehler;
     return false;
 }
+
+// Only files count: the flush of a folder and the closing of one may fail
+// without harm.
+bool Ist_Datei(int fd)
+{
+    std::error_code f;
+    return fs::is_regular_file("/proc/self/fd/" + std::to_string(fd), f);
+}
 } // namespace
 
 extern "C" {
 std::ptrdiff_t __real_write(int fd, const void *p, size_t n);
 int __real_fsync(int fd);
-int __real_rename(const char *a, const char *b);
-
+int __real_renameat(int da, const char *a, int db, const char *b);
 int __real_fchmod(int fd, unsigned mode);
+int __real_fchown(int fd, unsigned uid, unsigned gid);
 int __real_close(int fd);
+int fork();
+int kill(int pid, int signal);
+int waitpid(int pid, int *status, int optionen);
+int getpid();
+unsigned geteuid();
+int chown(const char *pfad, unsigned uid, unsigned gid);
+unsigned umask(unsigned maske);
+void _exit(int status);
 
 std::ptrdiff_t __wrap_write(int fd, const void *p, size_t n)
 {
     ++schreibaufrufe;
+    if (fd > 2)
+        rechte_beim_schreiben |= static_cast<unsigned>(fs::status("/proc/self/fd/" + std::to_string(fd)).permissions());
     if (schreiben_hoechstens > 0 && n > schreiben_hoechstens)
         n = schreiben_hoechstens; // a short write, as a pipe or a full disk may give
     if (Faellig(schreiben_bis_fehler)) {
@@ -63,19 +91,24 @@ std::ptrdiff_t __wrap_write(int fd, const void *p, size_t n)
 }
 int __wrap_fsync(int fd)
 {
-    if (Faellig(fsync_bis_fehler)) {
+    while (beim_fsync != Beim_fsync::weiter && Ist_Datei(fd)) {
+        if (beim_fsync == Beim_fsync::enden)
+            _exit(0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (Ist_Datei(fd) && Faellig(fsync_bis_fehler)) {
         errno = EIO;
         return -1;
     }
     return __real_fsync(fd);
 }
-int __wrap_rename(const char *a, const char *b)
+int __wrap_renameat(int da, const char *a, int db, const char *b)
 {
     if (Faellig(rename_bis_fehler)) {
         errno = EXDEV;
         return -1;
     }
-    return __real_rename(a, b);
+    return __real_renameat(da, a, db, b);
 }
 int __wrap_fchmod(int fd, unsigned mode)
 {
@@ -85,11 +118,20 @@ int __wrap_fchmod(int fd, unsigned mode)
     }
     return __real_fchmod(fd, mode);
 }
+int __wrap_fchown(int fd, unsigned uid, unsigned gid)
+{
+    if (Faellig(fchown_bis_fehler)) {
+        errno = EPERM;
+        return -1;
+    }
+    return __real_fchown(fd, uid, gid);
+}
 int __wrap_close(int fd)
 {
     // The descriptor is closed all the same, as after a deferred write error.
+    bool datei = Ist_Datei(fd);
     int r = __real_close(fd);
-    if (Faellig(close_bis_fehler)) {
+    if (datei && Faellig(close_bis_fehler)) {
         errno = EIO;
         return -1;
     }
@@ -209,6 +251,141 @@ TEST(Speichern, KurzeSchreibvorgaengeUndJederFehlschlag)
     }
     schreiben_bis_fehler = -1;
     schreiben_hoechstens = 0;
+}
+
+// The owner, group and bits of a file as "uid gid octal-mode".
+std::string Besitz(const std::string &pfad)
+{
+    kt::Tempordner t;
+    std::system(("stat -c '%u %g %a' '" + pfad + "' >" + t / "aus").c_str());
+    return kt::Datei_lesen(t / "aus");
+}
+
+// A name of 250 bytes still gets a temporary file (the target's inode is
+// new), which only this process may read until the target's bits are on it.
+TEST(Speichern, LangerNameUndRechteWaehrendDesSchreibens)
+{
+    kt::Tempordner d;
+    kt::Testhandle o(Objekt, Neuer_Inhalt());
+    unsigned maske = umask(022); // a create of 0666 would let others read
+    struct Fall {
+        std::string name;
+        fs::perms rechte;
+    } faelle[] = {{std::string(250, 'n'), fs::perms::owner_read | fs::perms::owner_write},
+                  {"kurz.cfg", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                   fs::perms::others_read}};
+    for (const Fall &f : faelle) {
+        const std::string ziel = d / f.name;
+        kt::Datei_schreiben(ziel, "alt");
+        fs::permissions(ziel, f.rechte);
+        fs::create_hard_link(ziel, d / "zweiter");
+        rechte_beim_schreiben = 0;
+        ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), o.get()), 0) << f.name.size();
+        EXPECT_EQ(rechte_beim_schreiben, 0600u) << f.name.size();
+        EXPECT_EQ(fs::status(ziel).permissions(), f.rechte);
+        EXPECT_EQ(kt::Datei_lesen(d / "zweiter"), "alt"); // replaced, not written in place
+        EXPECT_EQ(fs::hard_link_count(ziel), 1u);
+        EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 2);
+        fs::remove(d / "zweiter");
+        fs::remove(ziel);
+    }
+    umask(maske);
+}
+
+// As root a file keeps its owner, group and setuid/setgid bits; where the
+// owner cannot be given back, those bits go.
+TEST(Speichern, BesitzerUndSetuid)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    kt::Tempordner d;
+    const std::string ziel = d / "s.cfg";
+    kt::Testhandle o(Objekt, "neu");
+    struct Fall {
+        int fchown_fehler;
+        const char *besitz;
+    } faelle[] = {{-1, "4242 4343 6750\n"}, {0, "0 4343 750\n"}};
+    for (const Fall &f : faelle) {
+        kt::Datei_schreiben(ziel, "alt");
+        ASSERT_EQ(chown(ziel.c_str(), 4242, 4343), 0);
+        fs::permissions(ziel, fs::perms::set_uid | fs::perms::set_gid | fs::perms::owner_all |
+                                  fs::perms::group_read | fs::perms::group_exec);
+        fchown_bis_fehler = f.fchown_fehler;
+        EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), o.get()), 0);
+        fchown_bis_fehler = -1;
+        EXPECT_EQ(Besitz(ziel), f.besitz);
+        EXPECT_EQ(kt::Datei_lesen(ziel), "neu");
+    }
+}
+
+// A save killed after its temporary file was written leaves it behind; the
+// next save removes it, but never the file of a save still running.
+TEST(Speichern, ResteGetoeteterSpeichervorgaenge)
+{
+    kt::Tempordner d;
+    const std::string ziel = d / "r.cfg";
+    kt::Datei_schreiben(ziel, "alt");
+    kt::Testhandle o(Objekt, "neu");
+    auto kind = [&](Beim_fsync art) {
+        int pid = fork();
+        if (pid == 0) {
+            beim_fsync = art;
+            KR_Konfig_Datei_schreiben(ziel.c_str(), o.get());
+            _exit(1);
+        }
+        return pid;
+    };
+    int status;
+    waitpid(kind(Beim_fsync::enden), &status, 0);
+    ASSERT_EQ(Dateien_im_Ordner(d.pfad()), 2);
+    fs::path rest;
+    for (const auto &e : fs::directory_iterator(d.pfad()))
+        rest = e.path().filename() == "r.cfg" ? rest : e.path();
+    // The running save removes the dead one's file and makes its own.
+    int laeuft = kind(Beim_fsync::haengen);
+    for (int i = 0; i < 250 && (fs::exists(rest) || Dateien_im_Ordner(d.pfad()) < 2); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), o.get()), 0);
+    EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 2); // the running save's file stays
+    kill(laeuft, 9);
+    waitpid(laeuft, &status, 0);
+    EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), o.get()), 0);
+    EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1);
+    EXPECT_EQ(kt::Datei_lesen(ziel), "neu");
+}
+
+// A process saving a large file in a loop, killed at random moments: the
+// file always holds the old or the new bytes whole, and the next save
+// leaves no temporary file behind.
+TEST(Speichern, AbsturzMittenImSpeichern)
+{
+    kt::Tempordner d;
+    const std::string ziel = d / "gross.cfg";
+    const std::string a(2 << 20, 'a'), b((3 << 19) + 7, 'b');
+    kt::Testhandle ha(Objekt, a), hb(Objekt, b);
+    ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get()), 0);
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get()), 0);
+    auto dauer = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    std::mt19937 zufall(std::random_device{}());
+    std::uniform_int_distribution<long> moment(0, std::min<long>(3 * dauer.count(), 30000));
+    for (int runde = 0; runde < 24; ++runde) {
+        int pid = fork();
+        if (pid == 0) {
+            for (;;) {
+                KR_Konfig_Datei_schreiben(ziel.c_str(), hb.get());
+                KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get());
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(zufall)));
+        int status;
+        kill(pid, 9);
+        waitpid(pid, &status, 0);
+        std::string jetzt = kt::Datei_lesen(ziel);
+        ASSERT_TRUE(jetzt == a || jetzt == b) << "round " << runde << ": " << jetzt.size() << " bytes";
+        ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get()), 0);
+        ASSERT_EQ(Dateien_im_Ordner(d.pfad()), 1) << "round " << runde;
+    }
 }
 
 } // namespace

@@ -1,10 +1,33 @@
 // konfig.cpp - the subcommands on configuration files: sections, show, get,
 // set and remove, on the blocks and entries of the C++ layer.
 #include "befehl.h"
+#include "platform/plattform.h"
 
 #include <cstdio>
 
 namespace {
+
+// How long an edit waits for another edit of the same file to end.
+constexpr int Sperrwartezeit = 5000;
+
+// The lock of an edit, held from the read to the save.
+struct Sperre {
+    Dateisperre *s = nullptr;
+    ~Sperre() { Sperre_freigeben(s); }
+};
+
+// Takes the file's lock; the error line when it cannot be had.
+bool Sperren(const Unterbefehl &b, const std::string &datei, Sperre *sperre, int *status)
+{
+    bool belegt;
+    sperre->s = Sperre_nehmen(datei.c_str(), Sperrwartezeit, &belegt);
+    if (sperre->s)
+        return true;
+    *status = Fehler(b, Status_Fehler,
+                     "cannot lock " + datei + (belegt ? ": another edit of it has held its lock for 5 s"
+                                                      : ": no lock file can be made beside it"));
+    return false;
+}
 
 // Opens the file as a memory object; the error line when it cannot be.
 bool Oeffnen(const Unterbefehl &b, const std::string &datei, std::optional<kr::Zugriff> *z, int *status)
@@ -188,7 +211,8 @@ int Befehl_set(const Unterbefehl &b, const Werte &w)
     const std::string datei = w.text("FILE"), abschnitt = w.text("SECTION");
     std::optional<kr::Zugriff> z;
     int status;
-    if (!Oeffnen(b, datei, &z, &status))
+    Sperre sperre;
+    if (!Sperren(b, datei, &sperre, &status) || !Oeffnen(b, datei, &z, &status))
         return status;
 
     // The block as it is, or a new one: a class when its name is a class's.
@@ -220,7 +244,8 @@ int Befehl_remove(const Unterbefehl &b, const Werte &w)
     const std::string datei = w.text("FILE"), abschnitt = w.text("SECTION");
     std::optional<kr::Zugriff> z;
     int status;
-    if (!Oeffnen(b, datei, &z, &status))
+    Sperre sperre;
+    if (!Sperren(b, datei, &sperre, &status) || !Oeffnen(b, datei, &z, &status))
         return status;
     if (!z->block(abschnitt))
         return Fehler(b, Status_fehlt, "no block " + abschnitt + " in " + datei);

@@ -134,11 +134,70 @@ Dateistatus An_Ort_schreiben(const char *ziel, const void *daten, size_t laenge)
     return gut ? Dateistatus::ok : Dateistatus::schreibfehler;
 }
 
-// Errors of creating the temporary file that mean the folder forbids it (or
-// its name is too long), so that only writing in place is left.
+// Errors of creating the temporary file that mean the folder forbids it, so
+// that only writing in place is left.
 bool Ordner_verbietet(DWORD fehler)
 {
-    return fehler == ERROR_ACCESS_DENIED || fehler == ERROR_WRITE_PROTECT || fehler == ERROR_FILENAME_EXCED_RANGE;
+    return fehler == ERROR_ACCESS_DENIED || fehler == ERROR_WRITE_PROTECT;
+}
+
+// The length of the folder part of a path, its last separator included.
+size_t Ordnerlaenge(const char *pfad)
+{
+    size_t n = std::strlen(pfad);
+    while (n > 0 && pfad[n - 1] != '\\' && pfad[n - 1] != '/' && pfad[n - 1] != ':')
+        --n;
+    return n;
+}
+
+// The full form of a path in ziel; "\\?\" before it where it is longer
+// than the plain services take.  False when it cannot be made.
+bool Voller_Pfad(const char *pfad, char *ziel, size_t groesse)
+{
+    if (std::strlen(pfad) < Pfadgrenze) {
+        std::memcpy(ziel, pfad, std::strlen(pfad) + 1);
+        return true;
+    }
+    DWORD n = GetFullPathNameA(pfad, static_cast<DWORD>(groesse - 4), ziel + 4, nullptr);
+    if (n == 0 || n >= groesse - 4)
+        return false;
+    std::memcpy(ziel, "\\\\?\\", 4);
+    return true;
+}
+
+bool Prozess_beendet(DWORD kennung)
+{
+    HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, kennung);
+    if (!p)
+        return GetLastError() == ERROR_INVALID_PARAMETER;
+    DWORD code = 0;
+    bool beendet = GetExitCodeProcess(p, &code) && code != STILL_ACTIVE;
+    CloseHandle(p);
+    return beendet;
+}
+
+// Removes the temporary files of this target's earlier saves whose process
+// has ended (killed in the middle); those of running saves stay.
+void Reste_entfernen(const char *ordner, size_t ordnerlaenge, const char *praefix)
+{
+    char muster[Pfadgrenze + 64], rest[Pfadgrenze + 64];
+    std::snprintf(muster, sizeof muster, "%.*s%s*", static_cast<int>(ordnerlaenge), ordner, praefix);
+    WIN32_FIND_DATAA f;
+    HANDLE suche = FindFirstFileA(muster, &f);
+    if (suche == INVALID_HANDLE_VALUE)
+        return;
+    size_t n = std::strlen(praefix);
+    do {
+        char *ende;
+        unsigned long kennung = std::strtoul(f.cFileName + n, &ende, 10);
+        if (std::strncmp(f.cFileName, praefix, n) != 0 || ende == f.cFileName + n || *ende != '.' ||
+            kennung == GetCurrentProcessId() || !Prozess_beendet(kennung))
+            continue;
+        std::snprintf(rest, sizeof rest, "%.*s%s", static_cast<int>(ordnerlaenge), ordner, f.cFileName);
+        SetFileAttributesA(rest, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(rest);
+    } while (FindNextFileA(suche, &f));
+    FindClose(suche);
 }
 
 } // namespace
@@ -154,16 +213,11 @@ Dateistatus Datei_laden(const char *pfad, unsigned char **daten, uint32_t *laeng
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return Dateistatus::nicht_lesbar; // folders, too, cannot be opened so
-    // Pipes and character devices tell no size.
-    Dateistatus status;
+    // Only a file on disk ends and tells its size; a pipe or a device fails.
+    Dateistatus status = Dateistatus::nicht_lesbar;
     LARGE_INTEGER groesse;
-    intptr_t datei = reinterpret_cast<intptr_t>(h);
-    if (GetFileType(h) != FILE_TYPE_DISK)
-        status = Bis_zum_Ende_laden(Handle_lesen, datei, daten, laenge);
-    else if (!GetFileSizeEx(h, &groesse))
-        status = Dateistatus::nicht_lesbar;
-    else
-        status = Ganz_laden(Handle_lesen, datei, groesse.QuadPart, daten, laenge);
+    if (GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &groesse))
+        status = Ganz_laden(Handle_lesen, reinterpret_cast<intptr_t>(h), groesse.QuadPart, daten, laenge);
     CloseHandle(h);
     return status;
 }
@@ -176,14 +230,22 @@ Dateistatus Datei_ersetzen(const char *pfad, const void *daten, size_t laenge)
     std::memcpy(ziel, pfad, std::strlen(pfad) + 1);
     Ziel_aufloesen(ziel);
     DWORD alt = GetFileAttributesA(ziel);
+    size_t ordner = Ordnerlaenge(ziel);
+    if (!ziel[ordner])
+        return Dateistatus::nicht_anlegbar;
+    // Temporary names are ".<hash of the name>.kr~<process id>.<n>": short
+    // whatever the target's name, and telling which process made them.
+    char praefix[32], kurz[Pfadgrenze + 64], temp[32768];
+    std::snprintf(praefix, sizeof praefix, ".%08x.kr~", static_cast<unsigned>(Namenshash(ziel + ordner)));
+    Reste_entfernen(ziel, ordner, praefix);
 
-    char temp[Pfadgrenze];
+    // The temporary file shares nothing while it is written.
     HANDLE h = INVALID_HANDLE_VALUE;
-    DWORD fehler = ERROR_FILENAME_EXCED_RANGE;
+    DWORD fehler = ERROR_FILE_EXISTS;
     for (int versuch = 0; versuch < 100 && h == INVALID_HANDLE_VALUE; ++versuch) {
-        int n = std::snprintf(temp, sizeof temp, "%s.kr~%lu.%d", ziel, static_cast<unsigned long>(GetCurrentProcessId()),
-                              versuch);
-        if (n < 0 || static_cast<size_t>(n) >= sizeof temp) {
+        std::snprintf(kurz, sizeof kurz, "%.*s%s%lu.%d", static_cast<int>(ordner), ziel, praefix,
+                      static_cast<unsigned long>(GetCurrentProcessId()), versuch);
+        if (!Voller_Pfad(kurz, temp, sizeof temp)) {
             fehler = ERROR_FILENAME_EXCED_RANGE;
             break;
         }
@@ -203,7 +265,11 @@ Dateistatus Datei_ersetzen(const char *pfad, const void *daten, size_t laenge)
                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     if (gut && alt != INVALID_FILE_ATTRIBUTES && (alt & Behalten))
         gut = SetFileAttributesA(temp, alt & Behalten) != 0;
-    if (gut)
+    // An existing target keeps its security (owner and access list) through
+    // ReplaceFile; a new one takes the folder's, as a plain create would.
+    if (gut && alt != INVALID_FILE_ATTRIBUTES)
+        gut = ReplaceFileA(ziel, temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
+    else if (gut)
         gut = MoveFileExA(temp, ziel, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!gut) {
         SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL);
