@@ -200,6 +200,15 @@ TEST_F(Werkzeug, FehlerwortUndNullzeiger)
     EXPECT_EQ(fehler, 2u);
     EXPECT_EQ(KR_Standardwerkzeug_aufrufen_expl("x.kvt", ".kvt", &fehler), 0);
     EXPECT_EQ(fehler, 2u);
+
+    // A '"' would close the quotes around %1: refused, nothing started.
+    Befehl("\"" + werkzeug + "\" \"%1\"");
+    for (Aufruf aufruf : {Aufrufen, Expl}) {
+        EXPECT_EQ(aufruf("x\" --boese \"y.kvt", &fehler), 0);
+        EXPECT_EQ(fehler, Fehlercode_ungueltiger_Name());
+    }
+    EXPECT_EQ(Aufrufen("x.kvt", nullptr), 1);
+    EXPECT_EQ(Protokoll(werkzeug), "[x.kvt]\n");
 }
 
 // Type name and key path 260 bytes, command line 780, variable name 256.
