@@ -298,6 +298,11 @@ bool Strom_Fehler(Plattform_Strom *strom)
     return strom->fehler;
 }
 
+bool Strom_Kennung(Plattform_Strom *strom, Dateikennung *kennung)
+{
+    return Systemdatei_Kennung(strom->datei, kennung);
+}
+
 
 // ---------------------------------------------------------------------------
 // Whole files

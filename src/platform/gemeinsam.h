@@ -17,7 +17,8 @@
 // ---------------------------------------------------------------------------
 
 // Opens the file for the stream's mode: -1 when it cannot be opened, is a
-// folder, or in text mode is no regular file (which would never end).
+// folder, or in text mode or lesen_datei is no regular file (which would
+// never end).
 intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus);
 // 0, or -1 when the system reports a failure.
 int Systemdatei_schliessen(intptr_t datei);
@@ -29,6 +30,8 @@ bool Systemdatei_schreiben(intptr_t datei, const void *quelle, size_t n);
 int64_t Systemdatei_Position(intptr_t datei);
 // Moves the system's offset; false on failure.
 bool Systemdatei_setzen(intptr_t datei, int64_t position);
+// The identity of the open file; false when the system cannot tell.
+bool Systemdatei_Kennung(intptr_t datei, Dateikennung *kennung);
 
 // Whole files, read through a reader of the system: `lesen` gives the next
 // bytes of the file (the count, 0 at its end, -1 on failure).

@@ -20,12 +20,14 @@ struct Plattform_Strom;
 enum class Strommodus {
     lesen_binaer,    // "rb": bytes as stored
     lesen_text,      // "rt": CR LF arrives as LF, 0x1A ends the file
+    lesen_datei,     // "rb" of a regular file only (the preprocessor's input)
     schreiben_binaer // "wb": created or emptied, bytes as given
 };
 
 // Opens a stream; null on failure (the system's error is then lost).  A
-// folder never opens, as on Windows; in text mode only a file that ends (no
-// device, no pipe) opens.
+// folder never opens, as on Windows; in text mode and lesen_datei only a
+// file that ends (no device, no pipe) opens, and the open never waits for a
+// pipe's writer.
 Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus);
 // Closes the stream; 0 on success, -1 when buffered data could not be written.
 int Strom_schliessen(Plattform_Strom *strom);
@@ -55,6 +57,23 @@ int Strom_setzen(Plattform_Strom *strom, int64_t position);
 bool Strom_Ende(Plattform_Strom *strom);
 // True once a read has failed for another reason than the end of the file.
 bool Strom_Fehler(Plattform_Strom *strom);
+
+// A file's identity: the same pair is the same file, whatever names or
+// links lead to it (device and inode; volume serial and file index).
+struct Dateikennung {
+    uint64_t geraet;
+    uint64_t knoten;
+};
+inline bool Gleiche_Datei(const Dateikennung &a, const Dateikennung &b)
+{
+    return a.geraet == b.geraet && a.knoten == b.knoten;
+}
+// The identity of the file that the path names, links followed as an open
+// follows them; false when nothing is there or the system cannot tell.
+bool Datei_Kennung(const char *pfad, Dateikennung *kennung);
+// The identity of the file under an open stream; false when the system
+// cannot tell (a device on Windows).
+bool Strom_Kennung(Plattform_Strom *strom, Dateikennung *kennung);
 
 // ---------------------------------------------------------------------------
 // Whole files (memory-object load and save)
@@ -210,6 +229,9 @@ bool Prozess_warten(Prozess *prozess);
 bool Prozess_Exitcode(const Prozess *prozess, uint32_t *code);
 // Releases what the start yielded.
 void Prozess_schliessen(Prozess *prozess);
+// The system's error code for a name that no file can have: a registered
+// tool is not started for it (ERROR_INVALID_NAME; EINVAL on POSIX).
+uint32_t Fehlercode_ungueltiger_Name();
 
 // ---------------------------------------------------------------------------
 // Registry of file types and environment (registered tools)

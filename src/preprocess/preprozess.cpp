@@ -37,6 +37,8 @@ struct Lauf {
     const char *ausgabename;
     Plattform_Strom *eingabe;
     Plattform_Strom *ausgabe;
+    Dateikennung ausgabekennung;
+    bool ausgabe_bekannt; // a device's identity may be unknown
     Stapeleintrag *stapel;
     int tiefe;
     int32_t zeile;
@@ -161,6 +163,22 @@ bool Zeile_schreiben(Lauf &l)
     return Schreiben(l, l.stueck, n);
 }
 
+// An include file that is the output would be read while it is written.
+// One whose identity is unknown cannot be told apart from it and fails too.
+bool Liest_Ausgabe(const Lauf &l, Plattform_Strom *strom)
+{
+    Dateikennung k;
+    return l.ausgabe_bekannt && (!Strom_Kennung(strom, &k) || Gleiche_Datei(k, l.ausgabekennung));
+}
+
+// The output names the open input (another name of it, or a link to it):
+// opening it would empty the input.  Asked before the output is opened.
+bool Ausgabe_ist_Eingabe(const Lauf &l, const char *ausgabe)
+{
+    Dateikennung ein, aus;
+    return Datei_Kennung(ausgabe, &aus) && (!Strom_Kennung(l.eingabe, &ein) || Gleiche_Datei(ein, aus));
+}
+
 // Saves the current file: its recorded name, the directive's line and the
 // position after it.
 bool Ablegen(Lauf &l)
@@ -193,6 +211,11 @@ bool Zurueckkehren(Lauf &l)
     if (l.eingabe && Strom_setzen(l.eingabe, e->position) != 0) {
         Strom_schliessen(l.eingabe);
         l.eingabe = nullptr;
+    }
+    if (l.eingabe && Liest_Ausgabe(l, l.eingabe)) {
+        Fehler_melden(l, 3, e->zeile, Eintragsname(e), l.ausgabename, "");
+        Tamsel_Free(e);
+        return false;
     }
     if (!l.eingabe) {
         Fehler_melden(l, 2, e->zeile, Eintragsname(e), Eintragsname(e), "");
@@ -229,6 +252,13 @@ bool Einbinden(Lauf &l, const Einordnung &e)
         neu = Strom_oeffnen(l.suchpfad, Strommodus::lesen_text);
     if (!neu) {
         Fehler_melden(l, 2, l.zeile, l.name, l.suchpfad, l.stueck);
+        return false;
+    }
+    // The output itself: code 3 as for an output that cannot be written, the
+    // record filled as for a failed include, so that it names the directive.
+    if (Liest_Ausgabe(l, neu)) {
+        Strom_schliessen(neu);
+        Fehler_melden(l, 3, l.zeile, l.name, l.ausgabename, l.stueck);
         return false;
     }
 
@@ -344,13 +374,15 @@ extern "C" int KR_CALL KR_Preprozess(const char *eingabe, const char *ausgabe, P
     if (fehler)
         fehler->code = 0;
 
-    // 2.-4. The top directory, the input, the output.  The output is not
-    // touched unless the input opened.
-    if (!Oben_bestimmen(l, eingabe) || !(l.eingabe = Strom_oeffnen(eingabe, Strommodus::lesen_binaer))) {
+    // 2.-4. The top directory, the input, the output.  The input is a
+    // regular file, as include files are.  The output is not touched unless
+    // the input opened, nor when it is the input.
+    if (!Oben_bestimmen(l, eingabe) || !(l.eingabe = Strom_oeffnen(eingabe, Strommodus::lesen_datei))) {
         Fehler_melden(l, 2, 0, "", eingabe, "");
-    } else if (!(l.ausgabe = Strom_oeffnen(ausgabe, Strommodus::schreiben_binaer))) {
+    } else if (Ausgabe_ist_Eingabe(l, ausgabe) || !(l.ausgabe = Strom_oeffnen(ausgabe, Strommodus::schreiben_binaer))) {
         Fehler_melden(l, 3, 0, "", ausgabe, "");
     } else {
+        l.ausgabe_bekannt = Strom_Kennung(l.ausgabe, &l.ausgabekennung);
         // 5.-6.
         Feld_setzen(l.name, sizeof l.name, eingabe);
         if (Marke_schreiben(l, 1, l.name))

@@ -116,6 +116,17 @@ bool Befehl_erweitern(const char *befehl, const char *datei, Zeile &z)
     return !z.zu_lang;
 }
 
+// No Windows file name holds '"'; on POSIX one could close the quotes
+// around %1 and hand the tool arguments of its own.  So such a name is
+// refused as the system refuses a name that no file can have.
+bool Name_unmoeglich(const char *datei, unsigned int *fehler)
+{
+    if (!std::strchr(datei, '"'))
+        return false;
+    *fehler = Fehlercode_ungueltiger_Name();
+    return true;
+}
+
 // Starts the tool; the result of the start, the error code in *fehler.
 int Starten(const Zeile &z, unsigned int *fehler)
 {
@@ -147,6 +158,8 @@ int KR_CALL KR_Standardwerkzeug_aufrufen(const char *datei, unsigned int *fehler
         *fehler = 1;
         return 0;
     }
+    if (Name_unmoeglich(datei, fehler))
+        return 0;
 
     // Steps 2 and 3
     char endung[Variablengroesse];
@@ -188,6 +201,8 @@ int KR_CALL KR_Standardwerkzeug_aufrufen_expl(const char *datei, const char *end
         *fehler = 1;
         return 0;
     }
+    if (Name_unmoeglich(datei, fehler))
+        return 0;
 
     // Steps 2 to 5
     char typ[Namengroesse];

@@ -74,7 +74,9 @@ TEST(Preprocess, Fehlschlaege)
         {{"preprocess", ort}, 2, "", p + ":1: no include file " + Rueck(t / "fehlt.cfg") + ": #include \"fehlt.cfg\"\n"},
         {{"preprocess", t / "nichts.cfg"}, 2, "", "korvan: preprocess: cannot open " + t / "nichts.cfg" + " for reading\n"},
         {{"preprocess", ort, t / "fehlt/aus"}, 2, "", "korvan: preprocess: cannot write " + t / "fehlt/aus" + "\n"},
+        {{"preprocess", ort, ort}, 2, "", "korvan: preprocess: cannot write " + ort + "\n"},
     });
+    EXPECT_EQ(kt::Datei_lesen(ort), "#include \"fehlt.cfg\"\n");
 }
 
 // A tree with hidden names, a folder whose name matches *.c, and a deeper

@@ -119,7 +119,9 @@ TEST_F(Oeffnen, WarumNicht)
          "korvan: open: cannot start the tool for a.kvz (korvan-no-such-tool %1): No such file or directory\n"},
         {{"open", "a.kv2"}, 2, "",
          "korvan: open: the command registered for .kv2 files uses a placeholder other than %1\n"},
+        {{"open", "x\" --evil \"y.kvt"}, 2, "", "korvan: open: a file name cannot hold a double quote\n"},
     }, t.pfad().string(), umgebung);
+    EXPECT_FALSE(fs::exists(t.pfad() / "werkzeug.out"));
 }
 
 #endif // _WIN32

@@ -5,6 +5,7 @@
 #include "testhilfe.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -183,7 +184,13 @@ TEST_F(Preprozess, EingabeOderAusgabeScheitert)
 {
     std::string aus;
     kt::Datei_schreiben(pfad("alt.i"), "bleibt");
-    for (std::string ein : {pfad("fehlt.c"), d.pfad().string(), pfad(std::string(260 - pfad("").size(), 'e'))}) {
+    std::vector<std::string> eingaben = {pfad("fehlt.c"), d.pfad().string(), pfad(std::string(260 - pfad("").size(), 'e'))};
+#ifndef _WIN32
+    // A device never ends; a pipe without a writer would hold the open.
+    ASSERT_EQ(std::system(("mkfifo '" + pfad("rohr") + "'").c_str()), 0);
+    eingaben.insert(eingaben.end(), {"/dev/zero", pfad("rohr")});
+#endif
+    for (const std::string &ein : eingaben) {
         EXPECT_EQ(lauf(ein, pfad("alt.i"), aus), 0);
         fehler(2, 0, "", ein.substr(0, 259), "");
         EXPECT_EQ(aus, "bleibt");
@@ -203,6 +210,30 @@ TEST_F(Preprozess, EingabeOderAusgabeScheitert)
     EXPECT_EQ(f.code, 2);
     EXPECT_EQ(KR_Preprozess(pfad("main.c").c_str(), nullptr, &f), 0);
     EXPECT_EQ(f.code, 3);
+}
+
+// An output that is the input under any name fails before it is opened, so
+// the input keeps its bytes; one that an include names fails there.
+TEST_F(Preprozess, AusgabeIstEineEingabe)
+{
+    const std::string text = "m\n#include \"a.h\"\n";
+    kt::Datei_schreiben(pfad("main.c"), text);
+    kt::Datei_schreiben(pfad("a.h"), "A\n");
+    std::vector<std::string> namen = {pfad("main.c"), pfad("./main.c"), pfad("hart.i")};
+    fs::create_hard_link(pfad("main.c"), pfad("hart.i"));
+#ifndef _WIN32
+    fs::create_symlink(pfad("main.c"), pfad("link.i"));
+    namen.push_back(pfad("link.i"));
+#endif
+    for (const std::string &a : namen) {
+        EXPECT_EQ(KR_Preprozess(pfad("main.c").c_str(), a.c_str(), &f), 0);
+        fehler(3, 0, "", a, "");
+        EXPECT_EQ(kt::Datei_lesen(pfad("main.c")), text) << a;
+    }
+    EXPECT_EQ(KR_Preprozess(pfad("main.c").c_str(), pfad("a.h").c_str(), &f), 0);
+    fehler(3, 2, pfad("main.c"), pfad("a.h"), "#include \"a.h\"\n");
+    EXPECT_EQ(kt::Datei_lesen(pfad("a.h")), erwartet("<1 main.c>m\n"));
+    EXPECT_EQ(kt::Datei_lesen(pfad("main.c")), text);
 }
 
 TEST_F(Preprozess, TiefeGrenztBei200Ebenen)

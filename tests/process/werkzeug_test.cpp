@@ -200,6 +200,15 @@ TEST_F(Werkzeug, FehlerwortUndNullzeiger)
     EXPECT_EQ(fehler, 2u);
     EXPECT_EQ(KR_Standardwerkzeug_aufrufen_expl("x.kvt", ".kvt", &fehler), 0);
     EXPECT_EQ(fehler, 2u);
+
+    // A '"' would close the quotes around %1: refused, nothing started.
+    Befehl("\"" + werkzeug + "\" \"%1\"");
+    for (Aufruf aufruf : {Aufrufen, Expl}) {
+        EXPECT_EQ(aufruf("x\" --boese \"y.kvt", &fehler), 0);
+        EXPECT_EQ(fehler, Fehlercode_ungueltiger_Name());
+    }
+    EXPECT_EQ(Aufrufen("x.kvt", nullptr), 1);
+    EXPECT_EQ(Protokoll(werkzeug), "[x.kvt]\n");
 }
 
 // Type name and key path 260 bytes, command line 780, variable name 256.
@@ -316,6 +325,14 @@ TEST_F(Werkzeug, KaputteRegDateiNenntKeinenSchluessel)
     u.setzen("KORVAN_REGISTRY", t / "fehlt.reg");
     EXPECT_EQ(Wert(".a"), "<2>");
     EXPECT_EQ(Wert(""), "");
+
+    // A device, a pipe, a folder or a file over 4 MiB reads as no file.
+    ASSERT_EQ(std::system(("mkfifo '" + (t / "rohr") + "'").c_str()), 0);
+    kt::Datei_schreiben(t / "gross.reg", "REGEDIT4\n[HKEY_CLASSES_ROOT\\.a]\n@=\"x\"\n;" + std::string(4 << 20, ' '));
+    for (const std::string &datei : {std::string("/dev/zero"), t / "rohr", t.pfad().string(), t / "gross.reg"}) {
+        u.setzen("KORVAN_REGISTRY", datei);
+        EXPECT_EQ(Wert(".a"), "<2>") << datei;
+    }
 }
 
 TEST_F(Werkzeug, RegDateiUnterXdgKonfig)
@@ -375,6 +392,14 @@ TEST_F(Desktop, DateiOeffnetMitDerStandardanwendung)
     EXPECT_EQ(fehler, 2u);
     Reg("[HKEY_CLASSES_ROOT\\text/x-kvn-hoch\\shell\\open\\command]\r\n@=\"eigen %1\"\r\n");
     EXPECT_EQ(Wert("text/x-kvn-hoch\\shell\\open\\command"), "eigen %1");
+}
+
+// A pipe in place of the user's globs is passed over, never waited for.
+TEST_F(Desktop, NurGewoehnlicheDateien)
+{
+    fs::remove(t.pfad() / "daten/mime/globs2");
+    ASSERT_EQ(std::system(("mkfifo '" + (t / "daten/mime/globs2") + "'").c_str()), 0);
+    EXPECT_EQ(Wert(".kvn"), "text/x-system");
 }
 
 TEST_F(Desktop, ListenDerArbeitsumgebungUndHinzugefuegte)

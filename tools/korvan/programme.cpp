@@ -31,6 +31,8 @@ int Nicht_geoeffnet(const Unterbefehl &b, const std::string &datei, std::string 
 {
     if (code == 0)
         return Fehler(b, Status_Fehler, "the command registered for " + endung + " files uses a placeholder other than %1");
+    if (datei.find('"') != std::string::npos)
+        return Fehler(b, Status_Fehler, "a file name cannot hold a double quote");
     char typ[260];
     if (Register_Wert_lesen(endung.c_str(), typ, sizeof typ) != 0)
         return Fehler(b, Status_fehlt, "no file type is registered for " + (endung.empty() ? "names without an extension" : endung));

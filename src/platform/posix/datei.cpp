@@ -38,24 +38,43 @@ intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus)
     Posix_Pfad sys(pfad);
     if (!sys.gut)
         return -1;
-    // Text mode reads include files, which must end: a device or a pipe
-    // (/dev/zero, a FIFO) would keep the preprocessor reading, or waiting in
-    // the open itself, for ever.  So only a regular file opens in text mode.
+    // Include files and the preprocessor's input must end: a device or a pipe
+    // (/dev/zero, a FIFO) would keep it reading, or waiting in the open
+    // itself, for ever.  The open never waits (O_NONBLOCK), and fstat looks
+    // at the file opened, so nothing swapped in after a check gets through.
+    // A regular file's reads never wait, so the flag changes nothing after.
     bool schreiben = modus == Strommodus::schreiben_binaer;
-    bool text = modus == Strommodus::lesen_text;
-    struct stat st;
-    if (text && (::stat(sys.c_str(), &st) != 0 || !S_ISREG(st.st_mode)))
-        return -1;
+    bool nur_datei = modus == Strommodus::lesen_text || modus == Strommodus::lesen_datei;
     int fd = schreiben ? ::open(sys.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)
-                       : ::open(sys.c_str(), O_RDONLY | O_CLOEXEC);
+                       : ::open(sys.c_str(), O_RDONLY | O_CLOEXEC | (nur_datei ? O_NONBLOCK | O_NOCTTY : 0));
     if (fd < 0)
         return -1;
     // A folder opens for reading here but not on Windows; refuse it alike.
-    if (!schreiben && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (text && !S_ISREG(st.st_mode)))) {
+    struct stat st;
+    if (!schreiben && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (nur_datei && !S_ISREG(st.st_mode)))) {
         ::close(fd);
         return -1;
     }
     return fd;
+}
+
+bool Systemdatei_Kennung(intptr_t datei, Dateikennung *kennung)
+{
+    struct stat st;
+    if (::fstat(static_cast<int>(datei), &st) != 0)
+        return false;
+    *kennung = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return true;
+}
+
+bool Datei_Kennung(const char *pfad, Dateikennung *kennung)
+{
+    Posix_Pfad sys(pfad);
+    struct stat st;
+    if (!sys.gut || ::stat(sys.c_str(), &st) != 0)
+        return false;
+    *kennung = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return true;
 }
 
 // A close interrupted by a signal has closed the descriptor all the same.

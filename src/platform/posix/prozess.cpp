@@ -346,3 +346,8 @@ void Prozess_schliessen(Prozess *prozess)
 {
     std::memset(prozess, 0, sizeof *prozess);
 }
+
+uint32_t Fehlercode_ungueltiger_Name()
+{
+    return EINVAL;
+}

@@ -16,18 +16,39 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // ---------------------------------------------------------------------------
 // Text files
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The registry file and the desktop's files are some kilobytes (the shared
+// MIME globs some tens); a larger one is no such file.
+constexpr off_t Textgrenze = off_t{4} << 20;
+
+} // namespace
+
+// Only a regular file loads, and the open never waits for a pipe's writer:
+// a device or a pipe would never end.  fstat looks at the file opened.
 bool Textdatei_laden(const char *pfad, Textdatei *datei)
 {
-    unsigned char *daten = nullptr;
-    uint32_t laenge = 0;
     datei->text = nullptr;
     datei->laenge = datei->position = 0;
-    if (Datei_laden(pfad, &daten, &laenge) != Dateistatus::ok)
+    Posix_Pfad sys(pfad);
+    int fd = sys.gut ? ::open(sys.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY) : -1;
+    if (fd < 0)
+        return false;
+    unsigned char *daten = nullptr;
+    uint32_t laenge = 0;
+    struct stat st;
+    bool gut = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= Textgrenze &&
+               Ganz_laden(Systemdatei_lesen, fd, st.st_size, &daten, &laenge) == Dateistatus::ok;
+    ::close(fd);
+    if (!gut)
         return false;
     datei->text = reinterpret_cast<char *>(daten);
     datei->laenge = laenge;

@@ -14,7 +14,7 @@ struct Textdatei {
     size_t position;
 };
 
-// False when the file cannot be read.
+// False when the file cannot be read, is no regular file or is over 4 MiB.
 bool Textdatei_laden(const char *pfad, Textdatei *datei);
 void Textdatei_freigeben(Textdatei *datei);
 // The next line without its line end (LF or CR LF) and without the blanks

@@ -24,14 +24,48 @@ intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus)
                  : _open(pfad, _O_RDONLY | _O_BINARY);
     if (fd < 0)
         return -1;
-    // Text mode reads include files, which must end: a device or a pipe
-    // would keep the reader going, so only a file on disk opens.
+    // Include files and the preprocessor's input must end: a device or a
+    // pipe would keep the reader going, so only a file on disk opens.
     HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-    if (modus == Strommodus::lesen_text && GetFileType(h) != FILE_TYPE_DISK) {
+    bool nur_datei = modus == Strommodus::lesen_text || modus == Strommodus::lesen_datei;
+    if (nur_datei && GetFileType(h) != FILE_TYPE_DISK) {
         _close(fd);
         return -1;
     }
     return fd;
+}
+
+namespace {
+
+bool Handle_Kennung(HANDLE h, Dateikennung *kennung)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info))
+        return false;
+    kennung->geraet = info.dwVolumeSerialNumber;
+    kennung->knoten = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+} // namespace
+
+bool Systemdatei_Kennung(intptr_t datei, Dateikennung *kennung)
+{
+    return Handle_Kennung(reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(datei))), kennung);
+}
+
+// Opened without access rights, so that no sharing mode stands in the way;
+// a link is followed as an open follows it.
+bool Datei_Kennung(const char *pfad, Dateikennung *kennung)
+{
+    if (!pfad)
+        return false;
+    HANDLE h = CreateFileA(pfad, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    bool gut = Handle_Kennung(h, kennung);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return gut;
 }
 
 int Systemdatei_schliessen(intptr_t datei)

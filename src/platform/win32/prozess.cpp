@@ -89,3 +89,8 @@ void Prozess_schliessen(Prozess *prozess)
         CloseHandle(reinterpret_cast<HANDLE>(prozess->kennung));
     std::memset(prozess, 0, sizeof *prozess);
 }
+
+uint32_t Fehlercode_ungueltiger_Name()
+{
+    return ERROR_INVALID_NAME;
+}
