@@ -58,8 +58,10 @@ struct Vorlagenposten_roh {
 
 struct Vorlagenbefund {
     Vorlagenfehler fehler;
-    int posten;   // the item at fault, from 0
-    char zeichen; // the character at fault, where there is one
+    int posten;         // the item at fault, from 0
+    const char *name;   // its name
+    size_t namenlaenge;
+    char zeichen;       // the character at fault, where there is one
 };
 
 // Reads a zero-terminated template: the flags of every item into flags
@@ -69,12 +71,13 @@ struct Vorlagenbefund {
 inline int Vorlage_zerlegen(const char *vorlage, uint16_t *flags, Vorlagenposten_roh *posten, int *mehrfach,
                             Vorlagenbefund *befund)
 {
-    *befund = {Vorlagenfehler::keiner, 0, '\0'};
+    *befund = {Vorlagenfehler::keiner, 0, vorlage, 0, '\0'};
     *mehrfach = -1;
     int anzahl = 0;
     const char *p = vorlage;
+    Vorlagenposten_roh v = {p, 0, p, 0, 0};
     auto ablehnen = [&](Vorlagenfehler f, char c) {
-        *befund = {f, anzahl, c};
+        *befund = {f, anzahl, v.name, v.namenlaenge, c};
         return -1;
     };
     // 1. Item by item up to the end of the template.
@@ -84,7 +87,7 @@ inline int Vorlage_zerlegen(const char *vorlage, uint16_t *flags, Vorlagenposten
             return ablehnen(Vorlagenfehler::zu_viele_Posten, '\0');
 
         // 2. Clear the flags; 3. pass over the name; 4. the aliases.
-        Vorlagenposten_roh v = {p, 0, nullptr, 0, 0};
+        v = {p, 0, nullptr, 0, 0};
         while (!Vorlagen_Namensende(*p))
             ++p;
         v.namenlaenge = static_cast<size_t>(p - v.name);
