@@ -130,6 +130,15 @@ inline bool Namen_gleich(std::string_view a, std::string_view b)
     return true;
 }
 
+// KR_Abschnitt_finden positions to 0 but keeps the handle's last character;
+// a take-back forgets it, so that a '#' in the first byte stays an ordinary
+// character, as the walk reads it.
+inline void Anfang_vergessen(Zugriffshandle *h)
+{
+    if (h->laenge > 0 && KR_positionieren(h, 1) == 1)
+        KR_Zeichen_ruecklesen(h);
+}
+
 // The text of a handle byte for byte, as its source holds it: a memory
 // source's '#' lines are kept, as its reader would remove them.
 inline bool Text_holen(Zugriffshandle *h, std::string &s)
@@ -145,23 +154,24 @@ inline bool Text_holen(Zugriffshandle *h, std::string &s)
         return true;
     }
     if (h->objekt != 0) {
-        s.resize(h->laenge);
-        return h->laenge == 0 || Quidel_Lesen(h->objekt, h->laenge, 0, s.data(), 0) == 0;
+        // The character reader removes a '#' line only after a line feed
+        // that it has returned itself: each line feed is taken back and
+        // stepped over by positioning instead.
+        Anfang_vergessen(h);
+        if (KR_positionieren(h, 0) != 1)
+            return false;
+        for (int c; (c = KR_Zeichen_lesen(h)) != Ende;) {
+            s.push_back(static_cast<char>(c));
+            if (c == LF && KR_Zeichen_ruecklesen(h) == 1)
+                KR_positionieren(h, static_cast<uint32_t>(h->position) + 1);
+        }
+        return s.size() == h->laenge;
     }
     if (h->puffer) {
         s.assign(h->puffer, h->laenge);
         return true;
     }
     return false;
-}
-
-// KR_Abschnitt_finden positions to 0 but keeps the handle's last character;
-// a take-back forgets it, so that a '#' in the first byte stays an ordinary
-// character, as the walk reads it.
-inline void Anfang_vergessen(Zugriffshandle *h)
-{
-    if (h->laenge > 0 && KR_positionieren(h, 1) == 1)
-        KR_Zeichen_ruecklesen(h);
 }
 
 // One element read by one of the element readers.
