@@ -10,6 +10,8 @@
 #define KORVAN_HPP
 
 #include "korvan.h"
+#include "korvan/intern/vorlage.h"
+#include "korvan/intern/zeichen.h"
 #include "quidel32.h"
 
 #include <algorithm>
@@ -117,198 +119,102 @@ struct Block {
 
 namespace intern {
 
-constexpr int Ende = -1;
-
-inline bool Ist_Blank(int c) { return c == ' ' || c == '\t'; }
-inline bool Ist_Zeilenende(int c) { return c == '\n' || c == '\r'; }
-inline bool Ist_Klammer(int c) { return c == '[' || c == '{'; }
-
 inline bool Namen_gleich(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
-    auto klein = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (size_t i = 0; i < a.size(); ++i) {
-        if (klein(a[i]) != klein(b[i]))
+        if (Klein(a[i]) != Klein(b[i]))
             return false;
     }
     return true;
 }
 
-// The memory reader removes a '#' line only right after a line feed that it
-// has returned itself.  Clearing that memory before each read (and keeping
-// the column off 0) makes it return every byte as it stands, so that the
-// line reader below sees the same bytes from every source and applies the
-// comment rule itself, alike for all of them.
-inline int Byte_lesen(Zugriffshandle *h)
+// KR_Abschnitt_finden positions to 0 but keeps the handle's last character;
+// a take-back forgets it, so that a '#' in the first byte stays an ordinary
+// character, as the walk reads it.
+inline void Anfang_vergessen(Zugriffshandle *h)
 {
-    h->letztes_zeichen = 0;
-    h->spalte = 1;
-    return KR_Zeichen_lesen(h);
+    if (h->laenge > 0 && KR_positionieren(h, 1) == 1)
+        KR_Zeichen_ruecklesen(h);
 }
 
-// Sets the read position; the byte there is then read as it stands.
-inline bool Positionieren(Zugriffshandle *h, uint32_t p)
+// The text of a handle byte for byte, as its source holds it: a memory
+// source's '#' lines are kept, as its reader would remove them.
+inline bool Text_holen(Zugriffshandle *h, std::string &s)
 {
-    h->letztes_zeichen = 0;
-    return KR_positionieren(h, p) == 1;
+    s.clear();
+    if (!h)
+        return false;
+    if (h->lesefunktion) {
+        if (KR_positionieren(h, 0) != 1)
+            return false;
+        for (int c; (c = KR_Zeichen_lesen(h)) != Ende;)
+            s.push_back(static_cast<char>(c));
+        return true;
+    }
+    if (h->objekt != 0) {
+        // The character reader removes a '#' line only after a line feed
+        // that it has returned itself: each line feed is taken back and
+        // stepped over by positioning instead.
+        Anfang_vergessen(h);
+        if (KR_positionieren(h, 0) != 1)
+            return false;
+        for (int c; (c = KR_Zeichen_lesen(h)) != Ende;) {
+            s.push_back(static_cast<char>(c));
+            if (c == LF && KR_Zeichen_ruecklesen(h) == 1)
+                KR_positionieren(h, static_cast<uint32_t>(h->position) + 1);
+        }
+        return s.size() == h->laenge;
+    }
+    if (h->puffer) {
+        s.assign(h->puffer, h->laenge);
+        return true;
+    }
+    return false;
 }
 
 // One element read by one of the element readers.
 struct Element {
-    int art = 0;         // the reader's result, never -1
+    int art = Element_keins; // never Element_zu_lang
     std::string text;
-    size_t ende = 0;     // offset in the text right after the element
-    bool offen = false;  // a quoted string that the text ended inside
+    uint32_t anfang = 0;     // offset of its first character
+    uint32_t ende = 0;       // the reader's position after it
+    bool offen = false;      // a quoted string that the text ended inside
 };
 
 using Elementleser = int(KR_CALL *)(char *, int, Zugriffshandle *);
 
-// An element of a text in memory, read from offset ab by the reader given,
-// whatever its length: when it does not fit, the reader goes back to where
-// the element began (elementanfang) and reads it again into twice the room.
-// A line feed is put behind the text while it is read, so that a quoted
-// string that runs to the end of the text can be told from a closed one.
-inline Element Element_lesen(std::string &text, size_t ab, Elementleser leser = KR_Element_lesen_2)
+// The element at the position of a memory-buffer handle, whatever its
+// length: when it does not fit, the reader goes back to where it began
+// (elementanfang) and reads it again into twice the room.  The text's last
+// byte is a line feed put behind it at textende, so that a quoted string
+// running to the end can be told from a closed one.
+inline Element Element_lesen(Zugriffshandle *h, uint32_t textende, Elementleser leser = KR_Element_lesen_2)
 {
-    const size_t laenge = text.size();
-    text.push_back('\n');
-    Zugriffshandle l{};
-    l.puffer = text.data();
-    l.laenge = static_cast<uint32_t>(text.size());
-    l.position = static_cast<int32_t>(ab);
-
     std::string puffer(64, '\0');
     int r;
-    while ((r = leser(puffer.data(), static_cast<int>(puffer.size()), &l)) == -1) {
-        Positionieren(&l, static_cast<uint32_t>(l.elementanfang - 1));
-        if (puffer.size() > static_cast<size_t>(INT_MAX / 2))
+    while ((r = leser(puffer.data(), static_cast<int>(puffer.size()), h)) == Element_zu_lang) {
+        if (puffer.size() > static_cast<size_t>(INT_MAX / 2) || KR_positionieren(h, static_cast<uint32_t>(h->elementanfang - 1)) != 1)
             break; // cannot happen for texts the readers take (below 2 GiB)
         puffer.resize(puffer.size() * 2);
     }
-    text.pop_back();
-
     Element e;
-    e.art = r < 0 ? 0 : r;
-    e.text = r < 0 ? std::string() : std::string(puffer.c_str());
-    e.ende = static_cast<size_t>(l.position);
-    e.offen = r == 4 && e.ende > laenge;
+    e.ende = static_cast<uint32_t>(h->position);
+    if (r <= Element_keins) {
+        e.anfang = e.ende;
+        return e;
+    }
+    e.art = r;
+    e.text = puffer.c_str();
+    e.anfang = static_cast<uint32_t>(h->elementanfang - 1);
+    e.offen = r == Element_Zeichenkette && e.ende > textende;
     if (e.offen) {
         e.text.pop_back(); // the line feed put behind the text
-        e.ende = laenge;
+        e.ende = textende;
     }
     return e;
 }
-
-// One line of the text as it stands.
-struct Zeile {
-    std::string text;    // without its line end
-    std::string ende;    // its line end as written; empty at the end of the text
-    int nummer = 0;      // counted from 1
-    uint32_t anfang = 0; // offset of its first byte
-};
-
-// Reads the text of a handle line by line from its current position, which
-// must be 0.  A line ends at LF, CR, CR LF or LF CR.  A line whose first byte
-// follows a line feed and is '#' is a comment line up to the next line feed,
-// exactly as the memory reader removes it; it is skipped here for every
-// source, so a file source gives the same lines as a memory object.
-class Zeilenleser {
-public:
-    explicit Zeilenleser(Zugriffshandle *h) : h_(h) {}
-
-    bool lesen(Zeile &z)
-    {
-        for (;;) {
-            int c = holen();
-            if (c == Ende)
-                return false;
-            ++nummer_;
-            if (c == '#' && nach_lf_) {
-                Kommentar_ueberspringen();
-                continue;
-            }
-            z.text.clear();
-            z.ende.clear();
-            z.nummer = nummer_;
-            z.anfang = offset_ - 1;
-            while (c != Ende && !Ist_Zeilenende(c)) {
-                z.text.push_back(static_cast<char>(c));
-                c = holen();
-            }
-            if (c != Ende)
-                Zeilenende_lesen(c, z.ende);
-            nach_lf_ = !z.ende.empty() && z.ende.back() == '\n';
-            return true;
-        }
-    }
-
-private:
-    int holen()
-    {
-        int c = vorschau_;
-        if (c == Kein_Zeichen)
-            c = Byte_lesen(h_);
-        vorschau_ = Kein_Zeichen;
-        if (c != Ende)
-            ++offset_;
-        return c;
-    }
-
-    void zuruecklegen(int c)
-    {
-        if (c == Ende)
-            return;
-        vorschau_ = c;
-        --offset_;
-    }
-
-    // The line end that began with c: its partner (CR after LF, LF after CR)
-    // belongs to it.
-    void Zeilenende_lesen(int c, std::string &ende)
-    {
-        ende.push_back(static_cast<char>(c));
-        int d = holen();
-        if (d == (c == '\n' ? '\r' : '\n'))
-            ende.push_back(static_cast<char>(d));
-        else
-            zuruecklegen(d);
-    }
-
-    // After the '#': up to and with the next line feed.  A CR inside the
-    // comment still ends a line for the count.
-    void Kommentar_ueberspringen()
-    {
-        for (;;) {
-            int c = holen();
-            if (c == Ende)
-                return;
-            if (c == '\n') {
-                int d = holen();
-                nach_lf_ = d != '\r';
-                if (nach_lf_)
-                    zuruecklegen(d);
-                return;
-            }
-            if (c == '\r') {
-                int d = holen();
-                if (d == '\n') {
-                    nach_lf_ = true;
-                    return;
-                }
-                zuruecklegen(d);
-                ++nummer_;
-            }
-        }
-    }
-
-    static constexpr int Kein_Zeichen = -2;
-    Zugriffshandle *h_;
-    int vorschau_ = Kein_Zeichen;
-    uint32_t offset_ = 0;  // offset of the next byte
-    int nummer_ = 0;
-    bool nach_lf_ = false; // the last line end ended with a line feed
-};
 
 inline std::string Getrimmt(std::string_view t)
 {
@@ -323,22 +229,29 @@ inline std::string Getrimmt(std::string_view t)
 } // namespace intern
 
 // Walks the blocks of a configuration text one at a time, from the start of
-// the text, each with all its entries.
+// the text, each with all its entries, with the library's readers: the header
+// walk of KR_naechster_Abschnitt, KR_naechste_Zeile between lines,
+// KR_Element_lesen_2 for names and values.  They read a copy of the text in a
+// memory buffer, so every source gives what a memory source gives.
 //
 // A header line starts with '[' or '{', after blanks (but on the first line
-// of the text only in its first byte, as the header searches have it).  Text
-// before the first header belongs to no block.  In a block, every line whose
-// first element is a name ended by ':' or '=' (a word, or a quoted string
-// directly followed by ':' or '=') is an entry; empty lines, ';' and '#'
-// comment lines and all other lines are passed over, and the block goes on
-// to the next header line.  A quoted string left open at the end of its line
-// takes in the following lines, up to the next header line.
+// of the text only in its first byte).  Text before the first header belongs
+// to no block.  In a block, every line whose first element is a name ended by
+// ':' or '=' (a word, or a quoted string directly followed by ':' or '=') is
+// an entry; empty lines, ';' and '#' comment lines and all other lines are
+// passed over, and the block goes on to the next header line.  A quoted
+// string left open at the end of its line takes in the following lines, up
+// to the next header line.
 class Blockleser {
 public:
-    explicit Blockleser(Zugriffshandle *h) : zeilen_(h)
+    explicit Blockleser(Zugriffshandle *h)
     {
-        if (!h || !intern::Positionieren(h, 0))
+        if (!intern::Text_holen(h, text_)) {
             fehler_ = "the handle has no text to read";
+            return;
+        }
+        laenge_ = static_cast<uint32_t>(text_.size());
+        text_.push_back('\n');
     }
 
     // The next block, or nothing at the end of the text (or after an error).
@@ -346,127 +259,135 @@ public:
     {
         if (!fehler_.empty())
             return std::nullopt;
-        intern::Zeile z;
+        l_.puffer = text_.data(); // the reader may have been moved
+        l_.laenge = static_cast<uint32_t>(text_.size());
+        // 1. The next header line; the reader stands behind its bracket.
+        kopf_wartet_ = false;
+        int klammer = KR_naechster_Abschnitt(nullptr, 0, &l_);
+        if (klammer == 0)
+            return std::nullopt;
         Block b;
-        // 1. The next header line.
-        for (;;) {
-            if (!Zeile_holen(z))
-                return std::nullopt;
-            if (auto i = Kopf(z)) {
-                Kopf_lesen(z, *i, b);
-                break;
-            }
+        b.klammer = static_cast<char>(klammer);
+        b.anfang = static_cast<uint32_t>(l_.position) - 1;
+        b.eingerueckt = b.anfang > 0 && intern::Ist_Blank(text_[b.anfang - 1]);
+        b.zeile = Zeile_bei(b.anfang);
+        // 2. Its name as KR_Abschnitt_finden compares it: a quoted string
+        // right after the bracket, or everything up to ']', '}' or the line end.
+        if (text_[l_.position] == '"') {
+            b.name = Ganz_lesen().text;
+        } else {
+            size_t ab = static_cast<size_t>(l_.position);
+            b.name = text_.substr(ab, text_.find_first_of("]}\r\n", ab) - ab);
         }
-        // 2. Its entries, up to the next header line.
-        while (Zeile_holen(z)) {
-            if (Kopf(z)) {
-                zurueck_ = std::move(z);
+        // 3. Its entries, line by line up to the next header line.
+        while (!kopf_wartet_ && KR_naechste_Zeile(&l_)) {
+            int c = KR_Zeichen_lesen(&l_);
+            KR_Zeichen_ruecklesen(&l_);
+            if (intern::Ist_Klammer(c))
                 break;
-            }
             Eintrag e;
-            if (Eintrag_lesen(z, e))
+            if (Eintrag_lesen(e))
                 b.eintraege.push_back(std::move(e));
         }
         return b;
     }
 
-    // Empty unless the text could not be read from its start.
+    // Empty unless the handle had no text to read.
     const std::string &fehler() const { return fehler_; }
 
 private:
-    bool Zeile_holen(intern::Zeile &z)
+    // The line of an offset, counted from 1; a line ends at LF, CR, CR LF or
+    // LF CR.  Offsets are asked for in text order.
+    int Zeile_bei(uint32_t offset)
     {
-        if (zurueck_) {
-            z = std::move(*zurueck_);
-            zurueck_.reset();
-            return true;
+        for (; gezaehlt_ < offset; ++gezaehlt_) {
+            char c = text_[gezaehlt_];
+            if (!intern::Ist_Zeilenende(c))
+                continue;
+            ++zeile_;
+            if (gezaehlt_ + 1 < text_.size() && intern::Ist_Zeilenende(text_[gezaehlt_ + 1]) && text_[gezaehlt_ + 1] != c)
+                ++gezaehlt_;
         }
-        return zeilen_.lesen(z);
+        return zeile_;
     }
 
-    // The offset of the bracket when the line is a header line.
-    static std::optional<size_t> Kopf(const intern::Zeile &z)
+    // The element at the reader.  A quoted string over several lines ends
+    // before the first header line among them, where the walk goes on; one
+    // that the text ends inside ends before the text's last line end.
+    intern::Element Ganz_lesen()
     {
-        size_t i = 0;
-        if (z.anfang != 0) {
-            while (i < z.text.size() && intern::Ist_Blank(z.text[i]))
-                ++i;
-        }
-        if (i < z.text.size() && intern::Ist_Klammer(z.text[i]))
-            return i;
-        return std::nullopt;
-    }
-
-    // The element at ab of the line; an open quoted string takes in the
-    // following lines, up to a header line, which is kept for later.
-    intern::Element Ganz_lesen(intern::Zeile &z, size_t ab)
-    {
-        for (;;) {
-            intern::Element e = intern::Element_lesen(z.text, ab);
-            intern::Zeile weiter;
-            if (!e.offen || !Zeile_holen(weiter))
-                return e;
-            if (Kopf(weiter)) {
-                zurueck_ = std::move(weiter);
-                return e;
+        intern::Element e = intern::Element_lesen(&l_, laenge_);
+        if (e.art != intern::Element_Zeichenkette)
+            return e;
+        uint32_t kopf = 0;
+        if (text_.find_first_of("\r\n", e.anfang) < e.ende) {
+            Zugriffshandle s = l_;
+            KR_positionieren(&s, e.anfang);
+            while (!kopf && KR_naechste_Zeile(&s) && static_cast<uint32_t>(s.position) < e.ende) {
+                if (intern::Ist_Klammer(KR_Zeichen_lesen(&s)))
+                    kopf = static_cast<uint32_t>(s.position) - 1;
             }
-            z.text += z.ende;
-            z.text += weiter.text;
-            z.ende = weiter.ende;
         }
+        if (!kopf && !e.offen)
+            return e;
+        uint32_t g = kopf ? kopf : laenge_;
+        while (kopf && intern::Ist_Blank(text_[g - 1]))
+            --g;
+        if (g > e.anfang + 1 && intern::Ist_Zeilenende(text_[g - 1])) {
+            --g;
+            if (g > e.anfang + 1 && intern::Ist_Zeilenende(text_[g - 1]) && text_[g - 1] != text_[g])
+                --g;
+        }
+        Zugriffshandle t{};
+        t.puffer = text_.data();
+        t.laenge = g;
+        KR_positionieren(&t, e.anfang);
+        e = intern::Element_lesen(&t, g);
+        e.offen = true;
+        if (kopf) {
+            KR_positionieren(&l_, kopf);
+            kopf_wartet_ = true;
+        }
+        return e;
     }
 
-    // The header's name as KR_Abschnitt_finden reads it: a quoted string
-    // right after the bracket, or everything up to ']', '}' or the line end.
-    void Kopf_lesen(intern::Zeile &z, size_t i, Block &b)
+    // The reader stands before the first character of a line that is no
+    // header, no empty line and no ';' comment.
+    bool Eintrag_lesen(Eintrag &e)
     {
-        b.klammer = z.text[i];
-        b.zeile = z.nummer;
-        b.anfang = z.anfang + static_cast<uint32_t>(i);
-        b.eingerueckt = i > 0;
-        if (i + 1 < z.text.size() && z.text[i + 1] == '"') {
-            b.name = Ganz_lesen(z, i + 1).text;
-            return;
-        }
-        size_t j = z.text.find_first_of("]}", i + 1);
-        b.name = z.text.substr(i + 1, (j == std::string::npos ? z.text.size() : j) - (i + 1));
-    }
-
-    bool Eintrag_lesen(intern::Zeile &z, Eintrag &e)
-    {
-        // 1. Content lines only: no empty line, no ';' comment.
-        size_t i = 0;
-        while (i < z.text.size() && intern::Ist_Blank(z.text[i]))
-            ++i;
-        if (i == z.text.size() || z.text[i] == ';')
+        // 1. The name, ended by ':' or '='.
+        intern::Element n = Ganz_lesen();
+        if (n.art == intern::Element_Zeichenkette && !n.offen)
+            n.art = text_[n.ende] == ':' ? intern::Element_Doppelpunkt : text_[n.ende] == '=' ? intern::Element_Gleich : intern::Element_keins;
+        if (n.art != intern::Element_Doppelpunkt && n.art != intern::Element_Gleich)
             return false;
-
-        // 2. The name, ended by ':' or '='.
-        intern::Element n = Ganz_lesen(z, i);
-        size_t zeichen = n.ende; // the ':' or '='
-        if (n.art == 4 && !n.offen && zeichen < z.text.size())
-            n.art = z.text[zeichen] == ':' ? 1 : z.text[zeichen] == '=' ? 2 : 0;
-        if (n.art != 1 && n.art != 2)
-            return false;
-        e.art = n.art == 1 ? Eintragsart::Doppelpunkt : Eintragsart::INI;
+        e.art = n.art == intern::Element_Doppelpunkt ? Eintragsart::Doppelpunkt : Eintragsart::INI;
         e.name = std::move(n.text);
-        e.zeile = z.nummer;
+        e.zeile = Zeile_bei(n.anfang);
+        KR_Zeichen_lesen(&l_); // the ':' or '='
 
-        // 3. The value: its first element, and the text as written.
-        size_t v = zeichen + 1;
-        intern::Element w = Ganz_lesen(z, v);
-        e.text = intern::Getrimmt(std::string_view(z.text).substr(v));
-        e.elementart = w.art == 0   ? Elementart::keins
-                       : w.art == 4 ? Elementart::Zeichenkette
-                                    : Elementart::Wort;
-        bool allein = w.art == 4 && intern::Getrimmt(std::string_view(z.text).substr(w.ende)).empty();
+        // 2. The value: its first element, and the text as written up to
+        // the end of the line where that element ends.
+        size_t v = static_cast<size_t>(l_.position);
+        intern::Element w = Ganz_lesen();
+        size_t zeilenende = text_.find_first_of("\r\n", std::max<size_t>(v, w.ende));
+        std::string_view zeile(text_.data(), zeilenende);
+        e.text = intern::Getrimmt(zeile.substr(v));
+        e.elementart = w.art == intern::Element_keins          ? Elementart::keins
+                       : w.art == intern::Element_Zeichenkette ? Elementart::Zeichenkette
+                                                       : Elementart::Wort;
+        bool allein = w.art == intern::Element_Zeichenkette && intern::Getrimmt(zeile.substr(w.ende)).empty();
         e.element = std::move(w.text);
         e.wert = allein ? e.element : e.text;
         return true;
     }
 
-    intern::Zeilenleser zeilen_;
-    std::optional<intern::Zeile> zurueck_; // a line read ahead
+    std::string text_;         // the handle's text and a line feed behind it
+    uint32_t laenge_ = 0;      // the handle's text alone
+    Zugriffshandle l_{};       // a memory buffer over text_
+    bool kopf_wartet_ = false; // the reader stands before a header line
+    uint32_t gezaehlt_ = 0;    // the line count has reached this offset
+    int zeile_ = 1;
     std::string fehler_;
 };
 
@@ -666,11 +587,9 @@ public:
     // The whole text as the handle holds it, byte for byte.
     Ergebnis<std::string> text()
     {
-        if (!intern::Positionieren(&h_, 0))
-            return Fehler{"the handle has no text to read"};
         std::string s;
-        for (int c; (c = intern::Byte_lesen(&h_)) != intern::Ende;)
-            s.push_back(static_cast<char>(c));
+        if (!intern::Text_holen(&h_, s))
+            return Fehler{"the handle has no text to read"};
         return s;
     }
 
@@ -801,7 +720,7 @@ private:
         if (name.size() > 40 || name.find('\0') != std::string_view::npos)
             return Fehler{"cannot remove " + zitat + ": the header search takes names of at most 40 characters"};
         std::string c(name);
-        h_.letztes_zeichen = 0;
+        intern::Anfang_vergessen(&h_);
         if (KR_Abschnitt_finden(c.c_str(), &h_) == 0 || h_.elementanfang - 1 != static_cast<int32_t>(b->anfang))
             return Fehler{"cannot remove " + zitat + ": the header search does not reach it past an earlier header line"};
         return true;
@@ -810,7 +729,7 @@ private:
     Ergebnis<> Loeschen(std::string_view name)
     {
         std::string c(name);
-        h_.letztes_zeichen = 0;
+        intern::Anfang_vergessen(&h_);
         if (KR_Abschnitt_loeschen(c.c_str(), &h_) != 1)
             return Fehler{"the block \"" + c + "\" could not be removed"};
         return {};
@@ -820,11 +739,9 @@ private:
     std::string Letztes_Zeilenende()
     {
         std::string s;
-        uint32_t ab = h_.laenge >= 2 ? h_.laenge - 2 : 0;
-        if (!intern::Positionieren(&h_, ab))
+        if (!intern::Text_holen(&h_, s))
             return s;
-        for (int c; (c = intern::Byte_lesen(&h_)) != intern::Ende;)
-            s.push_back(static_cast<char>(c));
+        s.erase(0, s.size() >= 2 ? s.size() - 2 : 0);
         if (s.size() == 2 && intern::Ist_Zeilenende(s[0]) && intern::Ist_Zeilenende(s[1]) && s[0] != s[1])
             return s;
         if (!s.empty() && intern::Ist_Zeilenende(s.back()))
@@ -903,13 +820,13 @@ enum class Wertart {
 };
 
 // Option bits of a template item, as the reader has them.
-constexpr uint16_t Option_S = 0x0001;
-constexpr uint16_t Option_K = 0x0002;
-constexpr uint16_t Option_N = 0x0004;
-constexpr uint16_t Option_T = 0x0008;
-constexpr uint16_t Option_A = 0x0010;
-constexpr uint16_t Option_F = 0x0020;
-constexpr uint16_t Option_M = 0x0040;
+constexpr uint16_t Option_S = intern::Arg_Schalter;
+constexpr uint16_t Option_K = intern::Arg_Schluessel;
+constexpr uint16_t Option_N = intern::Arg_Zahl;
+constexpr uint16_t Option_T = intern::Arg_Nur_Schluessel;
+constexpr uint16_t Option_A = intern::Arg_Pflicht;
+constexpr uint16_t Option_F = intern::Arg_Rest;
+constexpr uint16_t Option_M = intern::Arg_Mehrfach;
 
 struct Vorlagenposten {
     std::string name;
@@ -930,58 +847,47 @@ struct Vorlagenposten {
     }
 };
 
-// Reads a template item by item, with the checks of the argument reader,
-// and says where it is wrong.
+// Reads a template item by item with the argument reader's own rule, and
+// says where it is wrong.
 inline Ergebnis<std::vector<Vorlagenposten>> Vorlage_lesen(std::string_view vorlage)
 {
-    constexpr std::string_view Buchstaben = "SKNTAFM";
     if (vorlage.find('\0') != std::string_view::npos)
         return Fehler{"the template holds a zero byte"};
-    std::vector<Vorlagenposten> posten;
-    int mehrfach = -1;
-    size_t p = 0;
-    auto bis = [&](std::string_view zeichen) {
-        size_t e = vorlage.find_first_of(zeichen, p);
-        return e == std::string_view::npos ? vorlage.size() : e;
-    };
-    while (p < vorlage.size()) {
-        if (posten.size() == 100)
-            return Fehler{"the template has more than 100 items"};
-        Vorlagenposten v;
-        size_t e = bis(",/=");
-        v.name = vorlage.substr(p, e - p);
-        p = e;
-        while (p < vorlage.size() && vorlage[p] == '=') {
-            ++p;
-            e = bis(",/=");
-            v.aliase.emplace_back(vorlage.substr(p, e - p));
+    const std::string text(vorlage);
+    uint16_t flags[intern::Arg_Hoechstzahl];
+    intern::Vorlagenposten_roh roh[intern::Arg_Hoechstzahl];
+    int mehrfach;
+    intern::Vorlagenbefund befund;
+    int anzahl = intern::Vorlage_zerlegen(text.c_str(), flags, roh, &mehrfach, &befund);
+    if (anzahl < 0) {
+        using F = intern::Vorlagenfehler;
+        const std::string wo = "template item " + std::to_string(befund.posten + 1) + " (" +
+                               std::string(befund.name, befund.namenlaenge) + ")";
+        const std::string zeichen(1, befund.zeichen);
+        switch (befund.fehler) {
+        case F::zu_viele_Posten: return Fehler{"the template has more than 100 items"};
+        case F::Buchstabe:
+            return Fehler{wo + (befund.zeichen ? ": unknown option letter '" + zeichen + "'" : ": '/' without an option letter")};
+        case F::M_mit_S_oder_F: return Fehler{wo + ": M cannot go with S or F"};
+        case F::zweites_Mehrfach:
+            return Fehler{wo + ": a second item with M and without K (the first is " +
+                          std::string(roh[mehrfach].name, roh[mehrfach].namenlaenge) + ")"};
+        default:
+            return Fehler{wo + ": '" + zeichen + "' after an option letter (names and aliases come before the options)"};
+        }
+    }
+    std::vector<Vorlagenposten> posten(static_cast<size_t>(anzahl));
+    for (int i = 0; i < anzahl; ++i) {
+        Vorlagenposten &v = posten[static_cast<size_t>(i)];
+        v.name.assign(roh[i].name, roh[i].namenlaenge);
+        v.optionen = flags[i];
+        // The aliases: "=A=B" names two.
+        std::string_view aliase(roh[i].aliase, roh[i].aliaslaenge);
+        for (size_t p = 0; p < aliase.size();) {
+            size_t e = std::min(aliase.find('=', p + 1), aliase.size());
+            v.aliase.emplace_back(aliase.substr(p + 1, e - p - 1));
             p = e;
         }
-        const std::string wo = "template item " + std::to_string(posten.size() + 1) + " (" + v.name + ")";
-        while (p < vorlage.size() && vorlage[p] == '/') {
-            if (p + 1 == vorlage.size())
-                return Fehler{wo + ": '/' without an option letter"};
-            char b = vorlage[p + 1];
-            size_t k = Buchstaben.find(b >= 'a' && b <= 'z' ? static_cast<char>(b - 'a' + 'A') : b);
-            if (k == std::string_view::npos)
-                return Fehler{wo + ": unknown option letter '" + std::string(1, b) + "'"};
-            v.optionen |= static_cast<uint16_t>(1u << k);
-            p += 2;
-        }
-        if ((v.optionen & Option_M) && (v.optionen & (Option_S | Option_F)))
-            return Fehler{wo + ": M cannot go with S or F"};
-        if ((v.optionen & Option_M) && !(v.optionen & Option_K)) {
-            if (mehrfach >= 0)
-                return Fehler{wo + ": a second item with M and without K (the first is " +
-                              posten[static_cast<size_t>(mehrfach)].name + ")"};
-            mehrfach = static_cast<int>(posten.size());
-        }
-        if (p < vorlage.size() && vorlage[p] != ',')
-            return Fehler{wo + ": '" + std::string(1, vorlage[p]) +
-                          "' after an option letter (names and aliases come before the options)"};
-        if (p < vorlage.size())
-            ++p;
-        posten.push_back(std::move(v));
     }
     return posten;
 }
@@ -1223,7 +1129,7 @@ private:
                 s += "=" + a;
             for (int k = 0; k < 7; ++k) {
                 if (v.optionen & (1u << k))
-                    s += std::string("/") + "SKNTAFM"[k];
+                    s += std::string("/") + intern::Optionsbuchstaben[k];
             }
         }
         // An item with an empty name as the last one needs its comma.
@@ -1304,15 +1210,23 @@ private:
     {
         std::string vorlage = Vorlage_schreiben(posten);
         std::string zeile(zeile_.get(), laenge_);
+        std::string text = zeile + '\n';
+        Zugriffshandle t{};
+        t.puffer = text.data();
+        t.laenge = static_cast<uint32_t>(text.size());
+        auto element = [&](size_t ab) {
+            KR_positionieren(&t, static_cast<uint32_t>(ab));
+            return intern::Element_lesen(&t, laenge_, KR_Element_lesen);
+        };
         size_t ab = 0;
         int anzahl = 0;
         for (;;) {
-            intern::Element e = intern::Element_lesen(zeile, ab, KR_Element_lesen);
-            if (e.art == 0)
+            intern::Element e = element(ab);
+            if (e.art == intern::Element_keins)
                 break;
             // The reader takes the character after each element.
             ab = e.ende < zeile.size() ? e.ende + 1 : e.ende;
-            int i = e.art == 2 || e.art == 3 ? KR_Arg_finden(vorlage.c_str(), e.text.c_str()) : -1;
+            int i = e.art == intern::Element_Gleich || e.art == intern::Element_Wort ? KR_Arg_finden(vorlage.c_str(), e.text.c_str()) : -1;
             if (i < 0) {
                 ++anzahl;
                 if (e.text.size() > 255)
@@ -1328,10 +1242,10 @@ private:
                     return "the rest of the line for " + v.name + " is longer than 254 characters";
                 break;
             }
-            intern::Element w = intern::Element_lesen(zeile, ab, KR_Element_lesen);
+            intern::Element w = element(ab);
             // (A value cannot outgrow the reader's 511 characters in a line
             // of at most 512.)
-            if (w.art == 0)
+            if (w.art == intern::Element_keins)
                 return "the keyword " + v.name + " has no value";
             ab = w.ende < zeile.size() ? w.ende + 1 : w.ende;
         }

@@ -8,18 +8,19 @@
 #include <cstddef>
 #include <cstdint>
 
-// Option bits of a template item, and the given bit that the reader sets.
-constexpr uint16_t Arg_Schalter = 0x0001;       // S: switch
-constexpr uint16_t Arg_Schluessel = 0x0002;     // K: keyword item
-constexpr uint16_t Arg_Zahl = 0x0004;           // N: number
-constexpr uint16_t Arg_Nur_Schluessel = 0x0008; // T: keyword-only item
-constexpr uint16_t Arg_Pflicht = 0x0010;        // A: required
-constexpr uint16_t Arg_Rest = 0x0020;           // F: rest of line
-constexpr uint16_t Arg_Mehrfach = 0x0040;       // M: multiple values
-constexpr uint16_t Arg_Gegeben = 0x8000;        // the item has received a value
+#include "korvan/intern/vorlage.h"
 
-// A template holds at most this many items.
-constexpr int Arg_Hoechstzahl = 100;
+// The option bits and the item limit are the template rule's, shared with
+// korvan.hpp; the given bit is the reader's own.
+using kr::intern::Arg_Hoechstzahl;
+using kr::intern::Arg_Mehrfach;
+using kr::intern::Arg_Nur_Schluessel;
+using kr::intern::Arg_Pflicht;
+using kr::intern::Arg_Rest;
+using kr::intern::Arg_Schalter;
+using kr::intern::Arg_Schluessel;
+using kr::intern::Arg_Zahl;
+constexpr uint16_t Arg_Gegeben = 0x8000; // the item has received a value
 
 // A multiple-value array: 128 entry slots and a null slot after them, so the
 // caller always sees a null-terminated array.  One more slot, hidden behind

@@ -12,9 +12,9 @@ using strom::Leser;
 using strom::Lesen;
 using strom::Zuruecklesen;
 
-constexpr int LF = '\n';
-constexpr int CR = '\r';
-constexpr int Ende = -1;
+using kr::intern::CR;
+using kr::intern::Ende;
+using kr::intern::LF;
 
 // Working buffers of one call, each bounded where it is filled.
 constexpr uint32_t Zeilengroesse = 512;  // the line copy, line-end character included
@@ -179,13 +179,13 @@ Zustand Lesen(Lauf &l)
     int r = konfig::Element_lesen_Argument(*l.leser, l.element, Elementgroesse);
 
     // 3.
-    if (r == -1)
+    if (r == kr::intern::Element_zu_lang)
         return Zustand::Gescheitert;
-    if (r == 0)
+    if (r == kr::intern::Element_keins)
         return Zustand::Fertig;
 
     // 4. A word ended by '='.
-    if (r == 2) {
+    if (r == kr::intern::Element_Gleich) {
         int index = Arg_Namen_finden(l.namen, l.element);
         if (index >= 0) {
             Lesen(*l.leser);
@@ -198,7 +198,7 @@ Zustand Lesen(Lauf &l)
     }
 
     // 5. A word: a keyword, or else a positional value.
-    if (r == 3) {
+    if (r == kr::intern::Element_Wort) {
         int index = Arg_Namen_finden(l.namen, l.element);
         if (index >= 0) {
             Nachzeichen_lesen(*l.leser);
@@ -229,13 +229,13 @@ Zustand Ueberspringen(Lauf &l)
 {
     // 1., 2.
     int r = konfig::Element_lesen_Argument(*l.leser, l.element, Elementgroesse);
-    if (r == -1)
+    if (r == kr::intern::Element_zu_lang)
         return Zustand::Gescheitert;
-    if (r == 0)
+    if (r == kr::intern::Element_keins)
         return Zustand::Fertig;
 
     // 3. Only a known keyword with '=' ends the skipping here.
-    if (r == 2) {
+    if (r == kr::intern::Element_Gleich) {
         int index = Arg_Namen_finden(l.namen, l.element);
         Lesen(*l.leser);
         return index >= 0 ? Benannt(l, index) : Zustand::Ueberspringen;
@@ -350,7 +350,7 @@ int Wert_lesen(Leser &zeile, Argumentsatz *satz, int index, uint16_t *flags, voi
     // fit the buffer) fails the call, so the caller hears of the mistake.
     char wert[Wertgroesse];
     int r = konfig::Element_lesen_Argument(zeile, wert, Wertgroesse);
-    if (r <= 0)
+    if (r <= kr::intern::Element_keins)
         return 2;
     // 2.
     Nachzeichen_lesen(zeile);

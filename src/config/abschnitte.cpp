@@ -51,7 +51,7 @@ int Klassenkopf_suchen(Zugriffshandle *h, const char *gesucht, Vergleich verglei
             // one too long for the buffer, ends the search.
             int32_t klammer = h->position - 1;
             char element[Namenspuffer];
-            if (Element_lesen_Konfiguration(l, element, Namenspuffer) <= 0)
+            if (Element_lesen_Konfiguration(l, element, Namenspuffer) <= Element_keins)
                 return 0;
             bool passt = gesucht && (vergleich == Vergleich::ganzer_Name
                                          ? Namen_gleich(element, gesucht)
@@ -171,7 +171,7 @@ int KR_CALL KR_naechster_Abschnitt(char *puffer, int groesse, Zugriffshandle *h)
                 return c;
             // A name that does not fit, or a header without one, leaves the
             // empty string, so the caller never reads an unterminated buffer.
-            if (Element_lesen_Konfiguration(l, puffer, groesse) <= 0 && groesse > 0)
+            if (Element_lesen_Konfiguration(l, puffer, groesse) <= Element_keins && groesse > 0)
                 puffer[0] = '\0';
             return c;
         }

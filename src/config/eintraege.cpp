@@ -6,13 +6,9 @@ namespace {
 
 using namespace konfig;
 
-// Element results of the two entry names.
-constexpr int Doppelpunktname = 1;
-constexpr int Gleichheitsname = 2;
-
 // The search of both entry kinds, from the line after the current one to the
 // end of the block; art is the element result of the wanted name.
-int Eintrag_suchen(const char *name, Zugriffshandle *h, int art)
+int Eintrag_suchen(const char *name, Zugriffshandle *h, Elementergebnis art)
 {
     if (!h || !name)
         return 0;
@@ -50,12 +46,12 @@ extern "C" {
 
 int KR_CALL KR_Eintrag_finden(const char *name, Zugriffshandle *h)
 {
-    return Eintrag_suchen(name, h, Doppelpunktname);
+    return Eintrag_suchen(name, h, Element_Doppelpunkt);
 }
 
 int KR_CALL KR_INI_Eintrag_finden(const char *name, Zugriffshandle *h)
 {
-    return Eintrag_suchen(name, h, Gleichheitsname);
+    return Eintrag_suchen(name, h, Element_Gleich);
 }
 
 int KR_CALL KR_naechster_Eintrag(char *puffer, unsigned short groesse, Zugriffshandle *h)
@@ -73,11 +69,11 @@ int KR_CALL KR_naechster_Eintrag(char *puffer, unsigned short groesse, Zugriffsh
         return 0;
     // 3., 4. A name with its ':' read, or a plain word or quoted string.
     switch (Element_lesen_Konfiguration(l, puffer, groesse)) {
-    case Doppelpunktname:
+    case Element_Doppelpunkt:
         Lesen(l);
         return 1;
-    case 3: // a plain word
-    case 4: // a quoted string
+    case Element_Wort:
+    case Element_Zeichenkette:
         return 1;
     default:
         return 0;
@@ -93,7 +89,7 @@ int KR_CALL KR_naechster_INI_Eintrag(char *puffer, unsigned short groesse, Zugri
     if (!Naechste_Zeile(l))
         return 0;
     // 2. A header line gives a name ended by a bracket, and so ends the walk.
-    if (Element_lesen_Konfiguration(l, puffer, groesse) != Gleichheitsname)
+    if (Element_lesen_Konfiguration(l, puffer, groesse) != Element_Gleich)
         return 0;
     // 3. The '='.
     Lesen(l);

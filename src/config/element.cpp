@@ -37,14 +37,14 @@ constexpr Zeichenarten Konfigurationsleser = Arten_bauen(" \t,:=]}", ":=]} \t,;\
 constexpr Zeichenarten Argumentleser = Arten_bauen(" \t,=", "= \t,;\n\r");
 
 // The result that the character ending a word gives.
-int Wortergebnis(int schluss)
+Elementergebnis Wortergebnis(int schluss)
 {
     switch (schluss) {
-    case ':': return 1;
-    case '=': return 2;
-    case ']': return 5;
-    case '}': return 6;
-    default: return 3; // blank, ',', ';', line end, end of text
+    case ':': return Element_Doppelpunkt;
+    case '=': return Element_Gleich;
+    case ']': return Element_Eckig;
+    case '}': return Element_Geschweift;
+    default: return Element_Wort; // blank, ',', ';', line end, end of text
     }
 }
 
@@ -60,10 +60,10 @@ int Element_lesen(const Zeichenarten &arten, Leser &l, char *puffer, int groesse
 
     // 2. No element on this line.
     if (c == Ende)
-        return 0;
+        return Element_keins;
     if (c == LF || c == CR || c == ';') {
         Zuruecklesen(l);
-        return 0;
+        return Element_keins;
     }
 
     // 3. The element starts just before the current position.
@@ -76,13 +76,13 @@ int Element_lesen(const Zeichenarten &arten, Leser &l, char *puffer, int groesse
     // 5. A word, up to its terminator.
     do {
         if (!a.speichern(c))
-            return -1;
+            return Element_zu_lang;
         c = Lesen(l);
     } while (c != Ende && !(arten.art[c] & Schluss));
 
     // 6. The terminating zero byte, if it fits.
     if (!a.speichern('\0'))
-        return -1;
+        return Element_zu_lang;
 
     // 7. Leave the terminator for the caller.
     Zuruecklegen(l, c);
@@ -128,9 +128,9 @@ int Zeichenkette_ablegen(Leser &l, Ablage &a)
 {
     int danach;
     if (!Zeichenkette_lesen(l, a, &danach) || !a.speichern('\0'))
-        return -1;
+        return Element_zu_lang;
     Zuruecklegen(l, danach);
-    return 4;
+    return Element_Zeichenkette;
 }
 
 int Element_lesen_Konfiguration(Leser &l, char *puffer, int groesse)
@@ -162,7 +162,7 @@ extern "C" {
 int KR_CALL KR_Element_lesen_2(char *puffer, int groesse, Zugriffshandle *h)
 {
     if (!h)
-        return 0; // as for the end of the text
+        return Element_keins; // as for the end of the text
     Leser l(h);
     return Element_lesen(Konfigurationsleser, l, puffer, groesse);
 }
@@ -170,7 +170,7 @@ int KR_CALL KR_Element_lesen_2(char *puffer, int groesse, Zugriffshandle *h)
 int KR_CALL KR_Element_lesen(char *puffer, int groesse, Zugriffshandle *h)
 {
     if (!h)
-        return 0;
+        return Element_keins;
     Leser l(h);
     return Element_lesen(Argumentleser, l, puffer, groesse);
 }

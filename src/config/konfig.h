@@ -11,17 +11,19 @@
 
 namespace konfig {
 
-constexpr int LF = '\n';
-constexpr int CR = '\r';
-constexpr int Ende = -1;
+using kr::intern::CR;
+using kr::intern::Ende;
+using kr::intern::LF;
+using kr::intern::Elementergebnis;
+using enum kr::intern::Elementergebnis;
 
 // Names of headers and entries are read into buffers of this many bytes,
 // the terminating zero byte included.
 constexpr int Namenspuffer = 41;
 
-inline bool Ist_Blank(int c) { return c == ' ' || c == '\t'; }
-inline bool Ist_Zeilenende(int c) { return c == LF || c == CR; }
-inline bool Ist_Klammer(int c) { return c == '[' || c == '{'; }
+using kr::intern::Ist_Blank;
+using kr::intern::Ist_Klammer;
+using kr::intern::Ist_Zeilenende;
 
 // A caller's buffer with its bound: a store into a full buffer fails, so
 // nothing is ever written past groesse bytes.  A null buffer holds nothing.

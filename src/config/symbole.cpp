@@ -6,11 +6,8 @@ namespace {
 
 using namespace konfig;
 
-// Results of one symbol read; KR_naechstes_Symbol turns them into its own.
-constexpr int Zu_lang = -1;
-constexpr int Nichts = 0;
-constexpr int Wort = 3;
-constexpr int Zeichenkette = 4;
+// One symbol read gives the element results Element_zu_lang, _keins, _Wort
+// and _Zeichenkette; KR_naechstes_Symbol turns them into its own.
 
 // Results of KR_naechstes_Symbol, kept in symbolstatus.
 constexpr int Symbol_Ende = 0;
@@ -31,14 +28,14 @@ int Wort_lesen(Leser &l, Ablage &a, int c)
     // 5.
     while (!Ist_Wortende(c)) {
         if (!a.speichern(c))
-            return Zu_lang;
+            return Element_zu_lang;
         c = Lesen(l);
     }
     // 6.
     if (!a.speichern('\0'))
-        return Zu_lang;
+        return Element_zu_lang;
     Zuruecklegen(l, c);
-    return Wort;
+    return Element_Wort;
 }
 
 // The rest of a comment after its "(*".  A '*' takes the next character
@@ -69,10 +66,10 @@ int Symbol_lesen(Leser &l, char *puffer, int groesse)
         c = Lesen(l);
     while (Ist_Blank(c));
     if (c == Ende)
-        return Nichts;
+        return Element_keins;
     if (Ist_Zeilenende(c) || c == ';') {
         Zuruecklesen(l);
-        return Nichts;
+        return Element_keins;
     }
 
     // 2.
@@ -85,19 +82,19 @@ int Symbol_lesen(Leser &l, char *puffer, int groesse)
     // 4. A '(' opens a comment only when '*' follows; else it starts a word.
     if (c == '(') {
         if (a.groesse < 1)
-            return Zu_lang;
+            return Element_zu_lang;
         int n = Lesen(l);
         if (n != '*') {
             a.speichern('(');
             return Wort_lesen(l, a, n);
         }
         if (!Kommentar_ueberspringen(l))
-            return Nichts;
+            return Element_keins;
         // The word right after the comment is read, but reported as nothing.
         c = Lesen(l);
         l.h->elementanfang = l.h->position;
         int r = Wort_lesen(l, a, c);
-        return r == Zu_lang ? Zu_lang : Nichts;
+        return r == Element_zu_lang ? Element_zu_lang : Element_keins;
     }
 
     // 5., 6. A word.
@@ -136,9 +133,9 @@ int KR_CALL KR_naechstes_Symbol(Zugriffshandle *h)
 
     // 3. - 5.
     switch (Symbol_lesen(l, h->symbolpuffer, h->symbolgroesse)) {
-    case Zu_lang: return Status_setzen(h, -1);
-    case Zeichenkette: return Status_setzen(h, Symbol_Zeichenkette);
-    case Wort: return Status_setzen(h, Symbol_Wort);
+    case Element_zu_lang: return Status_setzen(h, -1);
+    case Element_Zeichenkette: return Status_setzen(h, Symbol_Zeichenkette);
+    case Element_Wort: return Status_setzen(h, Symbol_Wort);
     default: break;
     }
 

@@ -1,6 +1,7 @@
 // dateiquelle.cpp - the file source: a handle that reads a file through a
 // buffered stream by its callbacks.  File sources remove no comment lines.
 #include "korvan.h"
+#include "handle/strom.h"
 
 #include "../platform/plattform.h"
 
@@ -45,13 +46,9 @@ int KR_CALL Datei_Zeichen(Zugriffshandle *h)
     if (c < 0)
         return -1;
     ++h->position;
-    if (s->letztes_zeichen == '\n') {
-        ++h->zeile;
-        s->gespeicherte_spalte = h->spalte;
-        h->spalte = 0;
-    } else if (c != '\n' && c != '\r') {
-        ++h->spalte;
-    }
+    int32_t spalte = h->spalte;
+    if (strom::Zaehlen(h, s->letztes_zeichen, c))
+        s->gespeicherte_spalte = spalte;
     s->letztes_zeichen = c;
     return c;
 }
@@ -68,7 +65,7 @@ int KR_CALL Datei_zurueck(Zugriffshandle *h)
     if (!Strom_zurueck(s->strom, s->letztes_zeichen))
         return 0;
     --h->position;
-    if (s->letztes_zeichen != '\n' && s->letztes_zeichen != '\r')
+    if (!kr::intern::Ist_Zeilenende(s->letztes_zeichen))
         --h->spalte;
     s->letztes_zeichen = -1;
     return 1;

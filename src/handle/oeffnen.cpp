@@ -46,8 +46,13 @@ int KR_CALL KR_Konfig_Datei_anlegen(Zugriffshandle *h)
     Quidel_Status status = Quidel_Anlegen(sizeof Objektkopf, &objekt, 0);
     if (status != 0)
         return status;
+    // A header that cannot be written leaves no object behind.
+    status = Quidel_Schreiben(objekt, sizeof Objektkopf, 0, Objektkopf, 0);
+    if (status != 0) {
+        Quidel_Freigeben(objekt);
+        return status;
+    }
     h->objekt = objekt;
-    Quidel_Schreiben(objekt, sizeof Objektkopf, 0, Objektkopf, 0);
     h->laenge = sizeof Objektkopf;
     h->position = sizeof Objektkopf;
     return 0;

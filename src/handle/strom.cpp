@@ -11,16 +11,6 @@ namespace {
 // an element; every further piece is twice as large.
 constexpr int32_t Erstes_Stueck = 128;
 
-void Zaehlen(Zugriffshandle *h, int c)
-{
-    if (h->letztes_zeichen == LF) {
-        ++h->zeile;
-        h->spalte = 0;
-    } else if (c != LF && c != CR) {
-        ++h->spalte;
-    }
-}
-
 } // namespace
 
 // The source is chosen as KR_Zeichen_lesen chooses it: a memory object
@@ -88,7 +78,7 @@ int Kommentarzeile(Leser &l)
             k = Byte(l);
             if (k < 0)
                 break;
-            Zaehlen(h, k);
+            Zaehlen(h, h->letztes_zeichen, k);
             h->letztes_zeichen = k;
         } while (k != LF);
         if (k < 0) {
@@ -100,7 +90,7 @@ int Kommentarzeile(Leser &l)
             h->letztes_zeichen = -1;
             return Ende;
         }
-        Zaehlen(h, c);
+        Zaehlen(h, h->letztes_zeichen, c);
     }
     h->letztes_zeichen = c;
     return c;
@@ -115,7 +105,7 @@ int Zeichen_lesen(Zugriffshandle *h)
     if (h->objekt != 0 && p >= 0 && p < static_cast<int32_t>(h->laenge) &&
         Quidel_Lesen(h->objekt, 1, static_cast<uint32_t>(p), &c, 0) == 0 && c != '#') {
         h->position = p + 1;
-        Zaehlen(h, c);
+        Zaehlen(h, h->letztes_zeichen, c);
         h->letztes_zeichen = c;
         return c;
     }

@@ -6,14 +6,31 @@
 #define KORVAN_STROM_H
 
 #include "korvan.h"
+#include "korvan/intern/zeichen.h"
 
 #include <cstdint>
 
 namespace strom {
 
-constexpr int LF = '\n';
-constexpr int CR = '\r';
-constexpr int Ende = -1;
+using kr::intern::CR;
+using kr::intern::Ende;
+using kr::intern::LF;
+
+// The line and column rule of every source, for the byte c just read after
+// the character vorher: the byte after a line feed starts a new line in
+// column 0; every other byte but LF and CR moves the column on.  True when a
+// new line began.
+inline bool Zaehlen(Zugriffshandle *h, int vorher, int c)
+{
+    if (vorher == LF) {
+        ++h->zeile;
+        h->spalte = 0;
+        return true;
+    }
+    if (c != LF && c != CR)
+        ++h->spalte;
+    return false;
+}
 
 // The largest piece of a memory object copied at once.
 constexpr int32_t Fenstergroesse = 1024;
@@ -67,15 +84,11 @@ inline int Lesen(Leser &l)
     int c = Byte(l);
     if (c < 0)
         return Ende;
-    if (h->letztes_zeichen == LF) {
-        ++h->zeile;
-        h->spalte = 0;
-        if (c == '#')
-            return Kommentarzeile(l);
-    } else if (c != LF && c != CR) {
-        if (++h->spalte == 0 && c == '#')
-            return Kommentarzeile(l);
-    }
+    // A new line starts in column 0, and so may a column that a take-back
+    // left at -1.
+    Zaehlen(h, h->letztes_zeichen, c);
+    if (c == '#' && h->spalte == 0)
+        return Kommentarzeile(l);
     h->letztes_zeichen = c;
     return c;
 }

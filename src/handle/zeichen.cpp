@@ -6,13 +6,6 @@
 
 #include "handle/strom.h"
 
-namespace {
-
-constexpr int LF = '\n';
-constexpr int CR = '\r';
-
-} // namespace
-
 extern "C" {
 
 // Most characters of a memory buffer are read in place here: a byte that is
@@ -36,15 +29,7 @@ int KR_CALL KR_Zeichen_lesen(Zugriffshandle *h)
         return strom::Zeichen_lesen(h);
 
     h->position = p + 1;
-    // A line feed before this byte starts a new line at column 0; every
-    // other byte but LF and CR moves the column on.  (Bytes above CR are
-    // told apart with one comparison.)
-    if (h->letztes_zeichen == LF) {
-        ++h->zeile;
-        h->spalte = 0;
-    } else if (c > CR || (c != LF && c != CR)) {
-        ++h->spalte;
-    }
+    strom::Zaehlen(h, h->letztes_zeichen, c);
     h->letztes_zeichen = c;
     return c;
 }

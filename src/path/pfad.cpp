@@ -1,6 +1,7 @@
 // pfad.cpp - path utilities: separators, joining, the tail below a base
 // directory, and base names.  Nothing here touches the file system.
 #include "korvan.h"
+#include "korvan/intern/zeichen.h"
 
 #include "../platform/plattform.h"
 
@@ -11,13 +12,7 @@ namespace {
 // The join works in twice the path buffer: base, one separator, part.
 constexpr size_t Verbindungspuffer = 2 * Pfadpuffer;
 
-// Length of text, or grenze when it has no terminator before that; keeps a
-// check against a working limit from reading far past it.
-size_t Laenge_bis(const char *text, size_t grenze)
-{
-    const void *ende = std::memchr(text, '\0', grenze);
-    return ende ? static_cast<size_t>(static_cast<const char *>(ende) - text) : grenze;
-}
+using kr::intern::Laenge_bis;
 
 // Copies text (laenge bytes and a terminator) when it fits groesse bytes.
 int Ergebnis_ablegen(char *ziel, unsigned int groesse, const char *text, size_t laenge)
