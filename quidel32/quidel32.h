@@ -52,23 +52,38 @@ enum {
     QUIDEL_STATUS_SCHREIBFEHLER = 109  /* writing, flushing or replacing the file failed */
 };
 
-/* Ordinal 20: a new object of groesse bytes, all zero. */
+/* Ordinal 20: a new object of groesse bytes, all zero; its handle is stored
+ * in *handle.  0; 101 for a null handle pointer or reserviert not 0; 103 no
+ * memory; 102 all handles in use. */
 QUIDEL_API Quidel_Status QUIDEL_CALL Quidel_Anlegen(uint32_t groesse, Quidel_Handle *handle, uint32_t reserviert);
-/* Ordinal 21: releases the object; the handle is free again. */
+/* Ordinal 21: releases the object; the handle is free again.  0, or 104
+ * when the handle names no object. */
 QUIDEL_API Quidel_Status QUIDEL_CALL Quidel_Freigeben(Quidel_Handle handle);
-/* Ordinal 22: writes laenge bytes at offset. */
+/* Ordinal 22: writes laenge bytes from quelle at offset; the size stays.
+ * 0; 104 no such object; 101 quelle null with laenge > 0, or reserviert not
+ * 0; 105 when offset + laenge reaches beyond the object (nothing written). */
 QUIDEL_API Quidel_Status QUIDEL_CALL Quidel_Schreiben(Quidel_Handle handle, uint32_t laenge, uint32_t offset, const void *quelle, uint32_t reserviert);
-/* Ordinal 23: reads laenge bytes at offset. */
+/* Ordinal 23: reads laenge bytes at offset into ziel.  0; 104 no such
+ * object; 101 ziel null with laenge > 0, or reserviert not 0; 105 when
+ * offset + laenge reaches beyond the object (nothing read). */
 QUIDEL_API Quidel_Status QUIDEL_CALL Quidel_Lesen(Quidel_Handle handle, uint32_t laenge, uint32_t offset, void *ziel, uint32_t reserviert);
-/* Ordinal 24: copies laenge bytes between objects (or within one object,
- * the ranges may overlap). */
+/* Ordinal 24: copies laenge bytes from quelle at quelloffset to ziel at
+ * zieloffset (or within one object, the ranges may overlap).  0; 104 when
+ * either handle names no object; 101 reserviert not 0; 105 when a range
+ * reaches beyond its object (nothing copied). */
 QUIDEL_API Quidel_Status QUIDEL_CALL Quidel_Kopieren(Quidel_Handle ziel, uint32_t zieloffset, Quidel_Handle quelle, uint32_t quelloffset, uint32_t laenge, uint32_t reserviert);
-/* Ordinal 26: new size, leading bytes kept, new bytes zero. */
+/* Ordinal 26: new size, leading bytes kept, new bytes zero.  0; 104 no
+ * such object; 103 no memory (the object then unchanged). */
 QUIDEL_API Quidel_Status QUIDEL_CALL Quidel_Groesse_aendern(Quidel_Handle handle, uint32_t groesse);
-/* Ordinal 60: saves the object's bytes to the file. */
+/* Ordinal 60: saves the object's bytes as the file pfad, atomically (see
+ * above).  0; 101 a null or empty path; 104 no such object; 108 the file
+ * cannot be created or written; 109 writing, flushing or replacing failed. */
 QUIDEL_API Quidel_Status QUIDEL_CALL Quidel_Speichern(const char *pfad, Quidel_Handle handle);
-/* Ordinal 61: a new object holding the file's bytes; its handle and size
- * are stored through the pointers. */
+/* Ordinal 61: a new object holding the bytes of the file pfad; its handle
+ * and size are stored through the pointers.  0; 101 a null or empty path or
+ * a null pointer; 106 the file cannot be opened or read, or is no regular
+ * file; 107 it is longer than 2147483647 bytes; 103 no memory; 102 all
+ * handles in use.  On failure nothing is stored. */
 QUIDEL_API Quidel_Status QUIDEL_CALL Quidel_Laden(const char *pfad, Quidel_Handle *handle, uint32_t *groesse);
 
 #ifdef __cplusplus

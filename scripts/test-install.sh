@@ -1,14 +1,31 @@
 #!/usr/bin/env bash
-# Installs Korvan into a temporary prefix without its tests and builds the
-# bundled C example against it, once with find_package(Korvan CONFIG) and once
-# with pkg-config, and the C++ example with pkg-config; all must run, and so
-# must the installed korvan command.  Then builds the .deb package, checks its
-# contents and runs the command and the C example from the unpacked package.
+# Builds the Debian packages libkorvan0, libkorvan-dev and korvan from the
+# working tree with dpkg-buildpackage, runs lintian on them (an error fails),
+# installs them and builds C and C++ programs against them with pkg-config
+# and with find_package(Korvan CONFIG), runs those and the command, checks
+# that dpkg-shlibdeps names libkorvan0 for a program, that `man korvan`
+# renders, and that removing the packages leaves none of their files behind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+pakete=(korvan libkorvan-dev libkorvan0)
+bash scripts/deps.sh dpkg-dev debhelper lintian man-db pkg-config cmake make g++
+if [ "$(id -u)" -ne 0 ]; then
+  echo "the install check installs packages and must run as root" >&2
+  exit 1
+fi
+for p in "${pakete[@]}"; do
+  if dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    echo "$p is installed already; remove it before the install check" >&2
+    exit 1
+  fi
+done
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+aufraeumen() {
+  dpkg -P "${pakete[@]}" >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap aufraeumen EXIT
 
 # Runs a command and compares its standard output with the expected text.
 expect() {
@@ -18,65 +35,84 @@ expect() {
   [ "$got" = "$want" ] || { printf 'wrong output of %s:\n%s\n' "$*" "$got" >&2; exit 1; }
 }
 
-cmake -S "$root" -B "$work/build" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_INSTALL_PREFIX="$work/prefix" >/dev/null
-cmake --build "$work/build" -j"$(nproc)" >/dev/null
-cmake --install "$work/build" >/dev/null
-for f in include/korvan.h include/korvan.hpp include/quidel32.h include/tamsel.h \
-         lib/cmake/Korvan/KorvanConfig.cmake lib/pkgconfig/korvan.pc bin/korvan; do
-  [ -f "$work/prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
+# The working tree as it stands, build folders left out.
+mkdir "$work/korvan"
+git ls-files -co --exclude-standard -z | tar --null -T - -cf - | tar -xf - -C "$work/korvan"
+(cd "$work/korvan" && dpkg-buildpackage -us -uc -b -j"$(nproc)" >"$work/build.log" 2>&1) ||
+  { tail -40 "$work/build.log" >&2; exit 1; }
+version=$(dpkg-parsechangelog -l debian/changelog -S Version)
+debs=()
+for p in "${pakete[@]}"; do debs+=("$work/${p}_${version}_$(dpkg --print-architecture).deb"); done
+echo "built: $(cd "$work" && ls -- *.deb | tr '\n' ' ')"
+
+lintian --fail-on error "${debs[@]}" 2>&1 | grep -v 'running with root privileges' || true
+lintian --fail-on error "${debs[@]}" >/dev/null 2>&1 || { echo "lintian reports errors" >&2; exit 1; }
+echo "lintian: no errors"
+
+dpkg -i "${debs[@]}" >/dev/null
+for p in "${pakete[@]}"; do dpkg -L "$p" >>"$work/dateien"; done
+for f in /usr/include/korvan/korvan.h /usr/include/korvan/korvan.hpp /usr/include/korvan/quidel32.h \
+         /usr/include/korvan/tamsel.h /usr/bin/korvan /usr/share/man/man1/korvan.1.gz; do
+  grep -qx "$f" "$work/dateien" || { echo "not installed: $f" >&2; exit 1; }
 done
 
-# The C example, as a program of its own would build it.
-mkdir -p "$work/consumer"
-cp examples/wert.c "$work/consumer/"
-cat > "$work/consumer/CMakeLists.txt" <<'CM'
+# The examples, as programs of their own would build them.
+expect "-I/usr/include/korvan -lkorvan" pkg-config --cflags --libs korvan
+c=$work/consumer
+mkdir -p "$c"
+cp examples/wert.c examples/bloecke.cpp "$c/"
+cc -std=c99 -Wall -Wextra -Werror -o "$c/wert-pc" "$c/wert.c" $(pkg-config --cflags --libs korvan)
+c++ -std=c++20 -Wall -Wextra -Werror -fno-exceptions -fno-rtti -o "$c/bloecke-pc" "$c/bloecke.cpp" \
+  $(pkg-config --cflags --libs korvan)
+cat > "$c/CMakeLists.txt" <<'CM'
 cmake_minimum_required(VERSION 3.22)
-project(consumer C)
+project(consumer C CXX)
+set(CMAKE_CXX_STANDARD 20)
 find_package(Korvan CONFIG REQUIRED)
 add_executable(wert wert.c)
 target_link_libraries(wert PRIVATE Korvan::korvan)
+add_executable(bloecke bloecke.cpp)
+target_link_libraries(bloecke PRIVATE Korvan::korvan)
 CM
-cmake -S "$work/consumer" -B "$work/consumer/build" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
-cmake --build "$work/consumer/build" >/dev/null
-expect 8080 "$work/consumer/build/wert" examples/beispiel.cfg server port
-echo "find_package(Korvan CONFIG): ok"
-
-pc_build() { # PKG_CONFIG_PATH LIBDIR OUTPUT
-  PKG_CONFIG_PATH=$1 cc -std=c99 -Wall -Wextra -Werror -o "$3" "$work/consumer/wert.c" \
-    $(PKG_CONFIG_PATH=$1 pkg-config --cflags --libs korvan) -Wl,-rpath,"$2"
-}
-pc_build "$work/prefix/lib/pkgconfig" "$work/prefix/lib" "$work/consumer/pc"
-expect "Korvan build server" "$work/consumer/pc" examples/beispiel.cfg server name
-echo "pkg-config korvan: ok"
-
-# The C++ layer against the installed shared library alone.
-c++ -std=c++20 -fno-exceptions -fno-rtti -o "$work/consumer/bloecke" "$root/examples/bloecke.cpp" \
-  $(PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --cflags --libs korvan) -Wl,-rpath,"$work/prefix/lib"
-"$work/consumer/bloecke" "$root/examples/beispiel.cfg" | grep -qx 'server.port=8080'
-echo "korvan.hpp: ok"
-
-# The installed command, on the bundled examples.
-expect "examples/einbinden/haupt.cfg
-examples/einbinden/teile/pfade.cfg
-examples/einbinden/teile/ports.cfg
-examples/einbinden/teile/server.cfg" "$work/prefix/bin/korvan" tree examples/einbinden SLASH
-expect "a/b c" "$work/prefix/bin/korvan" path join a "b c" SLASH
-expect 8080 "$work/prefix/bin/korvan" get examples/beispiel.cfg server port
-echo "installed korvan: ok"
-
-# The package: built by CPack, its contents listed, then unpacked and used
-# where it lies.
-(cd "$work/build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; exit 1; }
-deb=$(ls "$work"/build/korvan_*.deb)
-dpkg-deb -c "$deb" | awk '{print $6}' > "$work/contents"
-for f in ./usr/bin/korvan ./usr/include/korvan.h ./usr/include/korvan.hpp ./usr/include/quidel32.h ./usr/include/tamsel.h \
-         ./usr/lib/libkorvan.so.0 ./usr/lib/libquidel32.so.0 ./usr/lib/libtamsel.so.0 \
-         ./usr/lib/cmake/Korvan/KorvanConfig.cmake ./usr/lib/pkgconfig/korvan.pc; do
-  grep -qx "$f" "$work/contents" || { echo "not in the package: $f" >&2; exit 1; }
+cmake -S "$c" -B "$c/build" >/dev/null
+cmake --build "$c/build" >/dev/null
+for wert in "$c/wert-pc" "$c/build/wert"; do
+  expect "Korvan build server" "$wert" examples/beispiel.cfg server name
 done
-dpkg-deb -x "$deb" "$work/deb"
-expect "x/y" "$work/deb/usr/bin/korvan" path join x y SLASH
-pc_build "$work/deb/usr/lib/pkgconfig" "$work/deb/usr/lib" "$work/consumer/deb"
-expect 7 "$work/consumer/deb" examples/beispiel.cfg "backup job" keep
-echo "package $(basename "$deb"): ok"
+for bloecke in "$c/bloecke-pc" "$c/build/bloecke"; do
+  "$bloecke" examples/beispiel.cfg | grep -qx 'backup job.keep=7' || { echo "failed: $bloecke" >&2; exit 1; }
+done
+echo "pkg-config korvan and find_package(Korvan CONFIG), C and C++: ok"
+
+# A package of the program would depend on libkorvan0.
+mkdir -p "$c/debian/consumer/usr/bin"
+printf 'Source: consumer\n\nPackage: consumer\nArchitecture: any\n' >"$c/debian/control"
+cp "$c/build/wert" "$c/build/bloecke" "$c/debian/consumer/usr/bin/"
+abh=$(cd "$c" && dpkg-shlibdeps -O debian/consumer/usr/bin/wert debian/consumer/usr/bin/bloecke)
+echo "$abh" | grep -q 'libkorvan0 (>= ' || { echo "dpkg-shlibdeps: $abh" >&2; exit 1; }
+echo "dpkg-shlibdeps: ${abh#shlibs:Depends=}"
+
+expect "a/b c" korvan path join a "b c" SLASH
+expect 8080 korvan get examples/beispiel.cfg server port
+MANWIDTH=80 man korvan 2>"$work/man.err" | grep -q '^       path join BASE PART\.\.\. \[SLASH\]$' ||
+  { echo "man korvan does not render the subcommands" >&2; cat "$work/man.err" >&2; exit 1; }
+[ ! -s "$work/man.err" ] || { cat "$work/man.err" >&2; exit 1; }
+echo "korvan and man korvan: ok"
+
+dpkg -P "${pakete[@]}" >/dev/null
+for p in "${pakete[@]}"; do
+  ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q installed ||
+    { echo "still installed: $p" >&2; exit 1; }
+done
+# Every file and link of the packages is gone; of their folders, only those
+# that other packages share remain.
+while read -r f; do
+  if [ -L "$f" ] || { [ -e "$f" ] && [ ! -d "$f" ]; }; then
+    echo "left behind: $f" >&2; exit 1
+  fi
+done <"$work/dateien"
+for d in /usr/include/korvan /usr/lib/"$(dpkg-architecture -qDEB_HOST_MULTIARCH)"/cmake/Korvan \
+         /usr/share/doc/korvan /usr/share/doc/libkorvan0 /usr/share/doc/libkorvan-dev; do
+  [ ! -e "$d" ] || { echo "left behind: $d" >&2; exit 1; }
+done
+echo "removed, nothing left behind"

@@ -4,7 +4,7 @@
 #   bench     a smoke run of the benchmarks against their peers (tiny sizes)
 #   asan      AddressSanitizer + UndefinedBehaviorSanitizer
 #   linux-i386  -m32, tests under qemu-i386
-#   install   the installed package: find_package, pkg-config, the command, the .deb
+#   install   the Debian packages: built, lintian, installed, used by C and C++ programs, removed
 #   windows   64-bit tests under wine, the 32-bit DLLs' tables
 #   tsan      the concurrency stress test under ThreadSanitizer (tests/nebenlaeufig)
 #   fuzz      every fuzz target on its corpus for a short time (clang)
