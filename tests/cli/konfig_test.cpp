@@ -3,7 +3,9 @@
 // each format, the rest as runs of status and outputs.
 #include "befehlshilfe.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -104,6 +106,40 @@ TEST(Konfig, SetUndRemove)
     KB_ERWARTET(Korvan({"set", f, "b", "z", "4"}), 2, "",
                 "korvan: set: cannot save " + f + ": the file exists and is read-only\n");
     EXPECT_EQ(kt::Datei_lesen(f), eingerueckt);
+}
+
+// Edits of one file at the same time each take the file's lock for their
+// read, change and save: none of them is lost, and neither a lock file nor
+// a temporary file stays.
+TEST(Konfig, GleichzeitigeAenderungenGehenNichtVerloren)
+{
+    kt::Tempordner t;
+    const std::string f = t / "a.cfg";
+    constexpr int Runden = 3, Zugleich = 6;
+    for (int runde = 0; runde < Runden; ++runde) {
+        kt::Datei_schreiben(f, "[s]\n");
+        std::vector<kb::Lauf> laeufe(Zugleich);
+        std::vector<std::thread> faeden;
+        for (int i = 0; i < Zugleich; ++i)
+            faeden.emplace_back([&, i] { laeufe[i] = Korvan({"set", f, "s", "k" + std::to_string(i), "v"}); });
+        for (std::thread &faden : faeden)
+            faden.join();
+        std::string erwartet;
+        for (int i = 0; i < Zugleich; ++i) {
+            KB_ERWARTET(laeufe[i], 0, "", "");
+            erwartet += "s.k" + std::to_string(i) + "=v\n";
+        }
+        kb::Lauf zeigen = Korvan({"show", f, "s"});
+        std::vector<std::string> zeilen;
+        for (size_t a = 0, e; (e = zeigen.aus.find('\n', a)) != std::string::npos; a = e + 1)
+            zeilen.push_back(zeigen.aus.substr(a, e + 1 - a));
+        std::sort(zeilen.begin(), zeilen.end());
+        std::string gezeigt;
+        for (const std::string &z : zeilen)
+            gezeigt += z;
+        EXPECT_EQ(gezeigt, erwartet) << "round " << runde;
+        EXPECT_EQ(std::distance(fs::directory_iterator(t.pfad()), fs::directory_iterator()), 1);
+    }
 }
 
 TEST(Vorlagen, TabelleJsonUndFehler)
