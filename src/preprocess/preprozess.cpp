@@ -6,12 +6,15 @@
 #include "tamsel.h"
 
 #include "../platform/plattform.h"
+#include "korvan/intern/zeichen.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
+using kr::intern::Laenge_bis;
 
 // A read delivers at most 519 bytes and a terminator; behind them the chunk
 // buffer has room for CR LF and a terminator.
@@ -53,12 +56,6 @@ struct Lauf {
 bool Leer(char c)
 {
     return c == ' ' || c == '\t';
-}
-
-size_t Laenge_bis(const char *text, size_t grenze)
-{
-    const void *ende = std::memchr(text, '\0', grenze);
-    return ende ? static_cast<size_t>(static_cast<const char *>(ende) - text) : grenze;
 }
 
 // Copies at most groesse - 1 bytes of text and always terminates.
@@ -200,7 +197,7 @@ bool Ablegen(Lauf &l)
     return true;
 }
 
-// Step 6.1 for a finished include file: the file below it is reopened by its
+// A finished include file: the file below it is reopened by its
 // recorded name, in text mode, at the saved position.
 bool Zurueckkehren(Lauf &l)
 {
@@ -228,7 +225,8 @@ bool Zurueckkehren(Lauf &l)
     return Marke_schreiben(l, l.zeile, l.name);
 }
 
-// Steps 6.6 to 6.8: an include directive.
+// An include directive: its file looked up, checked and opened, the
+// current one suspended below it.
 bool Einbinden(Lauf &l, const Einordnung &e)
 {
     if (e.namenlaenge == 0) {

@@ -1,22 +1,18 @@
 // pfad.cpp - POSIX: the path services with Windows' results, except that '/'
 // is a separator of its own and a path beginning with '/' is absolute.
 #include "../plattform.h"
+#include "korvan/intern/zeichen.h"
 
 #include <cstring>
 #include <unistd.h>
 
 namespace {
 
+using kr::intern::Laenge_bis;
+
 bool Trenner(char c)
 {
     return c == '\\' || c == '/';
-}
-
-// Length of text, or grenze when it has no terminator before that.
-size_t Laenge_bis(const char *text, size_t grenze)
-{
-    const void *ende = std::memchr(text, '\0', grenze);
-    return ende ? static_cast<size_t>(static_cast<const char *>(ende) - text) : grenze;
 }
 
 // The canonical path as it grows.  The root ("\", "C:" or "C:\") is never
