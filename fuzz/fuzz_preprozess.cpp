@@ -233,6 +233,8 @@ int64_t __real__Z14Strom_PositionP15Plattform_Strom(Plattform_Strom *strom);
 int __real__Z12Strom_setzenP15Plattform_Stroml(Plattform_Strom *strom, int64_t position);
 bool __real__Z10Strom_EndeP15Plattform_Strom(Plattform_Strom *strom);
 bool __real__Z12Strom_FehlerP15Plattform_Strom(Plattform_Strom *strom);
+bool __real__Z13Strom_KennungP15Plattform_StromP12Dateikennung(Plattform_Strom *strom, Dateikennung *kennung);
+bool __real__Z13Datei_KennungPKcP12Dateikennung(const char *pfad, Dateikennung *kennung);
 
 Plattform_Strom *__wrap__Z13Strom_oeffnenPKc10Strommodus(const char *pfad, Strommodus modus)
 {
@@ -342,6 +344,38 @@ bool __wrap__Z12Strom_FehlerP15Plattform_Strom(Plattform_Strom *strom)
     if (!im_speicher)
         return __real__Z12Strom_FehlerP15Plattform_Strom(strom);
     return false;
+}
+
+// In memory a file of the tree is known by its bytes' place, the output by
+// a number of its own: it is never one of the tree's files.
+constexpr Dateikennung Ausgabekennung = {1, 0};
+
+static Dateikennung Baumkennung(const std::string *daten)
+{
+    return {2, reinterpret_cast<uintptr_t>(daten)};
+}
+
+bool __wrap__Z13Strom_KennungP15Plattform_StromP12Dateikennung(Plattform_Strom *strom, Dateikennung *kennung)
+{
+    if (!im_speicher)
+        return __real__Z13Strom_KennungP15Plattform_StromP12Dateikennung(strom, kennung);
+    auto *s = reinterpret_cast<Speicherstrom *>(strom);
+    *kennung = s->schreiben ? Ausgabekennung : Baumkennung(s->lesen.daten);
+    return true;
+}
+
+bool __wrap__Z13Datei_KennungPKcP12Dateikennung(const char *pfad, Dateikennung *kennung)
+{
+    if (!im_speicher)
+        return __real__Z13Datei_KennungPKcP12Dateikennung(pfad, kennung);
+    if (pfad && ausgabename == pfad) {
+        *kennung = Ausgabekennung;
+        return true;
+    }
+    const std::string *daten = pfad ? Im_Speicher_finden(pfad) : nullptr;
+    if (daten)
+        *kennung = Baumkennung(daten);
+    return daten != nullptr;
 }
 } // extern "C"
 
