@@ -32,6 +32,7 @@ expect() {
   local want=$1; shift
   local got
   got=$("$@") || { echo "failed: $*" >&2; exit 1; }
+  got=${got%"${got##*[! ]}"} # some pkg-config versions end the line in a blank
   [ "$got" = "$want" ] || { printf 'wrong output of %s:\n%s\n' "$*" "$got" >&2; exit 1; }
 }
 
