@@ -980,7 +980,8 @@ private:
 
     // The value of the item of that name, when it is of the kind asked for
     // (or of the second kind, where one is given).
-    Ergebnis<const Wert *> Holen(std::string_view name, Wertart art, std::optional<Wertart> oder = {}) const
+    Ergebnis<const Wert *> Holen(std::string_view name, Wertart art) const { return Holen(name, art, art); }
+    Ergebnis<const Wert *> Holen(std::string_view name, Wertart art, Wertart oder) const
     {
         static const char *const Artnamen[] = {"text", "number", "switch", "list", "number list", "rest-of-line"};
         int i = Index(name);
