@@ -62,7 +62,6 @@ set_target_properties(korvan PROPERTIES OUTPUT_NAME Korvan PREFIX "")
 korvan_ordinal_import(quidel32 Quidel32)
 korvan_ordinal_import(tamsel Tamsel)
 target_link_libraries(korvan PRIVATE quidel32_ordinal tamsel_ordinal)
-# The system libraries behind the platform layer.
-foreach(t korvan quidel32 tamsel)
-  target_link_libraries(${t} PRIVATE shlwapi user32 advapi32)
-endforeach()
+# The system libraries behind the platform layer; the memory libraries need
+# only the kernel's.
+target_link_libraries(korvan PRIVATE shlwapi user32 advapi32)

@@ -8,6 +8,8 @@
 #ifndef KORVAN_PLATTFORM_H
 #define KORVAN_PLATTFORM_H
 
+#include "ganzdatei.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -76,32 +78,11 @@ bool Datei_Kennung(const char *pfad, Dateikennung *kennung);
 bool Strom_Kennung(Plattform_Strom *strom, Dateikennung *kennung);
 
 // ---------------------------------------------------------------------------
-// Whole files (memory-object load and save)
+// Files (the whole-file piece serves the memory-object library too)
 // ---------------------------------------------------------------------------
 
-enum class Dateistatus {
-    ok,
-    nicht_lesbar,   // cannot be opened or read
-    zu_gross,       // longer than a signed 32-bit length
-    kein_speicher,
-    nicht_anlegbar, // neither a temporary file nor the target can be written
-    schreibfehler   // writing, flushing or replacing failed
-};
+// Dateistatus, Datei_laden and Datei_ersetzen: ganzdatei.h, included above.
 
-// Reads a whole file into a new malloc block (*daten, *laenge).  A file of
-// 0 bytes gives a block of 1 byte and *laenge 0.  Only a regular file loads:
-// a folder, device or pipe fails at once (nicht_lesbar).
-Dateistatus Datei_laden(const char *pfad, unsigned char **daten, uint32_t *laenge);
-// Replaces the file with the bytes given, never leaving it half written: a
-// temporary file of a short name beside it, readable by this process alone,
-// is written, given the target's permission bits and (where the process
-// may) its owner and group, else without setuid and setgid, flushed and
-// renamed over the target; then the folder is flushed.  Temporary files of
-// saves of the same target whose process has ended are removed first.  A
-// target that is a symbolic link keeps it: the file it names is replaced.
-// Only where the directory forbids the temporary file is the target written
-// in place.
-Dateistatus Datei_ersetzen(const char *pfad, const void *daten, size_t laenge);
 // True when something exists under the path.
 bool Datei_existiert(const char *pfad);
 // True when the existing file may be written by this process.
@@ -113,6 +94,9 @@ bool Datei_beschreibbar(const char *pfad);
 
 // Byte size of the library's path working buffers, terminator included.
 constexpr size_t Pfadpuffer = 260;
+// The longest path that the POSIX system takes, terminator included
+// (PATH_MAX): the size of the buffers for the desktop's files.
+constexpr size_t Systempfadgrenze = 4096;
 
 // False when the path is absolute: it begins with '\' or has ':' as its
 // second character (on POSIX a leading '/' counts as absolute too).  A null

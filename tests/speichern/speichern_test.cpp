@@ -1,10 +1,11 @@
 // Saving memory objects: exact bytes, permission bits kept, read-only files
 // refused, and a save that fails part-way leaves the old file as it was.
-// This program is linked with the system's write, fsync, renameat, fchmod,
-// fchown and close wrapped (see tests/CMakeLists.txt), so a test can make
-// them fail on demand.
+// The system's write, fsync, renameat, fchmod, fchown and close of a save
+// are replaced in the table of the whole-file piece, so a test can make them
+// fail on demand.
 #include "testhilfe.h"
 
+#include "platform/ganzdatei.h"
 #include "quidel32.h"
 
 #include <cerrno>
@@ -58,12 +59,6 @@ bool Ist_Datei(int fd)
 } // namespace
 
 extern "C" {
-std::ptrdiff_t __real_write(int fd, const void *p, size_t n);
-int __real_fsync(int fd);
-int __real_renameat(int da, const char *a, int db, const char *b);
-int __real_fchmod(int fd, unsigned mode);
-int __real_fchown(int fd, unsigned uid, unsigned gid);
-int __real_close(int fd);
 int fork();
 int kill(int pid, int signal);
 int waitpid(int pid, int *status, int optionen);
@@ -72,8 +67,14 @@ unsigned geteuid();
 int chown(const char *pfad, unsigned uid, unsigned gid);
 unsigned umask(unsigned maske);
 void _exit(int status);
+}
 
-std::ptrdiff_t __wrap_write(int fd, const void *p, size_t n)
+namespace {
+
+// The system's own calls, taken before the table is changed.
+const Dateiaufrufe echt = dateiaufrufe;
+
+std::ptrdiff_t Test_schreiben(int fd, const void *p, size_t n)
 {
     ++schreibaufrufe;
     if (fd > 2)
@@ -83,13 +84,13 @@ std::ptrdiff_t __wrap_write(int fd, const void *p, size_t n)
     if (Faellig(schreiben_bis_fehler)) {
         // A short write first, then the failure: the file is half written.
         if (n > 1)
-            __real_write(fd, p, n / 2);
+            echt.schreiben(fd, p, n / 2);
         errno = ENOSPC;
         return -1;
     }
-    return __real_write(fd, p, n);
+    return echt.schreiben(fd, p, n);
 }
-int __wrap_fsync(int fd)
+int Test_sichern(int fd)
 {
     while (beim_fsync != Beim_fsync::weiter && Ist_Datei(fd)) {
         if (beim_fsync == Beim_fsync::enden)
@@ -100,44 +101,49 @@ int __wrap_fsync(int fd)
         errno = EIO;
         return -1;
     }
-    return __real_fsync(fd);
+    return echt.sichern(fd);
 }
-int __wrap_renameat(int da, const char *a, int db, const char *b)
+int Test_umbenennen(int da, const char *a, int db, const char *b)
 {
     if (Faellig(rename_bis_fehler)) {
         errno = EXDEV;
         return -1;
     }
-    return __real_renameat(da, a, db, b);
+    return echt.umbenennen(da, a, db, b);
 }
-int __wrap_fchmod(int fd, unsigned mode)
+int Test_rechte_setzen(int fd, unsigned mode)
 {
     if (Faellig(fchmod_bis_fehler)) {
         errno = EPERM;
         return -1;
     }
-    return __real_fchmod(fd, mode);
+    return echt.rechte_setzen(fd, mode);
 }
-int __wrap_fchown(int fd, unsigned uid, unsigned gid)
+int Test_besitzer_setzen(int fd, unsigned uid, unsigned gid)
 {
     if (Faellig(fchown_bis_fehler)) {
         errno = EPERM;
         return -1;
     }
-    return __real_fchown(fd, uid, gid);
+    return echt.besitzer_setzen(fd, uid, gid);
 }
-int __wrap_close(int fd)
+int Test_schliessen(int fd)
 {
     // The descriptor is closed all the same, as after a deferred write error.
     bool datei = Ist_Datei(fd);
-    int r = __real_close(fd);
+    int r = echt.schliessen(fd);
     if (datei && Faellig(close_bis_fehler)) {
         errno = EIO;
         return -1;
     }
     return r;
 }
-}
+
+const bool eingesetzt = (dateiaufrufe = {Test_schreiben, Test_sichern, Test_umbenennen, Test_rechte_setzen,
+                                         Test_besitzer_setzen, Test_schliessen},
+                         true);
+
+} // namespace
 
 namespace {
 

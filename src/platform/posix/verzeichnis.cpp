@@ -1,6 +1,6 @@
-// verzeichnis.cpp - POSIX: directory search with Windows' matching of long
-// names, and the status, attribute and delete services of the file trees.
-#include "../gemeinsam.h"
+// verzeichnis.cpp - POSIX: the entries of a directory for the search above,
+// and the status, attribute and delete services of the file trees.
+#include "../system.h"
 #include "posix.h"
 
 #include <cerrno>
@@ -22,14 +22,14 @@ bool Ist_Verzeichnis(int dfd, const dirent *e)
     return ::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool Eintraege_sammeln(DIR *d, const Namensmuster &m, Verzeichnissuche *s)
+bool Eintraege_geben(DIR *d, const Eintragsnehmer &n)
 {
     for (;;) {
         errno = 0;
         dirent *e = ::readdir(d);
         if (!e)
             return errno == 0;
-        if (Name_passt(m, e->d_name) && !Suche_eintragen(s, e->d_name, Ist_Verzeichnis(::dirfd(d), e)))
+        if (n.passt(n.ziel, e->d_name) && !n.nehmen(n.ziel, e->d_name, Ist_Verzeichnis(::dirfd(d), e)))
             return false;
     }
 }
@@ -60,40 +60,32 @@ bool Muster_teilen(const char *muster, Posix_Pfad &verzeichnis, const char **tei
 
 namespace {
 
-// Reads the directory open as fd (which the search takes over) into a search.
-Verzeichnissuche *Suche_lesen(int fd, const Namensmuster &m, Suchtreffer *treffer)
+// Hands the entries of the directory open as fd (which is closed after).
+bool Ordner_geben(int fd, const Eintragsnehmer &n)
 {
     if (fd < 0)
-        return nullptr;
+        return false;
     DIR *d = ::fdopendir(fd);
     if (!d) {
         ::close(fd);
-        return nullptr;
+        return false;
     }
-    Verzeichnissuche *s = Suche_anlegen();
-    bool gut = s && Eintraege_sammeln(d, m, s);
+    bool gut = Eintraege_geben(d, n);
     ::closedir(d);
-    if (!gut) {
-        Suche_beenden(s);
-        return nullptr;
-    }
-    return Suche_abschliessen(s, treffer);
+    return gut;
 }
 
 } // namespace
 
-// The system gives every name; Windows' matching picks those of the pattern.
-Verzeichnissuche *Suche_beginnen(const char *muster, bool folgen, Suchtreffer *treffer)
+// The system gives every name; the search above matches them.
+bool Ordner_auflisten(const char *muster, bool folgen, const Eintragsnehmer &nehmer)
 {
-    if (!muster || !treffer)
-        return nullptr;
     Posix_Pfad verzeichnis(nullptr);
     const char *teil;
-    Namensmuster m;
-    if (!Muster_teilen(muster, verzeichnis, &teil) || !Namensmuster_lesen(teil, &m))
-        return nullptr;
+    if (!muster || !Muster_teilen(muster, verzeichnis, &teil))
+        return false;
     int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (folgen ? 0 : O_NOFOLLOW);
-    return Suche_lesen(::open(verzeichnis.c_str(), flags), m, treffer);
+    return Ordner_geben(::open(verzeichnis.c_str(), flags), nehmer);
 }
 
 namespace {
@@ -234,24 +226,23 @@ void Baumgang_beenden(Baumgang *gang)
     std::free(gang);
 }
 
-Verzeichnissuche *Suche_beginnen(Baumgang *gang, const char *muster, Suchtreffer *treffer)
+bool Ordner_auflisten(Baumgang *gang, const char *muster, const Eintragsnehmer &nehmer)
 {
     if (!gang)
-        return Suche_beginnen(muster, false, treffer);
-    if (!muster || !treffer)
-        return nullptr;
+        return Ordner_auflisten(muster, false, nehmer);
+    if (!muster)
+        return false;
     Posix_Pfad sys(muster);
     char *trenner = std::strrchr(sys.text, '/');
-    Namensmuster m;
-    if (!sys.gut || !trenner || !Namensmuster_lesen(muster + (trenner - sys.text) + 1, &m))
-        return nullptr;
+    if (!sys.gut || !trenner)
+        return false;
     // The root's own search: its path, then the separator of the pattern.
     const char *rel = Unter_Wurzel(gang, sys.text);
     if (!rel)
-        return nullptr;
+        return false;
     size_t n = rel > trenner ? 0 : static_cast<size_t>(trenner - rel);
     int ordner = Ordner_erreichen(gang, rel, n);
-    return Suche_lesen(ordner < 0 ? -1 : ::openat(ordner, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC), m, treffer);
+    return Ordner_geben(ordner < 0 ? -1 : ::openat(ordner, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC), nehmer);
 }
 
 bool Eintrag_Status(Baumgang *gang, const char *pfad, bool *verzeichnis)

@@ -1,7 +1,7 @@
 // befehl.cpp - Win32: what the korvan command needs beyond the library:
 // terminal tests, directory tests, the texts of error codes and the lock
 // of an edit.
-#include "../gemeinsam.h"
+#include "../system.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // register.cpp - Win32: the registry below HKEY_CLASSES_ROOT and the
 // runtime's extension of a file name.
-#include "../gemeinsam.h"
+#include "../plattform.h"
 
 #include <windows.h>
 
@@ -76,13 +76,28 @@ void Register_Schluessel_schliessen(Registerschluessel *schluessel)
     std::memset(schluessel, 0, sizeof *schluessel);
 }
 
+namespace {
+
+// The last part of a file name: after its last '\\' or '/', or after a drive.
+const char *Namensteil(const char *datei)
+{
+    const char *teil = datei[0] && datei[1] == ':' ? datei + 2 : datei;
+    for (const char *p = teil; *p; ++p) {
+        if (*p == '\\' || *p == '/')
+            teil = p + 1;
+    }
+    return teil;
+}
+
+} // namespace
+
 // The extension is the part of the last name from its last '.' on.  The
 // runtime's _splitpath writes it into a buffer of 256 bytes and is given no
 // more than the last 255 characters of the name, which hold every extension
 // that fits there; a longer extension is refused.
 bool Dateiendung(const char *datei, char *ziel, size_t groesse)
 {
-    const char *teil = Letzter_Namensteil(datei);
+    const char *teil = Namensteil(datei);
     size_t n = std::strlen(teil);
     const char *rest = n < _MAX_EXT ? teil : teil + n - (_MAX_EXT - 1);
     const char *punkt = std::strrchr(teil, '.');

@@ -1,6 +1,6 @@
-// verzeichnis.cpp - Win32: the system's directory search, and the status,
-// attribute and delete services of the file trees.
-#include "../gemeinsam.h"
+// verzeichnis.cpp - Win32: the system's directory search for the search
+// above, and the status, attribute and delete services of the file trees.
+#include "../system.h"
 
 #include <windows.h>
 
@@ -54,11 +54,11 @@ bool Verzeichnis_ist_Verweis(const char *muster)
     return Ist_Verweis(daten.dwFileAttributes, daten.dwReserved0);
 }
 
-// Takes the first entry and every further one that the system reports.
-bool Eintraege_sammeln(HANDLE h, WIN32_FIND_DATAA *daten, Verzeichnissuche *s)
+// Hands the first entry and every further one that the system reports.
+bool Eintraege_geben(HANDLE h, WIN32_FIND_DATAA *daten, const Eintragsnehmer &n)
 {
     do {
-        if (!Suche_eintragen(s, daten->cFileName, Ist_Verzeichnis(*daten)))
+        if (n.passt(n.ziel, daten->cFileName) && !n.nehmen(n.ziel, daten->cFileName, Ist_Verzeichnis(*daten)))
             return false;
     } while (FindNextFileA(h, daten));
     return GetLastError() == ERROR_NO_MORE_FILES;
@@ -67,22 +67,17 @@ bool Eintraege_sammeln(HANDLE h, WIN32_FIND_DATAA *daten, Verzeichnissuche *s)
 } // namespace
 
 // The system matches the names, its short 8.3 names included.
-Verzeichnissuche *Suche_beginnen(const char *muster, bool folgen, Suchtreffer *treffer)
+bool Ordner_auflisten(const char *muster, bool folgen, const Eintragsnehmer &nehmer)
 {
-    if (!muster || !treffer || (!folgen && Verzeichnis_ist_Verweis(muster)))
-        return nullptr;
+    if (!muster || (!folgen && Verzeichnis_ist_Verweis(muster)))
+        return false;
     WIN32_FIND_DATAA daten;
     HANDLE h = FindFirstFileA(muster, &daten);
     if (h == INVALID_HANDLE_VALUE)
-        return nullptr;
-    Verzeichnissuche *s = Suche_anlegen();
-    bool gut = s && Eintraege_sammeln(h, &daten, s);
+        return false;
+    bool gut = Eintraege_geben(h, &daten, nehmer);
     FindClose(h);
-    if (!gut) {
-        Suche_beenden(s);
-        return nullptr;
-    }
-    return Suche_abschliessen(s, treffer);
+    return gut;
 }
 
 // Windows reaches every entry by its whole path.  A walk knows its root, so
@@ -125,17 +120,17 @@ void Baumgang_beenden(Baumgang *gang)
     std::free(gang);
 }
 
-Verzeichnissuche *Suche_beginnen(Baumgang *gang, const char *muster, Suchtreffer *treffer)
+bool Ordner_auflisten(Baumgang *gang, const char *muster, const Eintragsnehmer &nehmer)
 {
     if (!gang || !muster)
-        return Suche_beginnen(muster, false, treffer);
+        return Ordner_auflisten(muster, false, nehmer);
     size_t trenner = 0;
     for (size_t i = 0; muster[i]; ++i) {
         if (Ist_Trenner(muster[i]))
             trenner = i;
     }
     bool wurzel = Ohne_Trenner(muster, trenner) == gang->wurzellaenge;
-    return Suche_beginnen(muster, gang->folgen && wurzel, treffer);
+    return Ordner_auflisten(muster, gang->folgen && wurzel, nehmer);
 }
 
 // The runtime reads the entry's own attributes, so a link to a directory

@@ -1,4 +1,4 @@
-// register.cpp - POSIX: the registry of file types, read from a .reg text
+// register.cpp - where the system has none (POSIX): the registry of file types, read from a .reg text
 // file afresh at every lookup with the desktop's associations behind it, and
 // the extension of a file name.
 //
@@ -9,93 +9,12 @@
 // keys with @="..." default values.  Keys named under other roots, named
 // values and values of other types play no part; a file without the header
 // names no key at all.
-#include "../gemeinsam.h"
-#include "posix.h"
-#include "register.h"
+#include "nachbildung.h"
+#include "textdatei.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-// ---------------------------------------------------------------------------
-// Text files
-// ---------------------------------------------------------------------------
-
-namespace {
-
-// The registry file and the desktop's files are some kilobytes (the shared
-// MIME globs some tens); a larger one is no such file.
-constexpr off_t Textgrenze = off_t{4} << 20;
-
-} // namespace
-
-// Only a regular file loads, and the open never waits for a pipe's writer:
-// a device or a pipe would never end.  fstat looks at the file opened.
-bool Textdatei_laden(const char *pfad, Textdatei *datei)
-{
-    datei->text = nullptr;
-    datei->laenge = datei->position = 0;
-    Posix_Pfad sys(pfad);
-    int fd = sys.gut ? ::open(sys.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY) : -1;
-    if (fd < 0)
-        return false;
-    unsigned char *daten = nullptr;
-    uint32_t laenge = 0;
-    struct stat st;
-    bool gut = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= Textgrenze &&
-               Ganz_laden(Systemdatei_lesen, fd, st.st_size, &daten, &laenge) == Dateistatus::ok;
-    ::close(fd);
-    if (!gut)
-        return false;
-    datei->text = reinterpret_cast<char *>(daten);
-    datei->laenge = laenge;
-    return true;
-}
-
-void Textdatei_freigeben(Textdatei *datei)
-{
-    std::free(datei->text);
-    datei->text = nullptr;
-}
-
-bool Naechste_Zeile(Textdatei *datei, const char **zeile, size_t *laenge)
-{
-    if (!datei->text || datei->position >= datei->laenge)
-        return false;
-    const char *anfang = datei->text + datei->position;
-    size_t rest = datei->laenge - datei->position;
-    auto *lf = static_cast<const char *>(std::memchr(anfang, '\n', rest));
-    size_t n = lf ? static_cast<size_t>(lf - anfang) : rest;
-    datei->position += lf ? n + 1 : n;
-    while (n > 0 && (anfang[n - 1] == '\r' || anfang[n - 1] == ' ' || anfang[n - 1] == '\t'))
-        --n;
-    while (n > 0 && (*anfang == ' ' || *anfang == '\t')) {
-        ++anfang;
-        --n;
-    }
-    *zeile = anfang;
-    *laenge = n;
-    return true;
-}
-
-bool Gleich_ohne_Fall(const char *a, size_t an, const char *b, size_t bn)
-{
-    if (an != bn)
-        return false;
-    for (size_t i = 0; i < an; ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<unsigned char>(y - 32);
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 namespace {
 
@@ -325,7 +244,7 @@ int32_t Nachschlagen(const char *pfad, char *ziel, uint32_t groesse, Ohne_Wert o
         return Register_zu_lang;
     // The root always exists, with or without a file.
     Fund fund = {*pfad == '\0', nullptr, nullptr};
-    char name[PATH_MAX];
+    char name[Systempfadgrenze];
     Textdatei datei;
     bool geladen = Registerdatei_finden(name, sizeof name) && Textdatei_laden(name, &datei);
     if (geladen && Als_8_Bit(&datei) && Kopf_erkennen(&datei))

@@ -1,11 +1,10 @@
-// desktop.cpp - POSIX: the desktop's own file associations seen as registry
+// desktop.cpp - where the system has no registry (POSIX): the desktop's own file associations seen as registry
 // keys.  ".ext" reads as the extension's MIME type from the shared MIME-info
 // globs; "<MIME type>\shell\open\command" as the Exec line of the default
 // application that the mimeapps.list files name, rewritten as a Windows
 // command text with its file field code as "%1".
-#include "../plattform.h"
-#include "posix.h"
-#include "register.h"
+#include "nachbildung.h"
+#include "textdatei.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +29,7 @@ bool Ordner_durchgehen(Basis art, F tun)
     bool daten = art == Basis::daten;
     const char *eigen = std::getenv(daten ? "XDG_DATA_HOME" : "XDG_CONFIG_HOME");
     const char *heim = std::getenv("HOME");
-    char puffer[PATH_MAX];
+    char puffer[Systempfadgrenze];
     if (eigen && eigen[0] == '/') {
         if (tun(eigen, std::strlen(eigen)))
             return true;
@@ -55,8 +54,8 @@ bool Ordner_durchgehen(Basis art, F tun)
 
 bool Pfad_bilden(char *ziel, const char *ordner, size_t on, const char *teil1, const char *teil2 = "")
 {
-    int n = std::snprintf(ziel, PATH_MAX, "%.*s/%s%s", static_cast<int>(on), ordner, teil1, teil2);
-    return n > 0 && n < PATH_MAX;
+    int n = std::snprintf(ziel, Systempfadgrenze, "%.*s/%s%s", static_cast<int>(on), ordner, teil1, teil2);
+    return n > 0 && static_cast<size_t>(n) < Systempfadgrenze;
 }
 
 // The value of a "key=value" line whose key is `schluessel` (blanks around
@@ -140,7 +139,7 @@ bool Mimetyp_finden(const char *endung, char *typ, size_t groesse)
 {
     int bestes = -1;
     Ordner_durchgehen(Basis::daten, [&](const char *ordner, size_t on) {
-        char pfad[PATH_MAX];
+        char pfad[Systempfadgrenze];
         Textdatei datei;
         bool zwei = Pfad_bilden(pfad, ordner, on, "mime/globs2") && Textdatei_laden(pfad, &datei);
         if (!zwei && !(Pfad_bilden(pfad, ordner, on, "mime/globs") && Textdatei_laden(pfad, &datei)))
@@ -171,7 +170,7 @@ struct Eintrag {
     char exec[Wertgrenze];
     char name[Wertgrenze];
     char icon[Wertgrenze];
-    char pfad[PATH_MAX];
+    char pfad[Systempfadgrenze];
 };
 
 // A string value with its escapes \s \n \t \r \\ resolved (others stay as
@@ -231,7 +230,7 @@ bool Eintrag_finden(const char *id, size_t idn, Eintrag *e)
     std::memcpy(name, id, idn);
     name[idn] = '\0';
     return Ordner_durchgehen(Basis::daten, [&](const char *ordner, size_t on) {
-        char pfad[PATH_MAX];
+        char pfad[Systempfadgrenze];
         return Pfad_bilden(pfad, ordner, on, "applications/", name) && Datei_existiert(pfad) &&
                Eintrag_lesen(pfad, e);
     });
@@ -287,7 +286,7 @@ bool Anwendung_finden(const char *typ, Eintrag *e)
         for (Basis art : Arten) {
             const char *unter = art == Basis::daten ? "applications/" : "";
             bool gefunden = Ordner_durchgehen(art, [&](const char *ordner, size_t on) {
-                char pfad[PATH_MAX], name[Wertgrenze];
+                char pfad[Systempfadgrenze], name[Wertgrenze];
                 const char *desktops = std::getenv("XDG_CURRENT_DESKTOP");
                 for (const char *a = desktops ? desktops : ""; *a;) {
                     const char *s = std::strchr(a, ':');

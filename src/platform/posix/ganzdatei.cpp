@@ -1,0 +1,266 @@
+// ganzdatei.cpp - POSIX: whole-file load and atomic replace, the system
+// side of the whole-file piece (it needs nothing else of Korvan).
+#include "../ganzdatei.h"
+#include "posix.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+ptrdiff_t System_schreiben(int fd, const void *quelle, size_t n)
+{
+    return ::write(fd, quelle, n);
+}
+int System_sichern(int fd)
+{
+    return ::fsync(fd);
+}
+int System_umbenennen(int ordner, const char *alt, int zielordner, const char *neu)
+{
+    return ::renameat(ordner, alt, zielordner, neu);
+}
+int System_rechte_setzen(int fd, unsigned modus)
+{
+    return ::fchmod(fd, static_cast<mode_t>(modus));
+}
+int System_besitzer_setzen(int fd, unsigned besitzer, unsigned gruppe)
+{
+    return ::fchown(fd, static_cast<uid_t>(besitzer), static_cast<gid_t>(gruppe));
+}
+int System_schliessen(int fd)
+{
+    return ::close(fd);
+}
+
+} // namespace
+
+Dateiaufrufe dateiaufrufe = {System_schreiben,       System_sichern,         System_umbenennen,
+                             System_rechte_setzen, System_besitzer_setzen, System_schliessen};
+
+namespace {
+
+// All n bytes through the table, or false; a write that a signal
+// interrupted is tried again.
+bool Alles_schreiben(int fd, const void *quelle, size_t n)
+{
+    auto *p = static_cast<const unsigned char *>(quelle);
+    while (n > 0) {
+        ptrdiff_t r = dateiaufrufe.schreiben(fd, p, n);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        p += r;
+        n -= static_cast<size_t>(r);
+    }
+    return true;
+}
+
+ptrdiff_t Lesen(intptr_t datei, void *ziel, size_t n)
+{
+    return Posix_lesen(static_cast<int>(datei), ziel, n);
+}
+
+// Where the target is a symbolic link, the file it names is replaced, so the
+// link survives the save.
+void Ziel_aufloesen(Posix_Pfad &ziel)
+{
+    struct stat st;
+    char echt[PATH_MAX];
+    if (::lstat(ziel.text, &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(ziel.text, echt))
+        std::memcpy(ziel.text, echt, std::strlen(echt) + 1);
+}
+
+// The target's folder, opened for the calls relative to it; the name is
+// what follows its last '/'.  Without read permission on the folder it is
+// opened for the path alone (no flush of it, no search for leftovers).
+int Ordner_oeffnen(char *pfad, const char **name)
+{
+    char *schnitt = std::strrchr(pfad, '/');
+    if (!schnitt) {
+        *name = pfad;
+        return ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    *name = schnitt + 1;
+    char alt = schnitt[1];
+    schnitt[schnitt == pfad ? 1 : 0] = '\0';
+    int fd = ::open(pfad, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#ifdef O_PATH
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(pfad, O_PATH | O_DIRECTORY | O_CLOEXEC);
+#endif
+    schnitt[0] = '/';
+    schnitt[1] = alt;
+    return fd;
+}
+
+// Removes the temporary files of this target's earlier saves whose process
+// has ended (killed in the middle); those of running saves stay.
+void Reste_entfernen(int ordner, const char *praefix)
+{
+    int fd = ::openat(ordner, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR *d = ::fdopendir(fd);
+    if (!d) {
+        dateiaufrufe.schliessen(fd);
+        return;
+    }
+    size_t n = std::strlen(praefix);
+    while (const dirent *e = ::readdir(d)) {
+        if (std::strncmp(e->d_name, praefix, n) != 0)
+            continue;
+        char *ende;
+        long pid = std::strtol(e->d_name + n, &ende, 10);
+        if (ende == e->d_name + n || *ende != '.' || pid <= 0 || pid > INT_MAX || pid == ::getpid())
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            ::unlinkat(ordner, e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+// The permission bits that a plain create would give a new file.
+mode_t Neue_Rechte()
+{
+    // Read by setting it; 077 meanwhile only narrows what another thread creates.
+    mode_t maske = ::umask(077);
+    ::umask(maske);
+    return 0666 & ~maske;
+}
+
+// Gives the temporary file the target's owner, group and bits; where the
+// owner or group cannot be kept, setuid and setgid are dropped.
+bool Rechte_uebertragen(int fd, bool vorhanden, const struct stat &alt)
+{
+    if (!vorhanden)
+        return dateiaufrufe.rechte_setzen(fd, Neue_Rechte()) == 0;
+    mode_t modus = alt.st_mode & 07777;
+    if (dateiaufrufe.besitzer_setzen(fd, alt.st_uid, alt.st_gid) != 0) {
+        (void)dateiaufrufe.besitzer_setzen(fd, static_cast<unsigned>(-1), alt.st_gid); // the group alone, where it may be kept
+        modus &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    }
+    return dateiaufrufe.rechte_setzen(fd, modus) == 0;
+}
+
+Dateistatus An_Ort_schreiben(int ordner, const char *name, const void *daten, size_t laenge)
+{
+    int fd = ::openat(ordner, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return Dateistatus::nicht_anlegbar;
+    bool gut = Alles_schreiben(fd, daten, laenge) && dateiaufrufe.sichern(fd) == 0;
+    if (dateiaufrufe.schliessen(fd) != 0)
+        gut = false;
+    return gut ? Dateistatus::ok : Dateistatus::schreibfehler;
+}
+
+Dateistatus Ersetzen_in(int ordner, const char *name, const void *daten, size_t laenge)
+{
+    struct stat alt;
+    bool vorhanden = ::fstatat(ordner, name, &alt, 0) == 0;
+    // Temporary names are ".<hash of the name>.kr~<pid>.<n>": short whatever
+    // the target's name, and telling which process made them.
+    char praefix[32], temp[64];
+    std::snprintf(praefix, sizeof praefix, ".%08x.kr~", static_cast<unsigned>(Namenshash(name)));
+    Reste_entfernen(ordner, praefix);
+
+    // 0600 from the start: nobody else reads the new bytes before the
+    // target's own bits are on them.
+    int fd = -1;
+    for (int versuch = 0; versuch < 100 && fd < 0; ++versuch) {
+        std::snprintf(temp, sizeof temp, "%s%ld.%d", praefix, static_cast<long>(::getpid()), versuch);
+        fd = ::openat(ordner, temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        if (errno == EACCES || errno == EPERM || errno == EROFS)
+            return An_Ort_schreiben(ordner, name, daten, laenge);
+        return Dateistatus::nicht_anlegbar;
+    }
+    bool gut = Alles_schreiben(fd, daten, laenge) &&
+               Rechte_uebertragen(fd, vorhanden, alt) && dateiaufrufe.sichern(fd) == 0;
+    if (dateiaufrufe.schliessen(fd) != 0)
+        gut = false;
+    if (gut)
+        gut = dateiaufrufe.umbenennen(ordner, temp, ordner, name) == 0;
+    if (!gut) {
+        ::unlinkat(ordner, temp, 0);
+        return Dateistatus::schreibfehler;
+    }
+    // The rename is done; a folder that cannot be flushed (some file
+    // systems refuse it) changes nothing of the result.
+    (void)dateiaufrufe.sichern(ordner);
+    return Dateistatus::ok;
+}
+
+} // namespace
+
+void Block_vorbereiten(void *block, size_t groesse)
+{
+#ifdef MADV_HUGEPAGE
+    // Only the whole pages inside the block, and only where large pages can
+    // matter; a refusal changes nothing.
+    constexpr size_t Grosse_Seite = size_t{2} << 20;
+    if (groesse < Grosse_Seite)
+        return;
+    auto seite = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    uintptr_t anfang = (reinterpret_cast<uintptr_t>(block) + seite - 1) & ~(seite - 1);
+    uintptr_t ende = (reinterpret_cast<uintptr_t>(block) + groesse) & ~(seite - 1);
+    if (ende > anfang)
+        ::madvise(reinterpret_cast<void *>(anfang), ende - anfang, MADV_HUGEPAGE);
+#else
+    (void)block;
+    (void)groesse;
+#endif
+}
+
+Dateistatus Datei_laden(const char *pfad, unsigned char **daten, uint32_t *laenge, int64_t grenze)
+{
+    Posix_Pfad sys(pfad);
+    if (!sys.gut)
+        return Dateistatus::nicht_lesbar;
+    // Only a regular file ends and tells its size; O_NONBLOCK keeps a FIFO
+    // from waiting in the open for a writer.
+    int fd = ::open(sys.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return Dateistatus::nicht_lesbar;
+    struct stat st;
+    Dateistatus status = Dateistatus::nicht_lesbar;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (st.st_size > grenze)
+            status = Dateistatus::zu_gross;
+        else if (::fcntl(fd, F_SETFL, 0) == 0)
+            status = Ganz_laden(Lesen, fd, st.st_size, daten, laenge);
+    }
+    dateiaufrufe.schliessen(fd);
+    return status;
+}
+
+Dateistatus Datei_ersetzen(const char *pfad, const void *daten, size_t laenge)
+{
+    Posix_Pfad ziel(pfad);
+    if (!ziel.gut)
+        return Dateistatus::nicht_anlegbar;
+    Ziel_aufloesen(ziel);
+    const char *name;
+    int ordner = Ordner_oeffnen(ziel.text, &name);
+    if (ordner < 0 || !*name) {
+        if (ordner >= 0)
+            dateiaufrufe.schliessen(ordner);
+        return Dateistatus::nicht_anlegbar;
+    }
+    Dateistatus status = Ersetzen_in(ordner, name, daten, laenge);
+    dateiaufrufe.schliessen(ordner);
+    return status;
+}
