@@ -1,8 +1,9 @@
 // korvan.hpp - a C++20 layer over Korvan's exported readers: owners of access
 // handles and argument records, the blocks and entries of configuration text
 // read without skipping a line or a header, values of any length, block
-// editing, and typed argument values.  Header-only; it calls nothing but the
-// KR_ functions, so it works against the installed shared library.
+// editing, in place, and typed argument values.  Header-only; it calls the
+// KR_ functions and, for editing in place, the memory-object library's
+// Quidel_ functions, so it works against the installed shared libraries.
 //
 // Nothing here throws: every operation that can fail returns an Ergebnis,
 // which holds either the value or a one-line error text.
@@ -99,6 +100,11 @@ struct Eintrag {
     Elementart elementart = Elementart::keins;
     std::string wert;    // element when the value is one quoted string, otherwise text
     int zeile = 0;       // line of the name, counted from 1
+    // Offsets into the text, for editing in place: the start of the name's
+    // line, the ':' or '=', the value text as written (blanks around it
+    // left out), and the end of the line where the value ends, its line end
+    // included.
+    uint32_t zeilenanfang = 0, trenner = 0, wert_von = 0, wert_bis = 0, ende = 0;
 };
 
 struct Block {
@@ -108,6 +114,10 @@ struct Block {
     uint32_t anfang = 0; // offset of the opening bracket
     bool eingerueckt = false; // blanks stand before the bracket
     std::vector<Eintrag> eintraege;
+    // Offsets: the start of the header's line, the end of that line (its
+    // line end included), and the end of the last entry's line (kopfende
+    // when there is none); blank and comment lines after it are not counted.
+    uint32_t zeilenanfang = 0, kopfende = 0, ende = 0;
 
     // The first entry of that name (ASCII case ignored), or null.
     const Eintrag *eintrag(std::string_view gesucht) const;
@@ -216,6 +226,29 @@ inline Element Element_lesen(Zugriffshandle *h, uint32_t textende, Elementleser 
     return e;
 }
 
+// The offset behind the line end at i (LF, CR, CR LF or LF CR), or i.
+inline uint32_t Nach_Zeilenende(std::string_view t, uint32_t i)
+{
+    if (i >= t.size() || !Ist_Zeilenende(t[i]))
+        return i;
+    return i + 1 < t.size() && Ist_Zeilenende(t[i + 1]) && t[i + 1] != t[i] ? i + 2 : i + 1;
+}
+
+// The offset where the line end that ends at i begins, or i.
+inline uint32_t Vor_Zeilenende(std::string_view t, uint32_t i)
+{
+    if (i == 0 || !Ist_Zeilenende(t[i - 1]))
+        return i;
+    return i >= 2 && Ist_Zeilenende(t[i - 2]) && t[i - 2] != t[i - 1] ? i - 2 : i - 1;
+}
+
+inline uint32_t Zeilenanfang(std::string_view t, uint32_t i)
+{
+    while (i > 0 && !Ist_Zeilenende(t[i - 1]))
+        --i;
+    return i;
+}
+
 inline std::string Getrimmt(std::string_view t)
 {
     size_t a = 0, b = t.size();
@@ -271,14 +304,20 @@ public:
         b.anfang = static_cast<uint32_t>(l_.position) - 1;
         b.eingerueckt = b.anfang > 0 && intern::Ist_Blank(text_[b.anfang - 1]);
         b.zeile = Zeile_bei(b.anfang);
+        b.zeilenanfang = intern::Zeilenanfang(std::string_view(text_).substr(0, laenge_), b.anfang);
         // 2. Its name as KR_Abschnitt_finden compares it: a quoted string
         // right after the bracket, or everything up to ']', '}' or the line end.
+        size_t kopfrest = b.anfang;
         if (text_[l_.position] == '"') {
-            b.name = Ganz_lesen().text;
+            intern::Element n = Ganz_lesen();
+            b.name = std::move(n.text);
+            kopfrest = n.ende;
         } else {
             size_t ab = static_cast<size_t>(l_.position);
             b.name = text_.substr(ab, text_.find_first_of("]}\r\n", ab) - ab);
         }
+        b.kopfende = Zeilenende_nach(kopfrest);
+        b.ende = b.kopfende;
         // 3. Its entries, line by line up to the next header line.
         while (!kopf_wartet_ && KR_naechste_Zeile(&l_)) {
             int c = KR_Zeichen_lesen(&l_);
@@ -286,8 +325,10 @@ public:
             if (intern::Ist_Klammer(c))
                 break;
             Eintrag e;
-            if (Eintrag_lesen(e))
+            if (Eintrag_lesen(e)) {
+                b.ende = e.ende;
                 b.eintraege.push_back(std::move(e));
+            }
         }
         return b;
     }
@@ -296,6 +337,14 @@ public:
     const std::string &fehler() const { return fehler_; }
 
 private:
+    // The offset behind the end of the line that holds the offset, its line
+    // end included; at most the text's length.
+    uint32_t Zeilenende_nach(size_t offset) const
+    {
+        size_t i = std::min<size_t>(text_.find_first_of("\r\n", offset), laenge_);
+        return intern::Nach_Zeilenende(std::string_view(text_).substr(0, laenge_), static_cast<uint32_t>(i));
+    }
+
     // The line of an offset, counted from 1; a line ends at LF, CR, CR LF or
     // LF CR.  Offsets are asked for in text order.
     int Zeile_bei(uint32_t offset)
@@ -364,6 +413,8 @@ private:
         e.art = n.art == intern::Element_Doppelpunkt ? Eintragsart::Doppelpunkt : Eintragsart::INI;
         e.name = std::move(n.text);
         e.zeile = Zeile_bei(n.anfang);
+        e.zeilenanfang = intern::Zeilenanfang(std::string_view(text_).substr(0, laenge_), n.anfang);
+        e.trenner = static_cast<uint32_t>(l_.position);
         KR_Zeichen_lesen(&l_); // the ':' or '='
 
         // 2. The value: its first element, and the text as written up to
@@ -373,6 +424,9 @@ private:
         size_t zeilenende = text_.find_first_of("\r\n", std::max<size_t>(v, w.ende));
         std::string_view zeile(text_.data(), zeilenende);
         e.text = intern::Getrimmt(zeile.substr(v));
+        e.wert_von = static_cast<uint32_t>(std::min(zeile.find_first_not_of(" \t", v), zeilenende));
+        e.wert_bis = e.wert_von + static_cast<uint32_t>(e.text.size());
+        e.ende = Zeilenende_nach(zeilenende);
         e.elementart = w.art == intern::Element_keins          ? Elementart::keins
                        : w.art == intern::Element_Zeichenkette ? Elementart::Zeichenkette
                                                        : Elementart::Wort;
@@ -440,33 +494,77 @@ inline bool Schlichter_Name(std::string_view n)
     return n.find_first_of(std::string_view(":= \t,;]}\r\n\0", 11)) == std::string_view::npos;
 }
 
+// A header line without its line end: "[name]", or "{name}" for a class;
+// a name with a bracket or a line end as a quoted string.
+inline Ergebnis<std::string> Kopf_schreiben(char klammer, std::string_view name)
+{
+    if (klammer != '[' && klammer != '{')
+        return Fehler{"a block begins with '[' or '{'"};
+    std::string s(1, klammer);
+    if (name.find_first_of(std::string_view("]}\r\n\0", 5)) == std::string::npos && (name.empty() || name[0] != '"')) {
+        s += name;
+    } else {
+        auto q = Zeichenkette(name);
+        if (!q)
+            return Fehler{"the block name \"" + std::string(name) + "\" cannot be written"};
+        s += *q;
+    }
+    return s + (klammer == '[' ? "]" : "}");
+}
+
+// An entry's name as it reads back: a word where it can be, else quoted.
+inline Ergebnis<std::string> Name_schreiben(std::string_view name)
+{
+    if (Schlichter_Name(name))
+        return std::string(name);
+    auto q = Zeichenkette(name);
+    if (!q)
+        return Fehler{"the entry name \"" + std::string(name) + "\" cannot be written"};
+    return *q;
+}
+
+// A name of the form group.number (unsigned decimal numbers of 32 bits
+// without leading zeros), as a class's header holds it.
+inline bool Ist_Klassenname(std::string_view name)
+{
+    auto zahl = [](std::string_view t) {
+        if (t.empty() || t.size() > 10 || (t.size() > 1 && t[0] == '0'))
+            return false;
+        uint64_t n = 0;
+        for (char c : t) {
+            if (c < '0' || c > '9')
+                return false;
+            n = n * 10 + static_cast<uint64_t>(c - '0');
+        }
+        return n <= 0xFFFFFFFFull;
+    };
+    size_t punkt = name.find('.');
+    return punkt != std::string_view::npos && zahl(name.substr(0, punkt)) && zahl(name.substr(punkt + 1));
+}
+
+// The text's first line end, or LF.
+inline std::string Erstes_Zeilenende(std::string_view t)
+{
+    size_t i = t.find_first_of("\r\n");
+    if (i == std::string_view::npos)
+        return "\n";
+    return std::string(t.substr(i, Nach_Zeilenende(t, static_cast<uint32_t>(i)) - i));
+}
+
 // The block's text without reading it back.
 inline Ergebnis<std::string> Blocktext_bauen(const Block &b)
 {
-    if (b.klammer != '[' && b.klammer != '{')
-        return Fehler{"a block begins with '[' or '{'"};
-    std::string s(1, b.klammer);
-    if (b.name.find_first_of(std::string_view("]}\r\n\0", 5)) == std::string::npos &&
-        (b.name.empty() || b.name[0] != '"')) {
-        s += b.name;
-    } else {
-        auto q = Zeichenkette(b.name);
-        if (!q)
-            return Fehler{"the block name \"" + b.name + "\" cannot be written"};
-        s += *q;
-    }
-    s += b.klammer == '[' ? "]\n" : "}\n";
+    auto kopf = Kopf_schreiben(b.klammer, b.name);
+    if (!kopf)
+        return kopf;
+    std::string s = *kopf + "\n";
     for (const Eintrag &e : b.eintraege) {
         if (e.text.find_first_of("\r\n") != std::string::npos)
             return Fehler{"the value of " + e.name + " holds a line end; write it as *N in a quoted string"};
-        if (Schlichter_Name(e.name)) {
-            s += e.name;
-        } else {
-            auto q = Zeichenkette(e.name);
-            if (!q)
-                return Fehler{"the entry name \"" + e.name + "\" cannot be written"};
-            s += *q;
-        }
+        auto name = Name_schreiben(e.name);
+        if (!name)
+            return name;
+        s += *name;
         s += e.art == Eintragsart::INI ? "=" : (e.text.empty() ? ":" : ": ");
         s += e.text;
         s += '\n';
@@ -664,6 +762,130 @@ public:
         return {};
     }
 
+    // --- Editing in place -------------------------------------------------
+    // The edits below work on a memory object and change only the lines
+    // they name; everything else stays byte for byte: comments, blank
+    // lines, order, line ends, the quoting of other values.  Each is made
+    // on a copy of the text first and refused, with nothing changed, unless
+    // the copy reads back with exactly the blocks and entries asked for.
+    // Blocks and entries are found by name, ASCII case ignored, the first of
+    // a name.
+
+    // An empty memory object, for a file that does not exist yet.
+    static Ergebnis<Zugriff> leer()
+    {
+        auto z = anlegen();
+        if (!z)
+            return z;
+        if (auto ok = z->Ersetzen(0, z->h_.laenge, {}); !ok)
+            return Fehler{ok.fehler()};
+        return z;
+    }
+
+    // Gives the entry `name` of the block `block` the value where it
+    // stands; else adds the entry after the block's last entry (before the
+    // block's trailing blank and comment lines), in that entry's indentation
+    // and form; else adds the block, with the entry, at the end of the text
+    // (a class when the name reads group.number), in the form of the text's
+    // last entry, without indentation.  The value is written as it is where
+    // it reads back so, else as a quoted string; a value that was a quoted
+    // string stays one.  `art` is the kind of a new entry; without it, the
+    // kind of the entry whose form it takes, else a colon entry.
+    Ergebnis<> wert_setzen(std::string_view block, std::string_view name, std::string_view wert,
+                           std::optional<Eintragsart> art = {})
+    {
+        auto stand = Stand_lesen();
+        if (!stand)
+            return Fehler{stand.fehler()};
+        auto [b, e] = Finden(*stand, block, name);
+        auto q = Zeichenkette(wert);
+        bool zitiert = e && e->elementart == Elementart::Zeichenkette && e->wert == e->element;
+        std::vector<std::string> formen;
+        if (q && zitiert)
+            formen.push_back(*q);
+        formen.emplace_back(wert);
+        if (q && !zitiert)
+            formen.push_back(*q);
+        std::string fehler;
+        for (const std::string &f : formen) {
+            auto ok = Einsetzen(*stand, block, name, f, art, [&](const Eintrag &x) { return x.wert == wert; });
+            if (ok)
+                return ok;
+            fehler = ok.fehler();
+        }
+        return Fehler{fehler};
+    }
+
+    // As wert_setzen, with the value text written exactly as given (blanks
+    // around it left out): a quoted string stays as the caller wrote it.
+    Ergebnis<> text_setzen(std::string_view block, std::string_view name, std::string_view text,
+                           std::optional<Eintragsart> art = {})
+    {
+        auto stand = Stand_lesen();
+        if (!stand)
+            return Fehler{stand.fehler()};
+        const std::string t = intern::Getrimmt(text);
+        return Einsetzen(*stand, block, name, t, art, [&](const Eintrag &x) { return x.text == t; });
+    }
+
+    // Deletes the entry's lines (the name's line to the line where its value
+    // ends).  False, with nothing changed, when there is no such entry.
+    Ergebnis<bool> eintrag_loeschen(std::string_view block, std::string_view name)
+    {
+        auto stand = Stand_lesen();
+        if (!stand)
+            return Fehler{stand.fehler()};
+        auto [b, e] = Finden(*stand, block, name);
+        if (!e)
+            return false;
+        Gestalt soll = Gestalt_von(stand->bloecke);
+        auto &eintraege = soll[static_cast<size_t>(b - stand->bloecke.data())].second;
+        eintraege.erase(eintraege.begin() + (e - b->eintraege.data()));
+        if (auto ok = Zeilen_loeschen(*stand, e->zeilenanfang, e->ende, soll); !ok)
+            return Fehler{ok.fehler()};
+        return true;
+    }
+
+    // Deletes the block's lines: its header line to its last entry's line;
+    // blank and comment lines after that stay, as they may belong to what
+    // follows.  False, with nothing changed, when there is no such block.
+    Ergebnis<bool> block_loeschen(std::string_view block)
+    {
+        auto stand = Stand_lesen();
+        if (!stand)
+            return Fehler{stand.fehler()};
+        auto [b, e] = Finden(*stand, block, {});
+        if (!b)
+            return false;
+        Gestalt soll = Gestalt_von(stand->bloecke);
+        soll.erase(soll.begin() + (b - stand->bloecke.data()));
+        if (auto ok = Zeilen_loeschen(*stand, b->zeilenanfang, b->ende, soll); !ok)
+            return Fehler{ok.fehler()};
+        return true;
+    }
+
+    // Adds an empty block at the end of the text: "[name]", or "{name}"
+    // with klammer '{'.
+    Ergebnis<> block_anfuegen(std::string_view block, char klammer = '[')
+    {
+        auto stand = Stand_lesen();
+        if (!stand)
+            return Fehler{stand.fehler()};
+        auto kopf = intern::Kopf_schreiben(klammer, block);
+        if (!kopf)
+            return Fehler{kopf.fehler()};
+        Gestalt soll = Gestalt_von(stand->bloecke);
+        soll.push_back({std::string(1, klammer) + std::string(block), {}});
+        const std::string &t = stand->text;
+        const std::string ende = intern::Erstes_Zeilenende(t);
+        const uint32_t n = static_cast<uint32_t>(t.size());
+        const std::string neu = (n > 0 && intern::Vor_Zeilenende(t, n) == n ? ende : "") + *kopf + ende;
+        auto neue = Probe(*stand, n, n, neu);
+        if (!neue)
+            return Fehler{neue.fehler()};
+        return Uebernehmen(*neue, soll, n, n, neu);
+    }
+
     static std::string Statustext(int s)
     {
         switch (s) {
@@ -684,6 +906,169 @@ public:
 
 private:
     Zugriff() = default;
+
+    // The text and its blocks, before an edit.
+    struct Stand {
+        std::string text;
+        std::vector<Block> bloecke;
+    };
+    // The blocks ("[" or "{" and the name) and their entries (name, value).
+    using Gestalt = std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>>;
+
+    static Gestalt Gestalt_von(const std::vector<Block> &bloecke)
+    {
+        Gestalt g;
+        for (const Block &b : bloecke) {
+            g.push_back({std::string(1, b.klammer) + b.name, {}});
+            for (const Eintrag &e : b.eintraege)
+                g.back().second.emplace_back(e.name, e.wert);
+        }
+        return g;
+    }
+
+    Ergebnis<Stand> Stand_lesen()
+    {
+        if (h_.objekt == 0 || h_.lesefunktion)
+            return Fehler{"only a memory object can be edited; open the file with Konfig_Datei_oeffnen"};
+        Stand s;
+        auto t = text();
+        auto b = bloecke();
+        if (!t || !b)
+            return Fehler{t ? b.fehler() : t.fehler()};
+        s.text = std::move(*t);
+        s.bloecke = std::move(*b);
+        return s;
+    }
+
+    // The first block of that name and its first entry of that name (none
+    // when the name is empty).
+    static std::pair<const Block *, const Eintrag *> Finden(const Stand &s, std::string_view block,
+                                                            std::string_view name)
+    {
+        for (const Block &b : s.bloecke) {
+            if (intern::Namen_gleich(b.name, block))
+                return {&b, name.empty() ? nullptr : b.eintrag(name)};
+        }
+        return {nullptr, nullptr};
+    }
+
+    // Writes the value text t: over the entry's value, as a new entry of the
+    // block, or as a new block with the entry.  `gelesen` tells whether the
+    // entry reads back as asked.
+    template <class Pruefung>
+    Ergebnis<> Einsetzen(const Stand &s, std::string_view block, std::string_view name, const std::string &t,
+                         std::optional<Eintragsart> art, Pruefung gelesen)
+    {
+        if (name.empty())
+            return Fehler{"an entry needs a name"};
+        auto [b, e] = Finden(s, block, name);
+        Gestalt soll = Gestalt_von(s.bloecke);
+        const std::string &text = s.text;
+        const std::string ende = intern::Erstes_Zeilenende(text);
+        auto form = [&](const Eintrag *muster) {
+            Eintragsart a = art ? *art : muster ? muster->art : Eintragsart::Doppelpunkt;
+            if (muster && muster->art == a && muster->wert_bis > muster->wert_von)
+                return text.substr(muster->trenner, muster->wert_von - muster->trenner);
+            return std::string(a == Eintragsart::INI ? "=" : t.empty() ? ":" : ": ");
+        };
+        auto schreibname = intern::Name_schreiben(name);
+        if (!schreibname)
+            return Fehler{schreibname.fehler()};
+        size_t bi = b ? static_cast<size_t>(b - s.bloecke.data()) : 0;
+        uint32_t von, bis;
+        std::string neu;
+        if (e) {
+            // 1. Over the value as it stands.
+            von = e->wert_von;
+            bis = e->wert_bis;
+            neu = t;
+        } else if (b) {
+            // 2. After the last entry's line, or the header line.
+            const Eintrag *muster = b->eintraege.empty() ? nullptr : &b->eintraege.back();
+            von = bis = b->ende;
+            std::string einzug;
+            if (muster)
+                einzug = text.substr(muster->zeilenanfang, text.find_first_not_of(" \t", muster->zeilenanfang) - muster->zeilenanfang);
+            // The line end of the line before, or one put before the entry
+            // at the end of a text without a final line end.
+            std::string zeile = einzug + *schreibname + form(muster) + t;
+            uint32_t z = intern::Vor_Zeilenende(text, von);
+            neu = z == von ? ende + zeile : zeile + text.substr(z, von - z);
+            soll[bi].second.emplace_back(std::string(name), "");
+        } else {
+            // 3. A new block at the end of the text.
+            char klammer = intern::Ist_Klassenname(block) ? '{' : '[';
+            auto kopf = intern::Kopf_schreiben(klammer, block);
+            if (!kopf)
+                return Fehler{kopf.fehler()};
+            von = bis = static_cast<uint32_t>(text.size());
+            bool offen = von > 0 && intern::Vor_Zeilenende(text, von) == von;
+            const Eintrag *muster = nullptr;
+            for (const Block &x : s.bloecke)
+                muster = x.eintraege.empty() ? muster : &x.eintraege.back();
+            neu = (offen ? ende : "") + *kopf + ende + *schreibname + form(muster) + t + ende;
+            bi = soll.size();
+            soll.push_back({std::string(1, klammer) + std::string(block), {{std::string(name), ""}}});
+        }
+        // The entry read back decides its value in the shape asked for.
+        size_t ei = e ? static_cast<size_t>(e - b->eintraege.data()) : soll[bi].second.size() - 1;
+        auto neue = Probe(s, von, bis, neu);
+        if (!neue)
+            return Fehler{neue.fehler()};
+        if (bi < neue->size() && ei < (*neue)[bi].eintraege.size() && gelesen((*neue)[bi].eintraege[ei]))
+            soll[bi].second[ei].second = (*neue)[bi].eintraege[ei].wert;
+        return Uebernehmen(*neue, soll, von, bis, neu);
+    }
+
+    // Deletes the lines von..bis; at the end of a text without a final line
+    // end, the line end before them goes instead of their own.
+    Ergebnis<> Zeilen_loeschen(const Stand &s, uint32_t von, uint32_t bis, const Gestalt &soll)
+    {
+        const std::string &t = s.text;
+        if (bis == t.size() && intern::Vor_Zeilenende(t, bis) == bis)
+            von = intern::Vor_Zeilenende(t, von);
+        auto neue = Probe(s, von, bis, {});
+        if (!neue)
+            return Fehler{neue.fehler()};
+        return Uebernehmen(*neue, soll, von, bis, {});
+    }
+
+    // The blocks of the text with neu in place of the bytes von..bis.
+    static Ergebnis<std::vector<Block>> Probe(const Stand &s, uint32_t von, uint32_t bis, const std::string &neu)
+    {
+        std::string probe = s.text;
+        probe.replace(von, bis - von, neu);
+        return Puffer(probe).bloecke();
+    }
+
+    // Makes the edit when its text read back as the shape soll.
+    Ergebnis<> Uebernehmen(const std::vector<Block> &neue, const Gestalt &soll, uint32_t von, uint32_t bis,
+                           std::string_view neu)
+    {
+        if (Gestalt_von(neue) != soll)
+            return Fehler{"the edit would not read back as asked"};
+        return Ersetzen(von, bis, neu);
+    }
+
+    // Puts neu in place of the bytes von..bis of the memory object, with the
+    // memory-object library's operations: grow, move the rest, write, shrink.
+    Ergebnis<> Ersetzen(uint32_t von, uint32_t bis, std::string_view neu)
+    {
+        const uint32_t alt = h_.laenge, rest = alt - bis, ohne = alt - (bis - von);
+        if (neu.size() > static_cast<size_t>(INT32_MAX) - ohne)
+            return Fehler{"the text would grow beyond 2147483647 bytes"};
+        const uint32_t laenge = ohne + static_cast<uint32_t>(neu.size()), ziel = von + static_cast<uint32_t>(neu.size());
+        if (laenge > alt && Quidel_Groesse_aendern(h_.objekt, laenge) != 0)
+            return Fehler{"cannot edit: " + Statustext(QUIDEL_STATUS_KEIN_SPEICHER)};
+        if ((rest > 0 && ziel != bis && Quidel_Kopieren(h_.objekt, ziel, h_.objekt, bis, rest, 0) != 0) ||
+            (!neu.empty() && Quidel_Schreiben(h_.objekt, static_cast<uint32_t>(neu.size()), von, neu.data(), 0) != 0) ||
+            (laenge < alt && Quidel_Groesse_aendern(h_.objekt, laenge) != 0))
+            return Fehler{"the memory object could not be written"};
+        h_.laenge = laenge;
+        KR_positionieren(&h_, 0);
+        return {};
+    }
+
 
     Ergebnis<> Anhaengbar(std::string_view blocktext) const
     {
@@ -786,8 +1171,11 @@ inline Ergebnis<> Block::setzen(std::string_view eintragsname, std::string_view 
     }
     // The entry as it reads back from its own line.
     Block probe;
-    probe.eintraege.push_back(
-        Eintrag{e ? e->art : art, e ? e->name : std::string(eintragsname), intern::Getrimmt(text), {}, {}, {}, 0});
+    Eintrag p;
+    p.art = e ? e->art : art;
+    p.name = e ? e->name : std::string(eintragsname);
+    p.text = intern::Getrimmt(text);
+    probe.eintraege.push_back(std::move(p));
     auto s = Blocktext(probe);
     if (!s)
         return Fehler{s.fehler()};

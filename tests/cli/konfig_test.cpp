@@ -50,7 +50,7 @@ TEST(Konfig, AusgabeformateDesBeispiels)
         {{"get", Beispiel, "server", "nothing"}, 1, "", "korvan: get: no entry nothing in the block [server]\n"},
         {{"get", Beispiel, "12.2", "colour"}, 1, "", "korvan: get: no block 12.2 in " + Beispiel + "\n"},
         {{"get", Beispiel, "server"}, 2, "",
-         "korvan: get: required item without a value: NAME; usage: korvan get FILE SECTION NAME\n"},
+         "korvan: get: required item without a value: NAME; usage: korvan get FILE SECTION NAME [DEFAULT=VALUE]\n"},
     });
 }
 
@@ -71,17 +71,17 @@ TEST(Konfig, JsonEinesAbschnittsUndFehlendeDateien)
         {{"sections", t / "leer.cfg", "JSON"}, 0, "[]\n", ""},
         {{"sections", t / "fehlt.cfg"}, 2, "",
          "korvan: sections: cannot open " + t / "fehlt.cfg" + ": the file cannot be opened or read\n"},
-        {{"set", t / "fehlt.cfg", "a", "x", "1"}, 2, "",
-         "korvan: set: cannot open " + t / "fehlt.cfg" + ": the file cannot be opened or read\n"},
+        {{"unset", t / "fehlt.cfg", "a", "x"}, 2, "",
+         "korvan: unset: cannot open " + t / "fehlt.cfg" + ": the file cannot be opened or read\n"},
     });
 }
 
-TEST(Konfig, SetUndRemove)
+TEST(Konfig, BearbeitenAnOrtUndStelle)
 {
     kt::Tempordner t;
-    const std::string f = t / "a.cfg";
-    // Comments outside the block and its line ends stay; the block comes
-    // back at the end, without its own comments.
+    const std::string f = t / "a.cfg", neu = t / "neu.cfg";
+    // Each edit changes its own line; comments, blank lines and CR LF stay.
+    // A new entry takes the form of the block's last one.
     kt::Datei_schreiben(f, "; top\r\n[a]\r\n  x: 1\r\n; inside\r\ny=2\r\n\r\n[b]\r\n  z: 3\r\n");
     kb::Pruefen({
         {{"set", f, "a", "x", "5"}, 0, "", ""},
@@ -91,22 +91,43 @@ TEST(Konfig, SetUndRemove)
         {{"set", f, "12.7", "colour", "green"}, 0, "", ""},
         {{"set", f, "12.07", "colour", "red"}, 0, "", ""},
         {{"get", f, "b", "q"}, 0, " two \"quoted\"\nlines\n", ""},
-        {{"remove", f, "A"}, 0, "", ""},
-        {{"remove", f, "a"}, 1, "", "korvan: remove: no block a in " + f + "\n"},
+        {{"unset", f, "a", "Y"}, 0, "", ""},
+        {{"unset", f, "a", "y"}, 1, "", "korvan: unset: no entry y in the block a of " + f + "\n"},
+        {{"remove", f, "12.07"}, 0, "", ""},
+        {{"remove", f, "12.07"}, 1, "", "korvan: remove: no block 12.07 in " + f + "\n"},
+        {{"get", f, "a", "y", "DEFAULT=none"}, 0, "none\n", ""},
+        {{"get", f, "c", "y", "default=x y"}, 0, "x y\n", ""},
+        {{"get", f, "a", "x", "DEFAULT=none"}, 0, "5\n", ""},
+        {{"list", f}, 0,
+         "section a\nentry a x 5\nsection b\nentry b z 3\nentry b w v\n"
+         "entry b q $' two \"quoted\"\\nlines'\nclass 12.7\nentry 12.7 colour green\n", ""},
+        {{"set", neu, "s", "k", "it's"}, 0, "", ""},
+        {{"list", neu}, 0, "section s\nentry s k 'it'\\''s'\n", ""},
     });
-    EXPECT_EQ(kt::Datei_lesen(f), "; top\r\n[b]\r\nz: 3\r\nw=v\r\nq: \" two *\"quoted*\"*Nlines\"\r\n"
-                                  "{12.7}\r\ncolour: green\r\n[12.07]\r\ncolour: red\r\n");
+    EXPECT_EQ(kt::Datei_lesen(f), "; top\r\n[a]\r\n  x: 5\r\n; inside\r\n\r\n[b]\r\n  z: 3\r\n  w=v\r\n"
+                                  "  q=\" two *\"quoted*\"*Nlines\"\r\n{12.7}\r\ncolour=green\r\n");
+    EXPECT_EQ(kt::Datei_lesen(neu), "[s]\nk: it's\n");
 
-    // The indented header would go with the block.
     const std::string eingerueckt = "[a]\n  x: 1\n  [b]\nz: 3\n";
     kt::Datei_schreiben(f, eingerueckt);
-    KB_ERWARTET(Korvan({"set", f, "a", "x", "2"}), 2, "",
-                "korvan: set: cannot remove block \"a\" at line 1: the indented header at line 3 would go with it\n");
     fs::permissions(f, fs::perms::owner_read);
     KB_ERWARTET(Korvan({"set", f, "b", "z", "4"}), 2, "",
                 "korvan: set: cannot save " + f + ": the file exists and is read-only\n");
     EXPECT_EQ(kt::Datei_lesen(f), eingerueckt);
 }
+
+#ifndef _WIN32
+// FILE - reads standard input (the file put there after the command's own
+// redirection from /dev/null).
+TEST(Konfig, StandardeingabeAlsDatei)
+{
+    kb::Pruefen({
+        {{"get", "-", "server", "port"}, 0, "8080\n", ""},
+        {{"sections", "-"}, 0, "[server]\n[paths]\n[backup job]\n{12.1}\n{12.3}\n", ""},
+        {{"show", "-", "12.3"}, 0, "12.3.colour=red\n12.3.weight=3\n", ""},
+    }, "", "sh -c 'exec <" + Beispiel + "; exec \"$@\"' sh");
+}
+#endif
 
 // Edits of one file at the same time each take the file's lock for their
 // read, change and save: none of them is lost, and neither a lock file nor

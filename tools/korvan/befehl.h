@@ -95,6 +95,8 @@ int Befehl_show(const Unterbefehl &, const Werte &);
 int Befehl_get(const Unterbefehl &, const Werte &);
 int Befehl_set(const Unterbefehl &, const Werte &);
 int Befehl_remove(const Unterbefehl &, const Werte &);
+int Befehl_unset(const Unterbefehl &, const Werte &);
+int Befehl_list(const Unterbefehl &, const Werte &);
 int Befehl_args(const Unterbefehl &, const Werte &);
 int Befehl_preprocess(const Unterbefehl &, const Werte &);
 int Befehl_tree(const Unterbefehl &, const Werte &);

@@ -1,9 +1,11 @@
 // konfig.cpp - the subcommands on configuration files: sections, show, get,
-// set and remove, on the blocks and entries of the C++ layer.
+// list, set, unset and remove, on the blocks and entries of the C++ layer,
+// which edits a file in place.
 #include "befehl.h"
 #include "platform/plattform.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -41,6 +43,38 @@ bool Oeffnen(const Unterbefehl &b, const std::string &datei, std::optional<kr::Z
     return true;
 }
 
+// The file to read: "-" is standard input, read whole into a memory buffer.
+bool Lesen_oeffnen(const Unterbefehl &b, const std::string &datei, std::optional<kr::Zugriff> *z, int *status)
+{
+    if (datei != "-")
+        return Oeffnen(b, datei, z, status);
+    std::string text;
+    char puffer[65536];
+    for (size_t n; (n = std::fread(puffer, 1, sizeof puffer, stdin)) > 0;)
+        text.append(puffer, n);
+    if (std::ferror(stdin) || text.size() > static_cast<size_t>(INT32_MAX)) {
+        *status = Fehler(b, Status_Fehler, "cannot read standard input");
+        return false;
+    }
+    z->emplace(kr::Zugriff::Puffer(text));
+    return true;
+}
+
+// The file to edit as a memory object: an empty one when there is no file.
+bool Anlegen_oder_oeffnen(const Unterbefehl &b, const std::string &datei, std::optional<kr::Zugriff> *z,
+                          int *status)
+{
+    if (Datei_existiert(datei.c_str()))
+        return Oeffnen(b, datei, z, status);
+    auto leer = kr::Zugriff::leer();
+    if (!leer) {
+        *status = Fehler(b, Status_Fehler, leer.fehler());
+        return false;
+    }
+    z->emplace(std::move(*leer));
+    return true;
+}
+
 std::string Kopf(const kr::Block &k)
 {
     return k.klammer == '{' ? "{" + k.name + "}" : "[" + k.name + "]";
@@ -61,64 +95,63 @@ std::string Einzeilig(const std::string &wert)
     return q ? *q : wert;
 }
 
-// A name of the form group.number, unsigned decimal without leading zeros.
-bool Ist_Klassenname(const std::string &name)
+// The blocks and their entries as a JSON array.
+std::string Json_Bloecke(const std::vector<kr::Block> &bloecke)
 {
-    size_t punkt = name.find('.');
-    auto zahl = [](std::string_view t) {
-        if (t.empty() || t.size() > 10 || (t.size() > 1 && t[0] == '0'))
-            return false;
-        for (char c : t) {
-            if (c < '0' || c > '9')
-                return false;
+    std::string s = "[";
+    for (size_t i = 0; i < bloecke.size(); ++i) {
+        const kr::Block &k = bloecke[i];
+        s += std::string(i ? "," : "") + "\n  {\"kind\": \"" + Art(k) + "\", \"name\": " + Json_Text(k.name) +
+             ", \"line\": " + std::to_string(k.zeile) + ", \"entries\": [";
+        for (size_t j = 0; j < k.eintraege.size(); ++j) {
+            const kr::Eintrag &e = k.eintraege[j];
+            s += std::string(j ? "," : "") + "\n    {\"kind\": \"" +
+                 (e.art == kr::Eintragsart::INI ? "ini" : "colon") + "\", \"name\": " + Json_Text(e.name) +
+                 ", \"value\": " + Json_Text(e.wert) + ", \"line\": " + std::to_string(e.zeile) + "}";
         }
-        return std::stoull(std::string(t)) <= 0xFFFFFFFFull;
-    };
-    return punkt != std::string::npos && zahl(std::string_view(name).substr(0, punkt)) &&
-           zahl(std::string_view(name).substr(punkt + 1));
+        s += k.eintraege.empty() ? "]}" : "\n  ]}";
+    }
+    return s + (bloecke.empty() ? "]" : "\n]");
 }
 
-// Gives the entry the value so that it reads back as exactly that value:
-// as it stands where it can, else as a quoted string.
-bool Wert_setzen(kr::Block &k, const std::string &name, const std::string &wert, kr::Eintragsart art,
-                 std::string *fehler)
+// A text as one shell word on one line: as it is when it holds only
+// characters that a shell takes literally, in single quotes when it holds
+// no control character, else as $'...' with backslash escapes.
+std::string Shellwort(const std::string &t)
 {
-    auto zurueck = [&] {
-        const kr::Eintrag *e = k.eintrag(name);
-        return e && e->wert == wert;
-    };
-    auto ok = k.setzen(name, wert, art);
-    if (ok && zurueck())
-        return true;
-    auto q = kr::Zeichenkette(wert);
-    if (q && k.setzen(name, *q, art) && zurueck())
-        return true;
-    *fehler = ok ? "the value " + Zitiert(wert) + " cannot be written so that it reads back the same" : ok.fehler();
-    return false;
+    if (!t.empty() && t.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_./:@%+,-") ==
+                          std::string::npos)
+        return t;
+    bool steuer = false;
+    for (unsigned char c : t)
+        steuer = steuer || c < 0x20 || c == 0x7F;
+    std::string s = steuer ? "$'" : "'";
+    for (unsigned char c : t) {
+        if (!steuer) {
+            s += c == '\'' ? std::string("'\\''") : std::string(1, static_cast<char>(c));
+        } else if (c == '\'' || c == '\\') {
+            s += '\\';
+            s += static_cast<char>(c);
+        } else if (c == '\n') {
+            s += "\\n";
+        } else if (c == '\t') {
+            s += "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            static const char Ziffern[] = "0123456789abcdef";
+            s += std::string("\\x") + Ziffern[c >> 4] + Ziffern[c & 15];
+        } else {
+            s += static_cast<char>(c);
+        }
+    }
+    return s + "'";
 }
 
-// The line end that the file uses, so that a rewritten block keeps to it.
-std::string Zeilenende(kr::Zugriff &z)
+// Saves the edited file; the error line when it cannot be.
+int Speichern(const Unterbefehl &b, kr::Zugriff &z, const std::string &datei)
 {
-    auto t = z.text();
-    if (!t)
-        return "\n";
-    size_t i = t->find_first_of("\r\n");
-    if (i == std::string::npos)
-        return "\n";
-    if (i + 1 < t->size() && (*t)[i + 1] != (*t)[i] && ((*t)[i + 1] == '\r' || (*t)[i + 1] == '\n'))
-        return t->substr(i, 2);
-    return t->substr(i, 1);
-}
-
-std::string Mit_Zeilenende(const std::string &text, const std::string &ende)
-{
-    if (ende == "\n")
-        return text;
-    std::string s;
-    for (char c : text)
-        s += c == '\n' ? ende : std::string(1, c);
-    return s;
+    if (auto ok = z.speichern(datei); !ok)
+        return Fehler(b, Status_Fehler, ok.fehler());
+    return Status_ok;
 }
 
 } // namespace
@@ -127,7 +160,7 @@ int Befehl_sections(const Unterbefehl &b, const Werte &w)
 {
     std::optional<kr::Zugriff> z;
     int status;
-    if (!Oeffnen(b, w.text("FILE"), &z, &status))
+    if (!Lesen_oeffnen(b, w.text("FILE"), &z, &status))
         return status;
     auto bloecke = z->bloecke();
     if (!bloecke)
@@ -151,7 +184,7 @@ int Befehl_show(const Unterbefehl &b, const Werte &w)
 {
     std::optional<kr::Zugriff> z;
     int status;
-    if (!Oeffnen(b, w.text("FILE"), &z, &status))
+    if (!Lesen_oeffnen(b, w.text("FILE"), &z, &status))
         return status;
     std::vector<kr::Block> bloecke;
     if (w.gegeben("SECTION")) {
@@ -165,78 +198,87 @@ int Befehl_show(const Unterbefehl &b, const Werte &w)
             return Fehler(b, Status_Fehler, alle.fehler());
         bloecke = std::move(*alle);
     }
-
-    if (!w.gegeben("JSON")) {
-        for (const kr::Block &k : bloecke) {
-            for (const kr::Eintrag &e : k.eintraege)
-                Zeile_ausgeben(k.name + "." + e.name + "=" + Einzeilig(e.wert));
-        }
+    if (w.gegeben("JSON")) {
+        Zeile_ausgeben(Json_Bloecke(bloecke));
         return Status_ok;
     }
-    std::string s = "[";
-    for (size_t i = 0; i < bloecke.size(); ++i) {
-        const kr::Block &k = bloecke[i];
-        s += std::string(i ? "," : "") + "\n  {\"kind\": \"" + Art(k) + "\", \"name\": " + Json_Text(k.name) +
-             ", \"line\": " + std::to_string(k.zeile) + ", \"entries\": [";
-        for (size_t j = 0; j < k.eintraege.size(); ++j) {
-            const kr::Eintrag &e = k.eintraege[j];
-            s += std::string(j ? "," : "") + "\n    {\"kind\": \"" +
-                 (e.art == kr::Eintragsart::INI ? "ini" : "colon") + "\", \"name\": " + Json_Text(e.name) +
-                 ", \"value\": " + Json_Text(e.wert) + ", \"line\": " + std::to_string(e.zeile) + "}";
-        }
-        s += k.eintraege.empty() ? "]}" : "\n  ]}";
+    for (const kr::Block &k : bloecke) {
+        for (const kr::Eintrag &e : k.eintraege)
+            Zeile_ausgeben(k.name + "." + e.name + "=" + Einzeilig(e.wert));
     }
-    Zeile_ausgeben(s + (bloecke.empty() ? "]" : "\n]"));
+    return Status_ok;
+}
+
+int Befehl_list(const Unterbefehl &b, const Werte &w)
+{
+    std::optional<kr::Zugriff> z;
+    int status;
+    if (!Lesen_oeffnen(b, w.text("FILE"), &z, &status))
+        return status;
+    auto bloecke = z->bloecke();
+    if (!bloecke)
+        return Fehler(b, Status_Fehler, bloecke.fehler());
+    if (w.gegeben("JSON")) {
+        Zeile_ausgeben(Json_Bloecke(*bloecke));
+        return Status_ok;
+    }
+    for (const kr::Block &k : *bloecke) {
+        Zeile_ausgeben(std::string(Art(k)) + " " + Shellwort(k.name));
+        for (const kr::Eintrag &e : k.eintraege)
+            Zeile_ausgeben("entry " + Shellwort(k.name) + " " + Shellwort(e.name) + " " + Shellwort(e.wert));
+    }
     return Status_ok;
 }
 
 int Befehl_get(const Unterbefehl &b, const Werte &w)
 {
+    // DEFAULT, when given, stands for a missing block or entry.
+    const bool ersatz = w.gegeben("DEFAULT");
     std::optional<kr::Zugriff> z;
     int status;
-    if (!Oeffnen(b, w.text("FILE"), &z, &status))
+    if (!Lesen_oeffnen(b, w.text("FILE"), &z, &status))
         return status;
     auto k = z->block(w.text("SECTION"));
+    const kr::Eintrag *e = k ? k->eintrag(w.text("NAME")) : nullptr;
+    if (e || ersatz) {
+        Zeile_ausgeben(e ? e->wert : w.text("DEFAULT"));
+        return Status_ok;
+    }
     if (!k)
         return Fehler(b, Status_fehlt, "no block " + w.text("SECTION") + " in " + w.text("FILE"));
-    const kr::Eintrag *e = k->eintrag(w.text("NAME"));
-    if (!e)
-        return Fehler(b, Status_fehlt, "no entry " + w.text("NAME") + " in the block " + Kopf(*k));
-    Zeile_ausgeben(e->wert);
-    return Status_ok;
+    return Fehler(b, Status_fehlt, "no entry " + w.text("NAME") + " in the block " + Kopf(*k));
 }
 
 int Befehl_set(const Unterbefehl &b, const Werte &w)
 {
-    const std::string datei = w.text("FILE"), abschnitt = w.text("SECTION");
+    const std::string datei = w.text("FILE");
+    std::optional<kr::Zugriff> z;
+    int status;
+    Sperre sperre;
+    if (!Sperren(b, datei, &sperre, &status) || !Anlegen_oder_oeffnen(b, datei, &z, &status))
+        return status;
+    std::optional<kr::Eintragsart> art;
+    if (w.gegeben("INI"))
+        art = kr::Eintragsart::INI;
+    if (auto ok = z->wert_setzen(w.text("SECTION"), w.text("NAME"), w.text("VALUE"), art); !ok)
+        return Fehler(b, Status_Fehler, ok.fehler());
+    return Speichern(b, *z, datei);
+}
+
+int Befehl_unset(const Unterbefehl &b, const Werte &w)
+{
+    const std::string datei = w.text("FILE"), abschnitt = w.text("SECTION"), name = w.text("NAME");
     std::optional<kr::Zugriff> z;
     int status;
     Sperre sperre;
     if (!Sperren(b, datei, &sperre, &status) || !Oeffnen(b, datei, &z, &status))
         return status;
-
-    // The block as it is, or a new one: a class when its name is a class's.
-    kr::Block k;
-    if (auto da = z->block(abschnitt)) {
-        k = std::move(*da);
-    } else {
-        k.klammer = Ist_Klassenname(abschnitt) ? '{' : '[';
-        k.name = abschnitt;
-    }
-    std::string fehler;
-    auto art = w.gegeben("INI") ? kr::Eintragsart::INI : kr::Eintragsart::Doppelpunkt;
-    if (!Wert_setzen(k, w.text("NAME"), w.text("VALUE"), art, &fehler))
-        return Fehler(b, Status_Fehler, fehler);
-
-    // The block goes and comes back at the end; the rest stays as it was.
-    auto text = kr::Blocktext(k);
-    if (!text)
-        return Fehler(b, Status_Fehler, text.fehler());
-    if (auto ok = z->ersetzen(abschnitt, Mit_Zeilenende(*text, Zeilenende(*z))); !ok)
-        return Fehler(b, Status_Fehler, ok.fehler());
-    if (auto ok = z->speichern(datei); !ok)
-        return Fehler(b, Status_Fehler, ok.fehler());
-    return Status_ok;
+    auto weg = z->eintrag_loeschen(abschnitt, name);
+    if (!weg)
+        return Fehler(b, Status_Fehler, weg.fehler());
+    if (!*weg)
+        return Fehler(b, Status_fehlt, "no entry " + name + " in the block " + abschnitt + " of " + datei);
+    return Speichern(b, *z, datei);
 }
 
 int Befehl_remove(const Unterbefehl &b, const Werte &w)
@@ -247,11 +289,11 @@ int Befehl_remove(const Unterbefehl &b, const Werte &w)
     Sperre sperre;
     if (!Sperren(b, datei, &sperre, &status) || !Oeffnen(b, datei, &z, &status))
         return status;
-    if (!z->block(abschnitt))
+    auto weg = z->block_loeschen(abschnitt);
+    if (!weg)
+        return Fehler(b, Status_Fehler, weg.fehler());
+    if (!*weg)
         return Fehler(b, Status_fehlt, "no block " + abschnitt + " in " + datei);
-    if (auto ok = z->entfernen(abschnitt); !ok)
-        return Fehler(b, Status_Fehler, ok.fehler());
-    if (auto ok = z->speichern(datei); !ok)
-        return Fehler(b, Status_Fehler, ok.fehler());
-    return Status_ok;
+    return Speichern(b, *z, datei);
 }
+

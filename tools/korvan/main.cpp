@@ -29,7 +29,8 @@ const std::vector<Unterbefehl> Tabelle = {
      "the section and class headers of a file",
      "Prints one header a line, [name] for a section and {group.number} for a\n"
      "class, in the order of the file.  JSON prints an array of objects with the\n"
-     "kind (\"section\" or \"class\"), the name and the line number.\n",
+     "kind (\"section\" or \"class\"), the name and the line number.  FILE - reads\n"
+     "standard input.\n",
      false, Befehl_sections},
     {"show", "FILE/A,SECTION,JSON/S", "show FILE [SECTION] [JSON]",
      "the entries of one block or of all blocks",
@@ -38,29 +39,48 @@ const std::vector<Unterbefehl> Tabelle = {
      "class's group.number) or of every block.  A quoted value is shown decoded;\n"
      "one that holds a line end or a double quote is shown as a quoted string,\n"
      "*N standing for the line end and *\" for the quote.  JSON prints an array\n"
-     "of blocks, each with its kind, name, line and entries.\n"
-     "Exit status 1 when there is no block SECTION.\n",
+     "of blocks, each with its kind, name, line and entries.  FILE - reads\n"
+     "standard input.  Exit status 1 when there is no block SECTION.\n",
      false, Befehl_show},
-    {"get", "FILE/A,SECTION/A,NAME/A", "get FILE SECTION NAME",
+    {"list", "FILE/A,JSON/S", "list FILE [JSON]",
+     "every block and entry, for a shell",
+     "Prints every block and entry of FILE, one a line, as a shell reads a\n"
+     "command: section NAME or class NAME for a header, entry SECTION NAME VALUE\n"
+     "for an entry, each word quoted where a shell needs it ($'...' for a value\n"
+     "with a line end).  JSON prints the array of blocks that show prints.  FILE -\n"
+     "reads standard input.\n",
+     false, Befehl_list},
+    {"get", "FILE/A,SECTION/A,NAME/A,DEFAULT/K", "get FILE SECTION NAME [DEFAULT=VALUE]",
      "one value of a colon or INI entry",
      "Prints the value of the first entry NAME in the block SECTION, a quoted\n"
-     "value decoded.  Exit status 1 when the block or the entry is missing.\n",
+     "value decoded, or VALUE when the block or the entry is missing and\n"
+     "DEFAULT=VALUE is given.  FILE - reads standard input.  Exit status 1 when\n"
+     "the block or the entry is missing and there is no default.\n",
      false, Befehl_get},
     {"set", "FILE/A,SECTION/A,NAME/A,VALUE/A,INI/S", "set FILE SECTION NAME VALUE [INI]",
      "set one value and save the file",
-     "Gives the entry NAME of the block SECTION the value VALUE, or adds the\n"
-     "entry (an INI entry NAME=VALUE with INI, else a colon entry), or adds the\n"
-     "block when there is none (a class when SECTION reads group.number).  The\n"
-     "block is rewritten from its entries and appended at the end of the file;\n"
-     "comments inside it are not kept, everything outside it stays as it was.\n"
-     "A value that needs it is written as a quoted string.  The file is saved\n"
-     "atomically.\n",
+     "Gives the entry NAME of the block SECTION the value VALUE where it stands,\n"
+     "or adds the entry after the block's last entry, in that entry's form and\n"
+     "indentation, or adds the block at the end of the file (a class when SECTION\n"
+     "reads group.number) with the entry in the form of the file's last entry, or\n"
+     "creates the file.  INI makes a new entry an INI entry NAME=VALUE; a file\n"
+     "without entries gets a colon entry NAME: VALUE.  Only that line changes;\n"
+     "comments, blank lines, order and line ends stay.  A value that needs it is\n"
+     "written as a quoted string, *N standing for a line end and *\" for a quote.\n"
+     "The file is saved atomically.\n",
      false, Befehl_set},
     {"remove", "FILE/A,SECTION/A", "remove FILE SECTION",
      "remove a block and save the file",
-     "Removes the block SECTION, from its header line to the next header line,\n"
-     "and saves the file.  Exit status 1 when there is no such block.\n",
+     "Removes the block SECTION, from its header line to its last entry's line,\n"
+     "and saves the file; the blank and comment lines after it stay, as does\n"
+     "everything else.  Exit status 1 when there is no such block.\n",
      false, Befehl_remove},
+    {"unset", "FILE/A,SECTION/A,NAME/A", "unset FILE SECTION NAME",
+     "remove one entry and save the file",
+     "Removes the line of the first entry NAME in the block SECTION (all its\n"
+     "lines, for a quoted value over several) and saves the file; everything\n"
+     "else stays.  Exit status 1 when there is no such entry.\n",
+     false, Befehl_unset},
     {"args", "TEMPLATE/A,JSON/S,LINE/F", "args [JSON] TEMPLATE LINE...",
      "how a line is read against a template",
      "Reads LINE (the remaining arguments joined by blanks) against TEMPLATE as\n"
