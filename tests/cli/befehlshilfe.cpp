@@ -87,8 +87,13 @@ std::string Quellbaum()
 Lauf Korvan(const std::vector<std::string> &argumente, const std::string &ordner, const std::string &vorspann)
 {
     kt::Tempordner t;
-    int r = std::system(Befehl(ordner.empty() ? Quellbaum() : ordner, vorspann, argumente, t).c_str());
+    const std::string befehl = Befehl(ordner.empty() ? Quellbaum() : ordner, vorspann, argumente, t);
+    int r = std::system(befehl.c_str());
 #ifdef _WIN32
+    // -1 means the command interpreter itself did not start (seen under wine
+    // on a loaded machine); the command never ran, so it is run again.
+    for (int versuch = 0; r == -1 && versuch < 3; ++versuch)
+        r = std::system(befehl.c_str());
     int status = r;
 #else
     (void)r;
