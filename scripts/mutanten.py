@@ -23,7 +23,7 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FOLDERS = ["src/handle", "src/config", "src/args", "src/path", "src/filetree", "src/process",
-           "src/preprocess", "src/platform", "quidel32", "tamsel"]
+           "src/preprocess", "src/platform", "src/nachbildung", "quidel32", "tamsel"]
 # The Windows side is not built here.
 SKIP = ("src/platform/win32/",)
 
@@ -111,7 +111,7 @@ def candidates(path):
 
 def sample(count, seed):
     """The fixed sample: a share of the count for each folder by its number
-    of candidates, at least five each."""
+    of candidates, at least five each, in an order fixed by the seed."""
     by_folder = {}
     for folder, path in sources():
         for c in candidates(path)[1]:
@@ -123,6 +123,9 @@ def sample(count, seed):
         pool = by_folder.get(folder, [])
         want = min(len(pool), max(5, round(count * len(pool) / total)))
         chosen += rng.sample(pool, want)
+    # In a mixed order, so that the first N faults of a shorter run still
+    # spread over every folder.
+    rng.shuffle(chosen)
     return chosen
 
 
