@@ -30,6 +30,11 @@
 
 namespace kr {
 
+// The longest header or entry name that the library's searches
+// (KR_Abschnitt_finden, KR_Eintrag_finden, KR_INI_Eintrag_finden, ...) take;
+// the block reader below reads longer ones too.
+constexpr size_t Namenslaenge = intern::Namenspuffer - 1;
+
 // ---------------------------------------------------------------------------
 // Results
 // ---------------------------------------------------------------------------
@@ -1081,9 +1086,10 @@ private:
 
     // True when the block is there and KR_Abschnitt_loeschen would remove
     // exactly it; false when there is no such block.  The library's search
-    // takes names of at most 40 characters, stops at a longer header name,
-    // and can step over the line after a header whose name ends at the line
-    // end; its removal runs to the next bracket in the first byte of a line.
+    // takes names of at most Namenslaenge characters, stops at a longer
+    // header name, and can step over the line after a header whose name ends
+    // at the line end; its removal runs to the next bracket in the first byte
+    // of a line.
     Ergebnis<bool> Entfernbar(std::string_view name)
     {
         if (h_.lesefunktion)
@@ -1102,8 +1108,9 @@ private:
         if (auto n = leser.naechster(); n && n->eingerueckt)
             return Fehler{"cannot remove " + zitat + ": the indented header at line " +
                           std::to_string(n->zeile) + " would go with it"};
-        if (name.size() > 40 || name.find('\0') != std::string_view::npos)
-            return Fehler{"cannot remove " + zitat + ": the header search takes names of at most 40 characters"};
+        if (name.size() > Namenslaenge || name.find('\0') != std::string_view::npos)
+            return Fehler{"cannot remove " + zitat + ": the header search takes names of at most " +
+                          std::to_string(Namenslaenge) + " characters"};
         std::string c(name);
         intern::Anfang_vergessen(&h_);
         if (KR_Abschnitt_finden(c.c_str(), &h_) == 0 || h_.elementanfang - 1 != static_cast<int32_t>(b->anfang))

@@ -17,9 +17,7 @@ using kr::intern::LF;
 using kr::intern::Elementergebnis;
 using enum kr::intern::Elementergebnis;
 
-// Names of headers and entries are read into buffers of this many bytes,
-// the terminating zero byte included.
-constexpr int Namenspuffer = 41;
+using kr::intern::Namenspuffer;
 
 using kr::intern::Ist_Blank;
 using kr::intern::Ist_Klammer;

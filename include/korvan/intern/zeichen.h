@@ -13,6 +13,10 @@ constexpr int LF = '\n';
 constexpr int CR = '\r';
 constexpr int Ende = -1; // end of the text, or a failed read
 
+// The header and entry searches read names into buffers of this many bytes,
+// the terminating zero byte included: a longer name never matches.
+constexpr int Namenspuffer = 41;
+
 // What KR_Element_lesen_2 and KR_Element_lesen return.
 enum Elementergebnis : int {
     Element_zu_lang = -1,     // does not fit the buffer with its zero byte
