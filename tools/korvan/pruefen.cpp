@@ -27,7 +27,9 @@ constexpr std::string_view Schluss = ":=]} \t,;";
 
 std::string Zitat(std::string_view s)
 {
-    return "'" + std::string(s) + "'";
+    std::string z(1, '\'');
+    z.append(s);
+    return z += '\'';
 }
 
 std::string Klein_text(std::string_view s)
