@@ -129,32 +129,26 @@ void Kopf_pruefen(Pruefung &p, std::string_view z, size_t k)
         name = z.substr(k + 1, e == Keins ? Keins : e - k - 1);
         zu = e == Keins ? 0 : z[e];
     }
-    const std::string wo = p.im_block ? ", which ends the block " + Zitat(p.block) : "";
     if (klammer == '{' && zu != '}') {
-        p.melden(k, "'{' at the start of a line: the readers take it as the header of a class named " +
-                        Zitat(name) + wo + " (a class header is '{group.number}')");
+        p.melden(k, "'{' opens the line: the readers take it as the class header " + Zitat("{" + name) +
+                        (p.im_block ? ", which ends the block " + Zitat(p.block) : std::string()));
         Block_beginnen(p, name);
         return;
     }
     if (k > 0)
-        p.melden(k, "indented header: the searches find it, but the library's removal of a block "
-                    "(KR_Abschnitt_loeschen) ends only at a bracket in the first column, so removing "
-                    "the block before it removes this one too");
+        p.melden(k, "indented header: removing the block before it (KR_Abschnitt_loeschen) removes it too");
     if (zu == 0)
-        p.melden(k, "header without closing ']': the readers take " + Zitat(name) +
-                        " up to the line end as its name, and the library's header search "
-                        "(KR_Abschnitt_finden) then steps over the line after it");
+        p.melden(k, "no closing ']': the name " + Zitat(name) +
+                        " runs to the line end, and KR_Abschnitt_finden skips the next line");
     if (name.size() > kr::Namenslaenge)
         p.melden(k + 1, "header name of " + std::to_string(name.size()) + " characters: the library's " +
-                            "header searches take at most " + std::to_string(kr::Namenslaenge) +
-                            " and give up at this line, so no block from here on is found by name");
+                            "header searches take at most " + std::to_string(kr::Namenslaenge) + " and stop here");
     else if (Element_lesen(z, k + 1).anfang == Keins)
-        p.melden(k + 1, "header without a name: the library's class searches (KR_Klasse_finden) "
-                        "give up at this line, so no class from here on is found");
+        p.melden(k + 1, "header without a name: the library's class searches stop here");
     auto [erst, neu] = p.bloecke.try_emplace(Klein_text(name), p.zeile);
     if (!neu)
         p.melden(k, "block " + Zitat(name) + " again (first at line " + std::to_string(erst->second) +
-                        "): the readers take the first block of a name and never reach this one");
+                        "): the readers take the first");
     Block_beginnen(p, name);
 }
 
@@ -162,14 +156,14 @@ void Doppelt_pruefen(Pruefung &p, const Element &e)
 {
     Erstes &erst = p.namen[Klein_text(e.name)];
     long &gleiche = e.schluss == ':' ? erst.doppelpunkt : erst.gleich;
+    const std::string im = " in block " + Zitat(p.block);
     if (gleiche)
-        p.melden(e.anfang, "name " + Zitat(e.name) + " again in block " + Zitat(p.block) + " (first at line " +
-                               std::to_string(gleiche) + "): the readers take the first and never reach this one");
+        p.melden(e.anfang, "name " + Zitat(e.name) + " again" + im + " (first at line " + std::to_string(gleiche) +
+                               "): the readers take the first");
     else if (erst.irgendeins)
         p.melden(e.anfang, Zitat(e.name + e.schluss) + " after " + Zitat(e.name + (e.schluss == ':' ? '=' : ':')) +
-                               " at line " + std::to_string(erst.irgendeins) + " in block " + Zitat(p.block) +
-                               ": korvan get takes the first of the two, only KR_" +
-                               (e.schluss == ':' ? "" : "INI_") + "Eintrag_finden this one");
+                               " at line " + std::to_string(erst.irgendeins) + im + ": korvan get takes the first, " +
+                               (e.schluss == ':' ? "KR_Eintrag_finden" : "KR_INI_Eintrag_finden") + " this one");
     if (!gleiche)
         gleiche = p.zeile;
     if (!erst.irgendeins)
@@ -181,18 +175,18 @@ void Kein_eintrag(Pruefung &p, std::string_view z, const Element &e)
 {
     size_t trenner = e.ende == Keins ? Keins : z.find_first_of(":=", e.ende);
     if (trenner == Keins) {
-        p.melden(e.anfang, "neither ':' nor '=': the readers skip the line as no entry");
+        p.melden(e.anfang, "neither ':' nor '=': the readers skip the line");
     } else if (Ist_Blank(e.schluss) && z.find_first_not_of(" \t", e.ende) == trenner) {
         p.melden(e.ende, std::string("blank before '") + z[trenner] + "': the readers end the name " +
-                             Zitat(e.name) + " at the blank and skip the line as no entry");
+                             Zitat(e.name) + " at the blank and skip the line");
     } else if (e.schluss == ']' && e.name.find('[') != std::string::npos) {
-        p.melden(e.anfang + e.name.find('['), "'name[locale]': the readers read the name " + Zitat(e.name) +
-                                                  " ended by ']' and skip the line as no entry");
+        p.melden(e.anfang + e.name.find('['),
+                 "'name[locale]': the readers end the name " + Zitat(e.name) + " at ']' and skip the line");
     } else {
-        std::string am = e.zitiert ? "a quoted string not followed directly by ':' or '='"
-                         : Ist_Blank(e.schluss) ? "the name " + Zitat(e.name) + " ended by a blank"
-                                                : "the name " + Zitat(e.name) + " ended by '" + e.schluss + "'";
-        p.melden(e.anfang, "the readers read " + am + " and skip the line as no entry");
+        p.melden(e.anfang, e.zitiert ? "quoted name without ':' or '=' right after it: the readers skip the line"
+                           : "the readers end the name " + Zitat(e.name) + " at " +
+                                 (Ist_Blank(e.schluss) ? "a blank" : Zitat(std::string(1, e.schluss))) +
+                                 " and skip the line");
     }
 }
 
@@ -200,16 +194,13 @@ void Eintrag_pruefen(Pruefung &p, std::string_view z, size_t k)
 {
     Element e = Element_lesen(z, k);
     if (e.anfang != k) {
-        std::string was = e.eintrag() ? "read the entry " + Zitat(e.name) : "read no entry";
-        const std::string zeichen = Zitat(std::string(1, z[k]));
-        p.melden(k, (z[k] == '=' || z[k] == ':' ? "empty name: the readers skip the leading " + zeichen
-                                                 : "the line starts with " + zeichen + ": the readers skip it") +
-                        " as they skip blanks before a name, and " + was);
+        p.melden(k, std::string(z[k] == '=' || z[k] == ':' ? "empty name: " : "") + "the readers skip the leading " +
+                        Zitat(std::string(1, z[k])) + " as a separator and read " +
+                        (e.eintrag() ? "the entry " + Zitat(e.name) : "no entry"));
         return;
     }
     if (e.offen) {
-        p.melden(e.anfang, "quoted name not closed on its line: the readers skip the line as no entry "
-                           "and read the lines after it into the string");
+        p.melden(e.anfang, "quoted name not closed on its line: the readers read the next lines into it");
         p.offen = true;
         return;
     }
@@ -218,17 +209,15 @@ void Eintrag_pruefen(Pruefung &p, std::string_view z, size_t k)
         return;
     }
     if (e.zitiert)
-        p.melden(e.anfang, "quoted name: korvan's block reader takes it, but the library's searches "
-                           "(KR_Eintrag_finden, KR_INI_Eintrag_finden) only take a plain word");
+        p.melden(e.anfang, "quoted name: korvan get takes it, the library's entry searches only a plain word");
     if (e.name.size() > kr::Namenslaenge)
         p.melden(e.anfang, "name of " + std::to_string(e.name.size()) + " characters: the library's entry " +
                                "searches take at most " + std::to_string(kr::Namenslaenge) + " and never find it");
     Doppelt_pruefen(p, e);
     size_t wert = z.find_first_not_of(Trenner, e.ende + 1);
     if (wert != Keins && z[wert] == '"' && Zeichenkette_ende(z, wert) == Keins) {
-        p.melden(wert, "quoted string not closed on its line: korvan's block reader runs the value on "
-                       "over the lines after it (to its closing quote or the next header), the library's "
-                       "entry searches take those lines as lines of their own");
+        p.melden(wert, "quoted string not closed on its line: korvan get reads on into the next lines, "
+                       "the library does not");
         p.offen = true;
     }
 }
@@ -266,18 +255,17 @@ void Zeile_pruefen(Pruefung &p, std::string_view z, bool erste)
         return;
     if (!p.im_block) {
         if (!p.vorne_gemeldet)
-            p.melden(k, Ist_Klammer(z[k]) ? "header not in the first byte of the text: on the first line the "
-                                            "readers take a header only there, so the lines up to the next "
-                                            "header belong to no block"
+            p.melden(k, Ist_Klammer(z[k]) ? "header not in the first byte: the readers take a header on the "
+                                            "first line only there"
                                           : "text before the first header: the readers take entries only "
-                                            "in a block after a '[name]' line");
+                                            "after a '[name]' line");
         p.vorne_gemeldet = true;
         return;
     }
     if (z[k] == '#') {
         Element e = Element_lesen(z, k);
-        p.melden(k, "'#' not in the first column: the readers take the line as text, not as a comment" +
-                        (e.eintrag() ? ", and read it as the entry " + Zitat(e.name) : std::string()));
+        p.melden(k, "'#' not in the first column: the readers take it as text, not a comment" +
+                        (e.eintrag() ? ", here as the entry " + Zitat(e.name) : std::string()));
         return;
     }
     Eintrag_pruefen(p, z, k);
@@ -291,9 +279,7 @@ std::vector<Befund> Pruefen(std::string_view text)
     size_t von = 0;
     if (text.starts_with("\xEF\xBB\xBF")) {
         p.zeile = 1;
-        p.melden(0, "UTF-8 byte-order mark: the readers take its three bytes as text of the first line, "
-                    "where a header must start in the first byte; the lines up to the next header "
-                    "belong to no block");
+        p.melden(0, "UTF-8 byte-order mark: the readers take it as text, so the first line holds no header");
         p.vorne_gemeldet = true;
         von = 3;
     }
@@ -313,7 +299,8 @@ int Pruefen_ausgeben(const std::string &anzeige, std::string_view text)
 {
     std::vector<Befund> befunde = Pruefen(text);
     for (const Befund &b : befunde) {
-        std::string zeile = anzeige + ":" + std::to_string(b.zeile) + ":" + std::to_string(b.spalte) + ": " + b.was + "\n";
+        std::string zeile =
+            anzeige + ":" + std::to_string(b.zeile) + ":" + std::to_string(b.spalte) + ": " + b.was + "\n";
         std::fwrite(zeile.data(), 1, zeile.size(), stdout);
     }
     return befunde.empty() ? 0 : 1;
