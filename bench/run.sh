@@ -112,7 +112,9 @@ for g in $(groessen_mb "$mb"); do
   echo "konfig_datei $g $(median konfig/korvan_laden/$g '' bench_konfig) $(median konfig/inih_datei/$g '' bench_konfig)" >>"$zahlen"
   echo "konfig_quelle $g $(median konfig/korvan_dateiquelle/$g '' bench_konfig) $(median konfig/inih_datei/$g '' bench_konfig)" >>"$zahlen"
   puffer=$(median zeichen/puffer/$g '' bench_zeichen)
-  echo "zeichen_puffer $g $puffer $(median zeichen/schleife/$g '' bench_zeichen)" >>"$zahlen"
+  schleife=$(median zeichen/schleife/$g '' bench_zeichen)
+  echo "zeichen_puffer $g $puffer $schleife" >>"$zahlen"
+  echo "zeichen_untergrenze $g $(median zeichen/untergrenze/$g '' bench_zeichen) $schleife" >>"$zahlen"
   echo "zeichen_objekt $g $(median zeichen/objekt/$g '' bench_zeichen) $puffer" >>"$zahlen"
   echo "zeichen_datei $g $(median zeichen/dateiquelle/$g '' bench_zeichen) $puffer" >>"$zahlen"
 done
@@ -201,7 +203,7 @@ done
 
 # --- the table -----------------------------------------------------------------
 # One row per measure and size, the measures in a fixed order.
-reihenfolge="zeilen zeilen_datei zeilen_quelle konfig konfig_datei konfig_quelle zeichen_puffer zeichen_objekt zeichen_datei args start liste loeschen pp_cpp pp_cat"
+reihenfolge="zeilen zeilen_datei zeilen_quelle konfig konfig_datei konfig_quelle zeichen_puffer zeichen_untergrenze zeichen_objekt zeichen_datei args start liste loeschen pp_cpp pp_cat"
 tabelle() {
   for m in $reihenfolge; do awk -v m="$m" '$1 == m' "$zahlen"; done | awk '
   BEGIN {
@@ -213,6 +215,7 @@ tabelle() {
     t["konfig_datei"] = "configuration walk, first words, loaded from file|Korvan|inih (file)"; z["konfig_datei"] = ""
     t["konfig_quelle"] = "configuration walk, first words, file source|Korvan|inih (file)"; z["konfig_quelle"] = ""
     t["zeichen_puffer"] = "KR_Zeichen_lesen, memory buffer|Korvan|plain loop"; z["zeichen_puffer"] = 3.0
+    t["zeichen_untergrenze"] = "one exported call per byte that only reads it (the floor)|floor|plain loop"; z["zeichen_untergrenze"] = ""
     # Memory object and file source: at least 0.6 of the speed of the buffer.
     t["zeichen_objekt"] = "KR_Zeichen_lesen, memory object|object|buffer"; z["zeichen_objekt"] = 1 / 0.6
     t["zeichen_datei"] = "KR_Zeichen_lesen, file source|file|buffer"; z["zeichen_datei"] = 1 / 0.6
