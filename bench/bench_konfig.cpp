@@ -1,6 +1,8 @@
 // bench_konfig.cpp - walking a whole generated configuration (sections of
 // ten INI entries) with Korvan's readers, against the same text parsed by
-// inih with a counting handler.  Both must agree on the counts.
+// inih with a counting handler.  Both must agree on the counts.  Two walks:
+// the values as written, blanks included (KR_Abschnittszeile_lesen), as inih
+// gives them, and the first word of every value (KR_Element_lesen_2).
 #include "gemeinsam.h"
 #include "korvan.h"
 
@@ -17,14 +19,15 @@ namespace {
 struct Fall {
     std::string text;
     std::string datei;
-    bench::Zaehlung soll; // inih's counts, which Korvan must match
+    bench::Zaehlung soll;      // inih's counts, which the line walk must match
+    bench::Zaehlung soll_wort; // the same with the values' first words only
 };
 
-// The walk as a caller writes it: every section, every INI entry, every
+// The element walk: every section, every INI entry, the first word of every
 // value.  An INI walk that meets the next header has read into that header
 // line, so the walk goes back to where the entry search began and lets the
 // section search find the header.
-bench::Zaehlung Korvan_durchlaufen(Zugriffshandle *h)
+bench::Zaehlung Elemente_durchlaufen(Zugriffshandle *h)
 {
     bench::Zaehlung z;
     char name[41], wert[256];
@@ -45,10 +48,39 @@ bench::Zaehlung Korvan_durchlaufen(Zugriffshandle *h)
     return z;
 }
 
+// The line walk, as a caller writes it who wants every value as written:
+// after each header the lines of its section, each split at its first '='
+// as inih splits it.  KR_Abschnittszeile_lesen stops before the next header,
+// which the section search then reads.  (An entry search after a line read
+// would step over the line that follows, so the lines are read whole.)
+bench::Zaehlung Zeilen_durchlaufen(Zugriffshandle *h)
+{
+    bench::Zaehlung z;
+    char name[41], zeile[256];
+    KR_positionieren(h, 0);
+    while (KR_naechster_Abschnitt(name, sizeof name, h)) {
+        ++z.abschnitte;
+        if (!KR_naechste_Zeile(h))
+            break;
+        unsigned int n;
+        while ((n = KR_Abschnittszeile_lesen(h, zeile, sizeof zeile)) > 0) {
+            const char *gleich = static_cast<const char *>(std::memchr(zeile, '=', n - 1));
+            if (zeile[0] == ';' || !gleich)
+                continue;
+            ++z.eintraege;
+            z.wertbytes += static_cast<long>(zeile + n - 1 - (gleich + 1));
+        }
+    }
+    return z;
+}
+
+using Lauf = bench::Zaehlung (*)(Zugriffshandle *);
+
 // inih calls the handler once per entry; a section counts when its name
 // differs from the one before.
 struct Inih_Zaehler {
     bench::Zaehlung z;
+    long wortbytes = 0; // the values' first words
     char abschnitt[256] = "";
 };
 
@@ -61,14 +93,17 @@ int Inih_Handler(void *benutzer, const char *abschnitt, const char *, const char
     }
     ++zaehler->z.eintraege;
     zaehler->z.wertbytes += static_cast<long>(std::strlen(wert));
+    zaehler->wortbytes += static_cast<long>(std::strcspn(wert, " \t"));
     return 1;
 }
 
-bench::Zaehlung Inih_Text(const std::string &text)
+bench::Zaehlung Inih_Text(const std::string &text, long *wortbytes = nullptr)
 {
     Inih_Zaehler zaehler;
     if (ini_parse_string(text.c_str(), Inih_Handler, &zaehler) != 0)
         zaehler.z.abschnitte = -1;
+    if (wortbytes)
+        *wortbytes = zaehler.wortbytes;
     return zaehler.z;
 }
 
@@ -83,6 +118,13 @@ bench::Zaehlung Inih_Datei(const std::string &pfad)
 void Pruefen(benchmark::State &state, const Fall &f, const bench::Zaehlung &z)
 {
     if (!(z == f.soll))
+        state.SkipWithError("the counts differ from inih's");
+}
+
+template <Lauf L>
+void Pruefen_Lauf(benchmark::State &state, const Fall &f, const bench::Zaehlung &z)
+{
+    if (!(z == (L == Zeilen_durchlaufen ? f.soll : f.soll_wort)))
         state.SkipWithError("the counts differ from inih's");
 }
 
@@ -104,6 +146,7 @@ void Inih_Speicher(benchmark::State &state, const Fall *f)
 }
 
 // Korvan over a memory object loaded once.
+template <Lauf L>
 void Korvan_Objekt(benchmark::State &state, const Fall *f)
 {
     Zugriffshandle h{};
@@ -113,17 +156,18 @@ void Korvan_Objekt(benchmark::State &state, const Fall *f)
     }
     // One walk first: the object's fresh memory is slow to touch the first
     // time, which inih's text, made before, is not.
-    bench::Zaehlung z = Korvan_durchlaufen(&h);
+    bench::Zaehlung z = L(&h);
     for (auto _ : state) {
-        z = Korvan_durchlaufen(&h);
+        z = L(&h);
         benchmark::DoNotOptimize(z);
     }
     KR_Konfig_Datei_schliessen(&h);
-    Pruefen(state, *f, z);
+    Pruefen_Lauf<L>(state, *f, z);
     Abschliessen(state, *f, z);
 }
 
 // Korvan over the text as a memory buffer.
+template <Lauf L>
 void Korvan_Puffer(benchmark::State &state, const Fall *f)
 {
     Zugriffshandle h{};
@@ -131,10 +175,10 @@ void Korvan_Puffer(benchmark::State &state, const Fall *f)
     h.laenge = static_cast<uint32_t>(f->text.size());
     bench::Zaehlung z;
     for (auto _ : state) {
-        z = Korvan_durchlaufen(&h);
+        z = L(&h);
         benchmark::DoNotOptimize(z);
     }
-    Pruefen(state, *f, z);
+    Pruefen_Lauf<L>(state, *f, z);
     Abschliessen(state, *f, z);
 }
 
@@ -153,7 +197,7 @@ void Inih_Datei_lesen(benchmark::State &state, const Fall *f)
 // Korvan from the file through an opening (KR_Konfig_Datei_oeffnen loads it
 // into a memory object, KR_Datei_oeffnen reads it through the file source),
 // walked, closed.
-template <int (*Oeffnen)(const char *, Zugriffshandle *)>
+template <int (*Oeffnen)(const char *, Zugriffshandle *), Lauf L>
 void Korvan_aus_Datei(benchmark::State &state, const Fall *f)
 {
     bench::Zaehlung z;
@@ -163,11 +207,11 @@ void Korvan_aus_Datei(benchmark::State &state, const Fall *f)
             state.SkipWithError("cannot open the file");
             return;
         }
-        z = Korvan_durchlaufen(&h);
+        z = L(&h);
         KR_Konfig_Datei_schliessen(&h);
         benchmark::DoNotOptimize(z);
     }
-    Pruefen(state, *f, z);
+    Pruefen_Lauf<L>(state, *f, z);
     Abschliessen(state, *f, z);
 }
 
@@ -194,13 +238,23 @@ int main(int argc, char **argv)
 {
     double mb = bench::Zahl_nehmen(&argc, argv, "mb", 40);
     return bench::Groessen_laufen<Fall>(argc, argv, mb, ".ini", [](Fall *f, const std::string &g) {
-        f->soll = Inih_Text(f->text);
-        benchmark::RegisterBenchmark(("konfig/inih_speicher" + g).c_str(), Inih_Speicher, f)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("konfig/korvan_objekt" + g).c_str(), Korvan_Objekt, f)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("konfig/korvan_puffer" + g).c_str(), Korvan_Puffer, f)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("konfig/inih_datei" + g).c_str(), Inih_Datei_lesen, f)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("konfig/korvan_laden" + g).c_str(), Korvan_aus_Datei<KR_Konfig_Datei_oeffnen>, f)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("konfig/korvan_dateiquelle" + g).c_str(), Korvan_aus_Datei<KR_Datei_oeffnen>, f)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("konfig/letzten_abschnitt_finden" + g).c_str(), Letzten_Abschnitt_finden, f)->Unit(benchmark::kMillisecond);
+        f->soll = Inih_Text(f->text, &f->soll_wort.wertbytes);
+        f->soll_wort.abschnitte = f->soll.abschnitte;
+        f->soll_wort.eintraege = f->soll.eintraege;
+        auto anmelden = [&](const char *name, auto *fn) {
+            benchmark::RegisterBenchmark(("konfig/" + std::string(name) + g).c_str(), fn, f)->Unit(benchmark::kMillisecond);
+        };
+        anmelden("inih_speicher", Inih_Speicher);
+        anmelden("inih_datei", Inih_Datei_lesen);
+        // The line walk (values as written) and the element walk (first words).
+        anmelden("zeilen_objekt", Korvan_Objekt<Zeilen_durchlaufen>);
+        anmelden("zeilen_puffer", Korvan_Puffer<Zeilen_durchlaufen>);
+        anmelden("zeilen_laden", Korvan_aus_Datei<KR_Konfig_Datei_oeffnen, Zeilen_durchlaufen>);
+        anmelden("zeilen_dateiquelle", Korvan_aus_Datei<KR_Datei_oeffnen, Zeilen_durchlaufen>);
+        anmelden("korvan_objekt", Korvan_Objekt<Elemente_durchlaufen>);
+        anmelden("korvan_puffer", Korvan_Puffer<Elemente_durchlaufen>);
+        anmelden("korvan_laden", Korvan_aus_Datei<KR_Konfig_Datei_oeffnen, Elemente_durchlaufen>);
+        anmelden("korvan_dateiquelle", Korvan_aus_Datei<KR_Datei_oeffnen, Elemente_durchlaufen>);
+        anmelden("letzten_abschnitt_finden", Letzten_Abschnitt_finden);
     });
 }

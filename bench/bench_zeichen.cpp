@@ -10,6 +10,15 @@
 #include <string>
 #include <vector>
 
+extern "C" {
+struct Untergrenze_Satz {
+    const unsigned char *puffer;
+    uint32_t laenge;
+    int32_t position;
+};
+int Untergrenze_lesen(Untergrenze_Satz *s);
+}
+
 namespace {
 
 struct Fall {
@@ -106,6 +115,24 @@ void Puffer(benchmark::State &state, const Fall *f)
     Abschliessen(state, *f, e);
 }
 
+// The floor: one exported call per byte that only reads it (untergrenze.cpp).
+void Untergrenze(benchmark::State &state, const Fall *f)
+{
+    uint64_t summe = 0;
+    for (auto _ : state) {
+        Untergrenze_Satz s{reinterpret_cast<const unsigned char *>(f->text.data()),
+                           static_cast<uint32_t>(f->text.size()), 0};
+        summe = 0;
+        int c;
+        while ((c = Untergrenze_lesen(&s)) != -1)
+            summe += static_cast<unsigned>(c);
+        benchmark::DoNotOptimize(summe);
+    }
+    if (summe != Schleife(f->text).summe)
+        state.SkipWithError("the floor read other bytes than the plain loop");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f->text.size()));
+}
+
 void Objekt(benchmark::State &state, const Fall *f)
 {
     Zugriffshandle h{};
@@ -152,6 +179,7 @@ int main(int argc, char **argv)
     return bench::Groessen_laufen<Fall>(argc, argv, mb, ".txt", [](Fall *f, const std::string &g) {
         benchmark::RegisterBenchmark(("zeichen/schleife" + g).c_str(), Plain, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("zeichen/puffer" + g).c_str(), Puffer, f)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("zeichen/untergrenze" + g).c_str(), Untergrenze, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("zeichen/objekt" + g).c_str(), Objekt, f)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("zeichen/dateiquelle" + g).c_str(), Dateiquelle, f)->Unit(benchmark::kMillisecond);
     });

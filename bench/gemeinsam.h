@@ -32,8 +32,9 @@ inline double Zahl_nehmen(int *argc, char **argv, const char *name, double stand
 }
 
 // A configuration of about `bytes` bytes: sections of ten INI entries each,
-// one comment line per section, LF line ends.  Values are single words, so
-// that one element read takes a whole value as inih's line parser does.
+// one comment line per section, LF line ends.  Values are three words with
+// blanks between them ("wert 12 000034"): a caller who wants a value as
+// written reads the rest of its line, an element read takes its first word.
 inline std::string Konfiguration_erzeugen(size_t bytes)
 {
     std::string text;
@@ -43,7 +44,7 @@ inline std::string Konfiguration_erzeugen(size_t bytes)
         int n = std::snprintf(zeile, sizeof zeile, "[abschnitt_%ld]\n; generated\n", a);
         text.append(zeile, static_cast<size_t>(n));
         for (int e = 0; e < 10; ++e) {
-            n = std::snprintf(zeile, sizeof zeile, "eintrag_%d=wert_%ld_%d\n", e, a * 7 + e, e * 3);
+            n = std::snprintf(zeile, sizeof zeile, "eintrag_%d=wert %ld %06d\n", e, a * 7 + e, e * 3);
             text.append(zeile, static_cast<size_t>(n));
         }
     }

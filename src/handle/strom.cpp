@@ -96,19 +96,24 @@ int Kommentarzeile(Leser &l)
     return c;
 }
 
-// A memory object is read one byte at a time, as a window would be copied
-// for nothing; a '#' and the end of the text take the reader's way.
-int Zeichen_lesen(Zugriffshandle *h)
+// The byte at the position is read alone, as a window would be copied for
+// nothing; a '#', the end of the text and a failed read take the readers' way.
+int Objekt_Zeichen(Zugriffshandle *h)
 {
     int32_t p = h->position;
     unsigned char c;
-    if (h->objekt != 0 && p >= 0 && p < static_cast<int32_t>(h->laenge) &&
+    if (p >= 0 && p < static_cast<int32_t>(h->laenge) &&
         Quidel_Lesen(h->objekt, 1, static_cast<uint32_t>(p), &c, 0) == 0 && c != '#') {
         h->position = p + 1;
         Zaehlen(h, h->letztes_zeichen, c);
         h->letztes_zeichen = c;
         return c;
     }
+    return Zeichen_lesen(h);
+}
+
+__attribute__((noinline)) int Zeichen_lesen(Zugriffshandle *h)
+{
     Leser l(h);
     l.stueck = 1;
     return Lesen(l);

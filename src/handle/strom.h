@@ -64,6 +64,11 @@ int Kommentarzeile(Leser &l);
 // Out of line, so that the exported function's common case needs no frame.
 int Zeichen_lesen(Zugriffshandle *h);
 
+// KR_Zeichen_lesen for a memory object, with no read callback.  Apart from
+// Zeichen_lesen, so that the exported function's buffer case needs no frame
+// and this one only a byte of stack.
+int Objekt_Zeichen(Zugriffshandle *h);
+
 // One byte of a memory source, with no counting.
 inline int Byte(Leser &l)
 {

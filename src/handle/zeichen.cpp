@@ -8,17 +8,20 @@
 
 extern "C" {
 
-// Most characters of a memory buffer are read in place here: a byte that is
-// no '#' needs no comment-line rule, only counting.  Everything else (a '#',
-// the end of the text, a memory object) goes the readers' way, which holds
-// the whole rule.
+// Most characters of a memory source are read and counted here: a byte that
+// is no '#' needs no comment-line rule, only counting.  A memory object gives
+// it through one read of the memory-object library.  Everything else (a '#',
+// the end of the text, a failed read) goes the readers' way, which holds the
+// whole rule.
 int KR_CALL KR_Zeichen_lesen(Zugriffshandle *h)
 {
     if (!h)
         return -1;
     if (h->lesefunktion)
         return h->lesefunktion(h);
-    if (h->objekt != 0 || !h->puffer)
+    if (h->objekt != 0)
+        return strom::Objekt_Zeichen(h);
+    if (!h->puffer)
         return strom::Zeichen_lesen(h);
 
     int32_t p = h->position;

@@ -45,8 +45,10 @@ size_t Strom_lesen(Plattform_Strom *strom, void *ziel, size_t n);
 size_t Strom_Zeile(Plattform_Strom *strom, char *ziel, size_t n);
 // The next line where the stream holds it as Strom_Zeile would copy it (the
 // bytes up to and including a line feed, at most n - 1 of them, with no CR or
-// 0x1A in text mode and no zero byte): a pointer to it, valid until the next
-// call on the stream, and its length in *laenge; the stream moves past it.
+// 0x1A in text mode and no zero byte): a pointer to it, valid until the
+// stream next reads its file or is closed (this function never reads it, so
+// lines seen one after another stand one after another), and its length in
+// *laenge; the stream moves past it.
 // Null, with nothing changed, for any other line: Strom_Zeile then reads it.
 const char *Strom_Zeile_ansehen(Plattform_Strom *strom, size_t n, size_t *laenge);
 // Writes n bytes; the count written.

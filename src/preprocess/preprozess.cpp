@@ -284,11 +284,23 @@ void Verarbeiten(Lauf &l)
                 return;
         }
 
-        // A whole line that the stream holds as it stands and that is no
-        // directive is written from there; every other line is read into the
-        // chunk buffer, as the stream would copy this one.
+        // Whole lines that the stream holds as they stand and that are no
+        // directives are written from there, as many as follow one another
+        // in its block at once; every other line is read into the chunk
+        // buffer, as the stream would copy this one.
         size_t n;
         if (const char *zeile = Strom_Zeile_ansehen(l.eingabe, Lesegroesse, &n)) {
+            const char *lauf = zeile;
+            size_t m = 0;
+            while (zeile && zeile == lauf + m && !Direktive(zeile)) {
+                l.zeile = Weiterzaehlen(l.zeile);
+                m += n;
+                zeile = Strom_Zeile_ansehen(l.eingabe, Lesegroesse, &n);
+            }
+            if (m > 0 && !Schreiben(l, lauf, m))
+                return;
+            if (!zeile)
+                continue;
             l.zeile = Weiterzaehlen(l.zeile);
             if (!Direktive(zeile)) {
                 if (!Schreiben(l, zeile, n))
