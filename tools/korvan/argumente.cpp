@@ -101,6 +101,8 @@ int Argumente_lesen(const Unterbefehl &b, int argc, char **argv, Werte *w)
             Hilfe_ausgeben(b);
             return Status_ok;
         }
+        if (c == '?' && optopt >= 256)
+            return Nutzungsfehler(&b, "the option '" + Geschrieben(b, optopt, nullptr) + "' takes no value");
         if (c == '?')
             return Nutzungsfehler(&b, "unknown option '" + Geschrieben(b, optopt, argv[optind - 1]) + "'");
         if (c == ':')
