@@ -1,10 +1,7 @@
-// The korvan command as a user meets it: transcripts of shell sessions, each
-// "$ " line run in a folder with a copy of examples/ and its outputs and exit
-// status compared whole.  The transcripts are the files of faelle/ (on
-// Windows those not marked "# posix", their commands run without a shell)
-// and, on POSIX, every example of README.md and docs/*.md.  A "$ " line of
-// a file that Windows runs too holds one korvan command, quoted with
-// double quotes only.
+// The korvan command as a user meets it: transcripts, each "$ " line run in a
+// folder with a copy of examples/, its outputs and exit status compared whole.
+// They are faelle/*.txt (on Windows those not marked "# posix") and, on
+// POSIX, every example of README.md and docs/*.md.
 #include "testhilfe.h"
 
 #include <algorithm>
@@ -20,8 +17,7 @@ namespace fs = std::filesystem;
 // "! text" a line of standard error, "? N" an exit status other than 0.
 struct Schritt {
     std::string befehl, aus, fehler;
-    int status = 0;
-    int zeile = 0;
+    int status = 0, zeile = 0;
 };
 
 // A document's transcripts are its indented blocks that begin with "$ ".
@@ -40,8 +36,8 @@ std::vector<Schritt> Lesen(const std::string &text, bool dokument)
         }
         if (z.rfind("$ ", 0) == 0)
             s.push_back({z.substr(2), "", "", 0, nr});
-        else if (s.empty())
-            continue; // what the file is about
+        else if (s.empty()) // what the file is about
+            continue;
         else if (z[0] == '!')
             s.back().fehler += z.substr(std::min<size_t>(2, z.size())) + "\n";
         else if (z.rfind("? ", 0) == 0)
@@ -52,14 +48,13 @@ std::vector<Schritt> Lesen(const std::string &text, bool dokument)
     return s;
 }
 
-// Standard error as a terminal shows it: of each line what follows its last
-// carriage return, the progress written over itself.
+// Standard error as a terminal shows it: progress written over itself.
 std::string Gezeigt(const std::string &text)
 {
     std::string s;
     std::istringstream ein(text);
     for (std::string z; std::getline(ein, z);)
-        s += z.substr(z.rfind('\r') == std::string::npos ? 0 : z.rfind('\r') + 1) + "\n";
+        s += z.substr(z.rfind('\r') + 1) + "\n"; // npos + 1 is 0
     return s;
 }
 
@@ -97,11 +92,9 @@ int Ausfuehren(const std::string &befehl, const std::string &ordner, const kt::T
     return std::atoi(kt::Datei_lesen(bin / "status").c_str());
 }
 #else
-// The command interpreter runs the line with the command's path for its
-// first word: the transcripts run here quote only with double quotes, which
-// the runtime splits as the POSIX shell does.  -1 from std::system: the
-// interpreter did not start (seen under wine on a loaded machine), so the
-// command never ran.
+// The command interpreter runs the line, which quotes with double quotes only
+// (split by the runtime as by the POSIX shell).  -1: the interpreter did not
+// start (seen under wine on a loaded machine), so the command never ran.
 int Ausfuehren(const std::string &befehl, const std::string &ordner, const kt::Tempordner &bin)
 {
     std::string s = "cd /d \"" + ordner + "\" && \"" + fs::absolute(KORVAN_BEFEHL).string() + "\"" +
@@ -133,17 +126,13 @@ void Pruefen(const fs::path &datei, bool dokument)
     }
 }
 
-TEST(Befehl, Faelle)
+TEST(Befehl, FaelleUndBeispieleDerDokumentation)
 {
-    for (const auto &e : fs::directory_iterator(fs::path(KORVAN_QUELLBAUM) / "tests/cli/faelle"))
-        if (e.path().extension() == ".txt")
-            Pruefen(e.path(), false);
-}
-
-TEST(Befehl, BeispieleDerDokumentation)
-{
-    Pruefen(fs::path(KORVAN_QUELLBAUM) / "README.md", true);
-    for (const auto &e : fs::directory_iterator(fs::path(KORVAN_QUELLBAUM) / "docs"))
+    const fs::path quelle = KORVAN_QUELLBAUM;
+    for (const auto &e : fs::directory_iterator(quelle / "tests/cli/faelle"))
+        Pruefen(e.path(), false);
+    Pruefen(quelle / "README.md", true);
+    for (const auto &e : fs::directory_iterator(quelle / "docs"))
         if (e.path().extension() == ".md" && kt::Datei_lesen(e.path().string()).find("\n    $ korvan") != std::string::npos)
             Pruefen(e.path(), true);
 }
