@@ -92,13 +92,13 @@ int Ausfuehren(const std::string &befehl, const std::string &ordner, const kt::T
     return std::atoi(kt::Datei_lesen(bin / "status").c_str());
 }
 #else
-// The command interpreter runs the line, which quotes with double quotes only
-// (split by the runtime as by the POSIX shell).  -1: the interpreter did not
-// start (seen under wine on a loaded machine), so the command never ran.
+// The command interpreter runs the line ("korvan ...", quoted with double
+// quotes only, which the runtime splits as the POSIX shell does).  -1: the
+// interpreter did not start (seen under wine on a loaded machine).
 int Ausfuehren(const std::string &befehl, const std::string &ordner, const kt::Tempordner &bin)
 {
     std::string s = "cd /d \"" + ordner + "\" && \"" + fs::absolute(KORVAN_BEFEHL).string() + "\"" +
-                    befehl.substr(befehl.find(' ')) + " <NUL >\"" + bin / "aus" + "\" 2>\"" + bin / "fehler" + "\"";
+                    befehl.substr(6) + " <NUL >\"" + bin / "aus" + "\" 2>\"" + bin / "fehler" + "\"";
     int r = -1;
     for (int versuch = 0; r == -1 && versuch < 3; ++versuch)
         r = std::system(s.c_str());
