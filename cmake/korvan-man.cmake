@@ -22,8 +22,8 @@ function(roff ergebnis text)
 endfunction()
 
 hilfe(uebersicht)
-# The closing notes of the overview: switches, then the exit status.
-string(REGEX MATCH "\n\n(Switches[^\n]*\n.*)$" _ "${uebersicht}")
+# The closing notes of the overview: options and paths, then the exit status.
+string(REGEX MATCH "\n\n(Options[^\n]*\n.*)$" _ "${uebersicht}")
 set(schluss "${CMAKE_MATCH_1}")
 string(FIND "${schluss}" "Exit status:" stelle)
 string(SUBSTRING "${schluss}" 0 ${stelle} hinweise)
@@ -38,7 +38,8 @@ korvan \\- configuration files, argument lines, include trees, paths and program
 .SH SYNOPSIS
 .B korvan
 .I SUBCOMMAND
-.RI [ ARGUMENT ...]
+.RI [ OPTION ]...
+.RI [ OPERAND ]...
 .br
 .B korvan help
 .RI [ SUBCOMMAND ]
@@ -57,20 +58,22 @@ foreach(zeile IN LISTS zeilen)
     continue()
   endif()
   set(name "${CMAKE_MATCH_1}")
-  if(name STREQUAL "help")
+  if(name STREQUAL "help" OR name MATCHES "^[A-Z]")
     continue()
   endif()
   string(REPLACE " " ";" woerter "${name}")
   hilfe(text ${woerter})
-  if(NOT text MATCHES "^Usage: korvan ([^\n]*)\n\n(.*)\nTemplate: ([^\n]*)\n$")
+  if(NOT text MATCHES "^Usage: korvan ([^\n]*)\n\n(.*)\nOptions:\n(.*)$")
     message(FATAL_ERROR "unexpected help text of ${name}:\n${text}")
   endif()
   set(aufruf "${CMAKE_MATCH_1}")
-  set(vorlage "${CMAKE_MATCH_3}")
+  set(optionen "${CMAKE_MATCH_3}")
   roff(beschreibung "${CMAKE_MATCH_2}")
   roff(aufruf "${aufruf}")
-  roff(vorlage "${vorlage}")
-  string(APPEND man ".TP\n.B ${aufruf}\n${beschreibung}\n.br\nArgument template: ${vorlage}\n")
+  # One option a line, as the help has them.
+  string(REGEX REPLACE "\n$" "" optionen "${optionen}")
+  roff(optionen "${optionen}")
+  string(APPEND man ".TP\n.B ${aufruf}\n${beschreibung}\n.br\n.nf\n${optionen}\n.fi\n")
 endforeach()
 
 string(APPEND man ".TP

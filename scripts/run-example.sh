@@ -25,4 +25,4 @@ korvan show examples/beispiel.cfg server
 korvan get examples/beispiel.cfg paths archive
 korvan args "FROM/M,TO/A,QUIET/S" "a.txt b.txt backup quiet"
 korvan preprocess examples/einbinden/haupt.cfg
-korvan tree examples/einbinden SLASH
+korvan tree examples/einbinden

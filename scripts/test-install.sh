@@ -93,9 +93,9 @@ abh=$(cd "$c" && dpkg-shlibdeps -O debian/consumer/usr/bin/wert debian/consumer/
 echo "$abh" | grep -q 'libkorvan0 (>= ' || { echo "dpkg-shlibdeps: $abh" >&2; exit 1; }
 echo "dpkg-shlibdeps: ${abh#shlibs:Depends=}"
 
-expect "a/b c" korvan path join a "b c" SLASH
+expect "a/b c" korvan path join a "b c"
 expect 8080 korvan get examples/beispiel.cfg server port
-MANWIDTH=80 man korvan 2>"$work/man.err" | grep -q '^       path join BASE PART\.\.\. \[SLASH\]$' ||
+MANWIDTH=80 man korvan 2>"$work/man.err" | grep -q '^       path join \[OPTION\]\.\.\. BASE PART\.\.\.$' ||
   { echo "man korvan does not render the subcommands" >&2; cat "$work/man.err" >&2; exit 1; }
 [ ! -s "$work/man.err" ] || { cat "$work/man.err" >&2; exit 1; }
 echo "korvan and man korvan: ok"

@@ -254,23 +254,11 @@ const char *Umgebungsvariable(const char *name);
 // Command support (the korvan command)
 // ---------------------------------------------------------------------------
 
-// The standard streams by number, as the command names them.
-constexpr int Standardausgabe = 1;
-constexpr int Standardfehler = 2;
-
-// True when the standard stream is a terminal: the command shows progress
-// only there.
-bool Strom_ist_Terminal(int nummer);
 // True when the path names a directory, also through a symbolic link, as a
 // listing reaches the directory that its caller names.
 bool Verzeichnis_vorhanden(const char *pfad);
 // True when the path itself is a symbolic link (on Windows also a junction).
 bool Ist_Verweis(const char *pfad);
-// Standard output and error carry the bytes as written, so that the
-// command's output is the same on every system (the Windows runtime would
-// write each line feed as CR LF, and preprocess's output would no longer
-// equal the file it writes).
-void Standardstroeme_unveraendert();
 // An exclusive lock for an edit of a file (read, change, save), held in a
 // lock file beside it that goes when the lock is freed or its holder ends.
 // Waits up to `millisekunden` for it; null when it cannot be had, with

@@ -1,254 +1,121 @@
-// argumente.cpp - the shell's arguments of a subcommand written as one
-// argument line, and that line read against the subcommand's template.
+// argumente.cpp - a subcommand's options and operands, read from the shell's
+// arguments with getopt_long in the GNU manner: options anywhere (or only
+// before the first operand), "--" ends them, -h and --help at any place.
 #include "befehl.h"
 
-#include "korvan.h"
-
-#include <algorithm>
-#include <cstring>
+#include <cstdio>
+#include <getopt.h>
 
 namespace {
 
-// The reader copies at most this many characters of a line, and reads an
-// element (a keyword's value) into 512 bytes.
-constexpr size_t Zeilengrenze = 512;
-constexpr int Elementpuffer = 512;
-// A positional value is read into 256 bytes, a keyword's value into 512.
-constexpr size_t Positionsgrenze = 255;
-constexpr size_t Schluesselwertgrenze = 511;
+// The operands that the table names: "[X]" may be left out, "X..." takes
+// one or more, "[X...]" any number.
+struct Operandenzahl {
+    std::vector<std::string> namen;
+    size_t mindestens = 0;
+    bool rest = false;
+};
 
-using Posten = std::vector<kr::Vorlagenposten>;
-
-bool Gleich(std::string_view a, std::string_view b)
+Operandenzahl Zaehlen(const char *operanden)
 {
-    auto klein = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return klein(x) == klein(y);
-           });
-}
-
-// The item whose name or alias the word is, letter case aside; -1 for none.
-// Only whole names count, not the reader's prefixes: "files" names no FILE.
-int Schluessel(const Posten &posten, std::string_view wort)
-{
-    for (size_t i = 0; i < posten.size(); ++i) {
-        if (!posten[i].name.empty() && Gleich(posten[i].name, wort))
-            return static_cast<int>(i);
-        for (const std::string &a : posten[i].aliase) {
-            if (!a.empty() && Gleich(a, wort))
-                return static_cast<int>(i);
+    Operandenzahl z;
+    std::string_view s = operanden;
+    while (!s.empty()) {
+        size_t blank = s.find(' ');
+        std::string_view wort = s.substr(0, blank);
+        s = blank == std::string_view::npos ? std::string_view() : s.substr(blank + 1);
+        bool frei = wort.front() == '[';
+        if (frei)
+            wort = wort.substr(1, wort.size() - 2);
+        if (wort.size() > 3 && wort.substr(wort.size() - 3) == "...") {
+            z.rest = true;
+            wort.remove_suffix(3);
         }
+        z.mindestens += frei ? 0 : 1;
+        z.namen.emplace_back(wort);
     }
-    return -1;
+    return z;
 }
 
-// What KR_Element_lesen makes of the text: the element and its kind.
-int Element_lesen(const std::string &text, std::string *element)
+// The option as the user wrote it, for an error line: getopt_long tells
+// a short one, or the number of a long one, in optopt; else (an unknown
+// long option) it is the argument read last.
+std::string Geschrieben(const Unterbefehl &b, int kurz, const char *argument)
 {
-    std::string kopie = text;
-    Zugriffshandle h;
-    std::memset(&h, 0, sizeof h);
-    h.puffer = kopie.data();
-    h.laenge = static_cast<uint32_t>(kopie.size());
-    char puffer[Elementpuffer];
-    int r = KR_Element_lesen(puffer, sizeof puffer, &h);
-    if (r > 0)
-        *element = puffer;
-    // The whole text must be the one element.
-    return r > 0 && h.position == static_cast<int32_t>(kopie.size()) ? r : -1;
-}
-
-// A value as an element that the reader gives back unchanged and never
-// takes for a keyword: a plain word where it can be, else a quoted string.
-bool Wert_schreiben(const std::string &vorlage, const std::string &wert, size_t grenze, std::string *aus,
-                   std::string *fehler)
-{
-    if (wert.size() > grenze) {
-        *fehler = "an argument of " + std::to_string(wert.size()) + " characters; at most " +
-                  std::to_string(grenze) + " fit there";
-        return false;
-    }
-    std::string gelesen;
-    if (!wert.empty() && wert[0] != '"' && wert.find_first_of(" \t,;=\r\n") == std::string::npos &&
-        KR_Arg_finden(vorlage.c_str(), wert.c_str()) < 0 && Element_lesen(wert, &gelesen) == 3 &&
-        gelesen == wert) {
-        *aus = wert;
-        return true;
-    }
-    std::string q = "\"";
-    for (char c : wert) {
-        if (c == '"')
-            q += "*\"";
-        else if (c == '\n')
-            q += "*N";
-        else
-            q += c;
-    }
-    q += '"';
-    // The reader's copy of the line ends at a carriage return.
-    if (wert.find('\r') == std::string::npos && Element_lesen(q, &gelesen) == 4 && gelesen == wert) {
-        *aus = q;
-        return true;
-    }
-    if (wert.find('\r') != std::string::npos)
-        *fehler = "the argument " + Zitiert(wert) + " holds a carriage return, which ends an argument line";
-    else
-        *fehler = "the argument " + Zitiert(wert) +
-                  " needs quotes, and in quotes a '*' before a quote, E, N or the end cannot be written";
-    return false;
-}
-
-// The next item that a positional value goes to, as the reader's Seek
-// finds it; -1 when none is left.
-int Naechste_Position(const Posten &posten, const std::vector<bool> &gegeben)
-{
-    for (size_t i = 0; i < posten.size(); ++i) {
-        uint16_t o = posten[i].optionen;
-        if (o & (kr::Option_S | kr::Option_K | kr::Option_T))
-            continue;
-        if (!gegeben[i] || (o & kr::Option_M))
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-// The rest-of-line item's text: the first text and the arguments from `ab`
-// on, as a command line or joined by blanks.
-bool Rest_schreiben(const Unterbefehl &b, const std::vector<std::string> &a, size_t ab, const std::string &erstes,
-                    std::string *aus, std::string *fehler)
-{
-    std::vector<std::string> teile{erstes};
-    teile.insert(teile.end(), a.begin() + static_cast<std::ptrdiff_t>(ab), a.end());
-    if (b.befehlszeile && erstes.find('"') != std::string::npos) {
-        *fehler = "a program name cannot hold a double quote";
-        return false;
-    }
-    std::string rest;
-    for (size_t k = 0; k < teile.size(); ++k) {
-        if (b.befehlszeile)
-            Befehlszeile_anhaengen(rest, teile[k]);
-        else
-            rest += (k == 0 ? "" : " ") + teile[k];
-    }
-    if (rest.find_first_of("\r\n") != std::string::npos) {
-        *fehler = "an argument holds a line end";
-        return false;
-    }
-    *aus = rest;
-    return true;
+    if (kurz >= 256)
+        return std::string("--") + b.optionen[static_cast<size_t>(kurz - 256)].lang;
+    if (kurz)
+        return std::string("-") + static_cast<char>(kurz);
+    std::string a = argument ? argument : "";
+    return a.substr(0, a.find('='));
 }
 
 } // namespace
 
-void Befehlszeile_anhaengen(std::string &zeile, const std::string &argument)
+bool Werte::gegeben(std::string_view option) const
 {
-    bool erstes = zeile.empty();
-    if (!erstes)
-        zeile += ' ';
-    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
-        zeile += argument;
-        return;
-    }
-    // The program name knows no escapes: its quotes are simply dropped.
-    zeile += '"';
-    size_t schraeg = 0;
-    for (char c : argument) {
-        if (c == '\\' && !erstes) {
-            ++schraeg;
-            continue;
-        }
-        if (c == '"')
-            zeile.append(2 * schraeg + 1, '\\');
-        else
-            zeile.append(schraeg, '\\');
-        schraeg = 0;
-        zeile += c;
-    }
-    zeile.append(2 * schraeg, '\\');
-    zeile += '"';
+    for (const auto &o : optionen)
+        if (o.first == option)
+            return true;
+    return false;
 }
 
-bool Zeile_bauen(const Unterbefehl &b, const std::vector<std::string> &a, std::string *zeile, std::string *fehler)
+std::string Werte::text(std::string_view option) const
 {
-    const std::string vorlage = b.vorlage;
-    auto gelesen = kr::Vorlage_lesen(vorlage);
-    if (!gelesen) {
-        *fehler = "the template " + vorlage + " is wrong: " + gelesen.fehler();
-        return false;
-    }
-    const Posten &posten = *gelesen;
-    std::vector<bool> gegeben(posten.size(), false);
-    std::string &z = *zeile;
-    z.clear();
-    auto anfuegen = [&z](const std::string &s) {
-        if (!z.empty())
-            z += ' ';
-        z += s;
-    };
-    // The rest of the line goes to its item by keyword, so that it begins
-    // right after the '=' and no word of it is taken for a keyword.
-    auto rest = [&](int i, size_t ab, const std::string &erstes) {
-        std::string r;
-        if (!Rest_schreiben(b, a, ab, erstes, &r, fehler))
-            return false;
-        anfuegen(posten[static_cast<size_t>(i)].name + "=" + r);
-        return true;
-    };
-
-    for (size_t k = 0; k < a.size(); ++k) {
-        const std::string &arg = a[k];
-        std::string wert;
-
-        // A switch alone, or any item with its value after '='.  Other items'
-        // names alone are values: "korvan get FILE server name" asks for
-        // the entry "name".
-        size_t gleich = arg.find('=');
-        int i = Schluessel(posten, arg);
-        if (i >= 0) {
-            const kr::Vorlagenposten &p = posten[static_cast<size_t>(i)];
-            if (p.optionen & kr::Option_S) {
-                anfuegen(p.name);
-                continue;
-            }
-        } else if (gleich != std::string::npos && gleich > 0) {
-            i = Schluessel(posten, std::string_view(arg).substr(0, gleich));
-            if (i >= 0) {
-                const kr::Vorlagenposten &p = posten[static_cast<size_t>(i)];
-                if (p.optionen & kr::Option_F)
-                    return rest(i, k + 1, arg.substr(gleich + 1));
-                gegeben[static_cast<size_t>(i)] = true;
-                if (!Wert_schreiben(vorlage, arg.substr(gleich + 1), Schluesselwertgrenze, &wert, fehler))
-                    return false;
-                anfuegen(p.name + "=" + wert);
-                continue;
-            }
-        }
-
-        // A positional value.
-        int n = Naechste_Position(posten, gegeben);
-        if (n >= 0 && (posten[static_cast<size_t>(n)].optionen & kr::Option_F))
-            return rest(n, k + 1, arg);
-        if (!Wert_schreiben(vorlage, arg, Positionsgrenze, &wert, fehler))
-            return false;
-        anfuegen(wert);
-        if (n >= 0)
-            gegeben[static_cast<size_t>(n)] = true;
-    }
-    return true;
+    for (const auto &o : optionen)
+        if (o.first == option)
+            return o.second;
+    return {};
 }
 
-bool Zeile_lesen(const Unterbefehl &b, const std::string &zeile, Werte *werte, std::string *fehler)
+int Nutzungsfehler(const Unterbefehl *b, const std::string &text)
 {
-    if (zeile.size() > Zeilengrenze) {
-        *fehler = "the arguments make a line of " + std::to_string(zeile.size()) + " characters; at most " +
-                  std::to_string(Zeilengrenze) + " fit";
-        return false;
+    std::string name = b ? std::string(b->name) : "";
+    std::fflush(stdout);
+    std::fprintf(stderr, "korvan: %s%s\nTry 'korvan help%s'.\n", b ? (name + ": ").c_str() : "", text.c_str(),
+                 b ? (" " + name).c_str() : "");
+    return Status_Fehler;
+}
+
+std::string Aufruf(const Unterbefehl &b)
+{
+    return std::string(b.name) + (b.optionen.empty() ? "" : " [OPTION]...") + " " + b.operanden;
+}
+
+int Argumente_lesen(const Unterbefehl &b, int argc, char **argv, Werte *w)
+{
+    // Long options are numbered from 256 in the table's order; -h is the
+    // only short one.
+    std::vector<option> lang;
+    for (size_t i = 0; i < b.optionen.size(); ++i)
+        lang.push_back({b.optionen[i].lang, b.optionen[i].wert ? required_argument : no_argument, nullptr,
+                        256 + static_cast<int>(i)});
+    lang.push_back({"help", no_argument, nullptr, 'h'});
+    lang.push_back({nullptr, 0, nullptr, 0});
+    // '+' stops at the first operand, ':' reports a missing value apart.
+    const char *kurz = b.optionen_vorn ? "+:h" : ":h";
+    optind = 0; // a new scan
+    opterr = 0;
+    for (int c; (c = getopt_long(argc, argv, kurz, lang.data(), nullptr)) != -1;) {
+        if (c == 'h') {
+            Hilfe_ausgeben(b);
+            return Status_ok;
+        }
+        if (c == '?' && optopt >= 256)
+            return Nutzungsfehler(&b, "the option '" + Geschrieben(b, optopt, nullptr) + "' takes no value");
+        if (c == '?')
+            return Nutzungsfehler(&b, "unknown option '" + Geschrieben(b, optopt, argv[optind - 1]) + "'");
+        if (c == ':')
+            return Nutzungsfehler(&b, "the option '" + Geschrieben(b, optopt, argv[optind - 1]) + "' needs a value");
+        const Option &o = b.optionen[static_cast<size_t>(c - 256)];
+        w->optionen.emplace_back(o.lang, optarg ? optarg : "");
     }
-    auto gelesen = kr::Argumente_lesen(b.vorlage, zeile);
-    if (!gelesen) {
-        *fehler = gelesen.fehler();
-        return false;
-    }
-    *werte = Werte(std::move(*gelesen));
-    return true;
+    w->operanden.assign(argv + optind, argv + argc);
+    Operandenzahl z = Zaehlen(b.operanden);
+    size_t n = w->operanden.size();
+    if (n < z.mindestens)
+        return Nutzungsfehler(&b, "missing operand " + z.namen[n]);
+    if (!z.rest && n > z.namen.size())
+        return Nutzungsfehler(&b, "extra operand '" + w->operanden[z.namen.size()] + "'");
+    return -1;
 }

@@ -3,8 +3,9 @@
 #include "befehl.h"
 
 #include "korvan.h"
-#include "platform/plattform.h"
+#include "system/system.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -68,6 +69,16 @@ int Fehler(const Unterbefehl &b, int status, const std::string &text)
     return Fehler(status, std::string(b.name) + ": " + text);
 }
 
+bool Schraeg(const Werte &w)
+{
+#ifdef _WIN32
+    (void)w;
+    return false;
+#else
+    return !w.gegeben("backslash");
+#endif
+}
+
 std::string Pfadform(std::string pfad, bool schraeg)
 {
     if (schraeg)
@@ -127,31 +138,44 @@ void Zeile_ausgeben(const std::string &text)
     std::fputc('\n', stdout);
 }
 
-Fortschritt::Fortschritt(bool erzwungen) : an_(erzwungen || Strom_ist_Terminal(Standardfehler)) {}
+namespace {
 
-Fortschritt::~Fortschritt()
+int64_t Millisekunden()
 {
-    beenden();
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+Fortschritt::Fortschritt(const Werte &w)
+    : an_(w.gegeben("progress") || Fehlerausgabe_ist_Terminal()), zuletzt_(Millisekunden())
+{
+}
+
+void Fortschritt::melden(const std::string &text)
+{
+    int64_t jetzt = Millisekunden();
+    if (!an_ || jetzt - zuletzt_ < 100)
+        return;
+    zuletzt_ = jetzt;
+    zeigen(text, "");
+}
+
+void Fortschritt::beenden(const std::string &text)
+{
+    if (an_)
+        zeigen(text, "\n");
+    an_ = false;
 }
 
 // Each report is written over the one before; blanks wipe a longer one.
-void Fortschritt::melden(const std::string &text)
+void Fortschritt::zeigen(const std::string &text, const char *ende)
 {
-    if (!an_)
-        return;
     std::string zeile = "\r" + text;
     if (text.size() < breite_)
         zeile.append(breite_ - text.size(), ' ');
     breite_ = text.size();
-    std::fputs(zeile.c_str(), stderr);
+    std::fputs((zeile + ende).c_str(), stderr);
     std::fflush(stderr);
-}
-
-void Fortschritt::beenden()
-{
-    if (!an_ || breite_ == 0)
-        return;
-    std::fprintf(stderr, "\r%s\r", std::string(breite_, ' ').c_str());
-    std::fflush(stderr);
-    breite_ = 0;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Exit statuses: success, the asked-for thing is missing, usage error or
@@ -16,55 +17,66 @@ constexpr int Status_ok = 0;
 constexpr int Status_fehlt = 1;
 constexpr int Status_Fehler = 2;
 
-// The values that one argument line gave the items of a subcommand's
-// template, by item name.
-class Werte {
-public:
-    Werte() = default;
-    explicit Werte(kr::Argumentwerte w) : w_(std::move(w)) {}
-    // A text or rest-of-line item; "" when it has no value.
-    std::string text(std::string_view name) const { return w_.text(name).wert_oder(""); }
-    // Whether the item has a value (a switch: whether it was given).
-    bool gegeben(std::string_view name) const { return w_.gegeben(name); }
-    // A list item's values.
-    std::vector<std::string> liste(std::string_view name) const { return w_.liste(name).wert_oder({}); }
+// An option of a subcommand, --lang; `wert` names its value in the help,
+// null for a switch.
+struct Option {
+    const char *lang;
+    const char *wert;
+    const char *hilfe;
+};
 
-private:
-    kr::Argumentwerte w_;
+// What the command line gave a subcommand: its operands in order, and the
+// options given, by long name, with their values ("" for a switch).
+struct Werte {
+    std::vector<std::string> operanden;
+    std::vector<std::pair<std::string, std::string>> optionen;
+
+    bool gegeben(std::string_view option) const;
+    // The option's value; "" when it was not given.
+    std::string text(std::string_view option) const;
+    // The operand at `i`; "" when there are fewer.
+    std::string operand(size_t i) const { return i < operanden.size() ? operanden[i] : std::string(); }
 };
 
 struct Unterbefehl {
-    const char *name;     // "show", or two words: "path join"
-    const char *vorlage;  // the argument template of its arguments
-    const char *aufruf;   // the synopsis after "korvan "
-    const char *kurz;     // what it does, in a few words
-    const char *hilfe;    // what it does, with its items, one or more lines
-    // The rest-of-line item takes the remaining arguments as a command line
-    // (quoted as programs split it) rather than joined by blanks.
-    bool befehlszeile;
+    const char *name;      // "show", or two words: "path join"
+    const char *operanden; // "FILE [SECTION]", "BASE PART...": how many, and their names
+    const char *kurz;      // what it does, in a few words
+    const char *hilfe;     // what it does, with its operands, one or more lines
+    std::vector<Option> optionen;
+    // Options only before the first operand: the rest belongs to another
+    // program or is the user's own line.
+    bool optionen_vorn;
     int (*ausfuehren)(const Unterbefehl &, const Werte &);
 };
 
+// The options that several subcommands share.
+extern const Option Opt_json, Opt_backslash, Opt_progress;
+
 // --- argumente.cpp -----------------------------------------------------------
 
-// Writes the shell's arguments of a subcommand as one argument line for its
-// template: a word that names an item (or NAME=value) stays a keyword, every
-// other argument becomes a value that the reader cannot take for one.  False
-// with the reason in *fehler when an argument cannot be written so.
-bool Zeile_bauen(const Unterbefehl &b, const std::vector<std::string> &argumente, std::string *zeile,
-                 std::string *fehler);
-// Reads the line against the subcommand's template; false with the reason.
-bool Zeile_lesen(const Unterbefehl &b, const std::string &zeile, Werte *werte, std::string *fehler);
-// Appends one argument to a command line so that programs get it back
-// whole: quoted where it holds blanks or quotes, as the C runtime splits.
-void Befehlszeile_anhaengen(std::string &zeile, const std::string &argument);
+// Reads a subcommand's options and operands with getopt_long; argv[0] is
+// the subcommand's name.  -1 when the subcommand is to run; else the exit
+// status, after its help (-h, --help) or a usage error.
+int Argumente_lesen(const Unterbefehl &b, int argc, char **argv, Werte *w);
+// A usage error: one line, and where to read more; returns Status_Fehler.
+int Nutzungsfehler(const Unterbefehl *b, const std::string &text);
+// "show [OPTION]... FILE [SECTION]".
+std::string Aufruf(const Unterbefehl &b);
+
+// --- main.cpp ----------------------------------------------------------------
+
+// All about a subcommand, on standard output.
+void Hilfe_ausgeben(const Unterbefehl &b);
 
 // --- ausgabe.cpp -----------------------------------------------------------
 
 // "korvan: <subcommand>: <text>" on standard error; returns the status.
 int Fehler(const Unterbefehl &b, int status, const std::string &text);
 int Fehler(int status, const std::string &text);
-// A path as the library gave it, or with '/' throughout when `schraeg`.
+// A path as the system writes it: with '/' on POSIX, unless --backslash
+// asks for the library's own '\\'; on Windows as the library gives it.
+bool Schraeg(const Werte &w);
 std::string Pfadform(std::string pfad, bool schraeg);
 // A text as a JSON string: valid UTF-8 stays, any other byte is read as
 // code page 1252; control characters are escaped.
@@ -74,18 +86,23 @@ std::string Zitiert(std::string_view text);
 // Writes text and a line end on standard output.
 void Zeile_ausgeben(const std::string &text);
 
-// Progress on standard error, written over itself on one line; shown only
-// when standard error is a terminal or it was asked for.
+// Progress on standard error, written over itself on one line at most ten
+// times a second and finished with a last line; shown only when standard
+// error is a terminal or --progress asks for it.
 class Fortschritt {
 public:
-    explicit Fortschritt(bool erzwungen);
-    ~Fortschritt();
+    explicit Fortschritt(const Werte &w);
+    bool an() const { return an_; }
+    // Reports the text when the last report is 100 ms old.
     void melden(const std::string &text);
-    void beenden();
+    // Writes the last line.
+    void beenden(const std::string &text);
 
 private:
+    void zeigen(const std::string &text, const char *ende);
     bool an_;
     size_t breite_ = 0;
+    int64_t zuletzt_ = 0;
 };
 
 // --- the subcommands ---------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include "korvan.h"
 #include "platform/plattform.h"
+#include "system/system.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -51,35 +52,45 @@ bool Auflisten(const std::string &ordner, const std::string &muster, unsigned in
 }
 
 // The listing that one KR_FileTree call over the whole tree gives, made
-// one folder of the top level at a time so that progress can be shown in
-// between: each folder's entries, then the folder itself where it is
-// listed, as the library orders them.
-bool Baum_listen(const std::string &ordner, const std::string &muster, unsigned int flags, Fortschritt &f,
-                 std::vector<std::string> *pfade)
+// one folder at a time so that progress can count the entries: each
+// folder's entries, then the folder itself where it is listed, as the
+// library orders them.  False when a listing failed or the user
+// interrupted.
+bool Baum_gehen(const std::string &ordner, const std::string &muster, unsigned int flags, Fortschritt &f,
+                std::vector<std::string> *pfade)
 {
-    if (flags & KR_BAUM_NICHT_ABSTEIGEN)
-        return Auflisten(ordner, muster, flags, pfade);
-    std::vector<std::string> alle, ordner_oben, gelistet;
-    if (!Auflisten(ordner, muster, KR_BAUM_NICHT_ABSTEIGEN | KR_BAUM_VERZEICHNISSE, &alle) ||
-        !Auflisten(ordner, muster, KR_BAUM_NICHT_ABSTEIGEN | KR_BAUM_NUR_VERZEICHNISSE, &ordner_oben) ||
+    std::vector<std::string> alle, unten, gelistet;
+    if (Unterbrochen() ||
+        !Auflisten(ordner, muster, KR_BAUM_NICHT_ABSTEIGEN | KR_BAUM_VERZEICHNISSE, &alle) ||
+        !Auflisten(ordner, muster, KR_BAUM_NICHT_ABSTEIGEN | KR_BAUM_NUR_VERZEICHNISSE, &unten) ||
         !Auflisten(ordner, muster, flags | KR_BAUM_NICHT_ABSTEIGEN, &gelistet))
         return false;
     // All three come in the same order, the search's.
     size_t o = 0, g = 0;
     for (const std::string &e : alle) {
-        if (o < ordner_oben.size() && ordner_oben[o] == e) {
+        if (o < unten.size() && unten[o] == e) {
             ++o;
-            if (!Auflisten(e, muster, flags, pfade))
+            if (!(flags & KR_BAUM_NICHT_ABSTEIGEN) && !Baum_gehen(e, muster, flags, f, pfade))
                 return false;
-            f.melden("tree: " + std::to_string(o) + "/" + std::to_string(ordner_oben.size()) + " folders, " +
-                     std::to_string(pfade->size()) + " entries");
         }
         if (g < gelistet.size() && gelistet[g] == e) {
             ++g;
             pfade->push_back(e);
+            f.melden("tree: " + std::to_string(pfade->size()) + " entries");
         }
     }
     return true;
+}
+
+// A line marker of preprocess's output, # N "PATH", with '/' in its path.
+void Marke_schraeg(std::string &zeile)
+{
+    size_t anfang = zeile.find('"');
+    size_t ende = zeile.rfind('"');
+    if (zeile.rfind("# ", 0) != 0 || anfang == std::string::npos || ende <= anfang)
+        return;
+    std::string pfad = zeile.substr(anfang + 1, ende - anfang - 1);
+    zeile.replace(anfang + 1, pfad.size(), Pfadform(pfad, true));
 }
 
 // The failure that the error record of KR_Preprozess tells, in one line.
@@ -122,31 +133,56 @@ std::string Temporaere_Datei()
     return {};
 }
 
-bool Auf_Ausgabe_kopieren(const std::string &pfad)
+// The output file read whole, its line markers with '/' when `schraeg`.
+bool Ausgabe_lesen(const std::string &pfad, bool schraeg, std::string *text)
 {
     std::FILE *d = std::fopen(pfad.c_str(), "rb");
     if (!d)
         return false;
     char puffer[8192];
-    size_t n;
-    while ((n = std::fread(puffer, 1, sizeof puffer, d)) > 0)
-        std::fwrite(puffer, 1, n, stdout);
+    for (size_t n; (n = std::fread(puffer, 1, sizeof puffer, d)) > 0;)
+        text->append(puffer, n);
     bool gut = !std::ferror(d);
     std::fclose(d);
-    return gut && std::fflush(stdout) == 0;
+    if (!schraeg)
+        return gut;
+    std::string aus;
+    for (size_t a = 0; a < text->size();) {
+        size_t e = text->find('\n', a);
+        e = e == std::string::npos ? text->size() : e + 1;
+        std::string zeile = text->substr(a, e - a);
+        Marke_schraeg(zeile);
+        aus += zeile;
+        a = e;
+    }
+    *text = std::move(aus);
+    return gut;
+}
+
+bool Schreiben(std::FILE *d, const std::string &text)
+{
+    return std::fwrite(text.data(), 1, text.size(), d) == text.size() && std::fflush(d) == 0;
 }
 
 } // namespace
 
 int Befehl_preprocess(const Unterbefehl &b, const Werte &w)
 {
-    bool schraeg = w.gegeben("SLASH");
-    std::string ein = w.text("IN");
+    bool schraeg = Schraeg(w);
+    std::string ein = w.operand(0), text;
     Preprozess_Fehler f;
-    if (w.gegeben("OUT")) {
-        if (!KR_Preprozess(ein.c_str(), w.text("OUT").c_str(), &f))
+    if (w.operanden.size() > 1) {
+        // The library writes OUT; its markers get their '/' after.
+        std::string ziel = w.operand(1);
+        if (!KR_Preprozess(ein.c_str(), ziel.c_str(), &f))
             return Fehler(b, Status_Fehler, Preprozess_Meldung(f, schraeg));
-        return Status_ok;
+        if (!schraeg)
+            return Status_ok;
+        std::FILE *d = nullptr;
+        bool gut = Ausgabe_lesen(ziel, true, &text) && (d = std::fopen(ziel.c_str(), "wb")) && Schreiben(d, text);
+        if (d)
+            gut = std::fclose(d) == 0 && gut;
+        return gut ? Status_ok : Fehler(b, Status_Fehler, "cannot write " + ziel);
     }
 
     // Without OUT the output goes through a temporary file to standard
@@ -157,7 +193,7 @@ int Befehl_preprocess(const Unterbefehl &b, const Werte &w)
     int status = Status_ok;
     if (!KR_Preprozess(ein.c_str(), aus.c_str(), &f))
         status = Fehler(b, Status_Fehler, Preprozess_Meldung(f, schraeg));
-    else if (!Auf_Ausgabe_kopieren(aus))
+    else if (!Ausgabe_lesen(aus, schraeg, &text) || !Schreiben(stdout, text))
         status = Fehler(b, Status_Fehler, "cannot write the output");
     std::remove(aus.c_str());
     return status;
@@ -165,57 +201,72 @@ int Befehl_preprocess(const Unterbefehl &b, const Werte &w)
 
 int Befehl_tree(const Unterbefehl &b, const Werte &w)
 {
-    std::string ordner = Ordner(w.text("DIR"));
-    std::string muster = w.gegeben("PATTERN") ? w.text("PATTERN") : "*.*";
+    const std::string dir = w.operand(0), ordner = Ordner(dir);
+    std::string muster = w.operanden.size() > 1 ? w.operand(1) : "*.*";
     unsigned int flags = 0;
-    if (w.gegeben("DIRS"))
+    if (w.gegeben("dirs"))
         flags |= KR_BAUM_VERZEICHNISSE;
-    if (w.gegeben("NODESCEND"))
+    if (w.gegeben("no-descend"))
         flags |= KR_BAUM_NICHT_ABSTEIGEN;
-    if (w.gegeben("DIRSONLY"))
+    if (w.gegeben("dirs-only"))
         flags |= KR_BAUM_NUR_VERZEICHNISSE;
     if (!Verzeichnis_vorhanden(ordner.c_str()))
-        return Fehler(b, Status_fehlt, "no folder " + w.text("DIR"));
+        return Fehler(b, Status_fehlt, "no folder " + dir);
     if (Ist_Verweis(ordner.c_str()))
-        return Fehler(b, Status_Fehler, w.text("DIR") + " is a symbolic link; name the folder it points to");
+        return Fehler(b, Status_Fehler, dir + " is a symbolic link; name the folder it points to");
 
+    // Without progress the library lists the tree in one call.
     std::vector<std::string> pfade;
-    {
-        Fortschritt f(w.gegeben("PROGRESS"));
-        if (!Baum_listen(ordner, muster, flags, f, &pfade))
-            return Fehler(b, Status_Fehler, "out of memory while listing " + ordner);
-    }
+    Fortschritt f(w);
+    if (f.an())
+        Unterbrechung_abfangen();
+    bool gut = f.an() ? Baum_gehen(ordner, muster, flags, f, &pfade) : Auflisten(ordner, muster, flags, &pfade);
+    f.beenden("tree: " + std::to_string(pfade.size()) + " entries");
+    if (!gut)
+        return Fehler(b, Status_Fehler, Unterbrochen() ? "interrupted" : "out of memory while listing " + dir);
     for (const std::string &p : pfade)
-        Zeile_ausgeben(Pfadform(p, w.gegeben("SLASH")));
+        Zeile_ausgeben(Pfadform(p, Schraeg(w)));
     return Status_ok;
 }
 
 int Befehl_deltree(const Unterbefehl &b, const Werte &w)
 {
-    std::string ordner = Ordner(w.text("DIR"));
+    const std::string dir = w.operand(0), ordner = Ordner(dir);
     std::string letzter = KR_Basisname(ordner.c_str());
     if (Ist_Wurzel(ordner) || letzter == "." || letzter == "..")
-        return Fehler(b, Status_Fehler, "will not delete " + w.text("DIR"));
+        return Fehler(b, Status_Fehler, "will not delete " + dir);
     // A link goes as a link, as rm -rf takes it: what it points to is not
     // the tree that was named.
     if (Ist_Verweis(ordner.c_str())) {
         if (Datei_loeschen(ordner.c_str()) != 0 && Verzeichnis_entfernen(ordner.c_str()) != 0)
-            return Fehler(b, Status_Fehler, "could not delete the link " + w.text("DIR"));
+            return Fehler(b, Status_Fehler, "could not delete the link " + dir);
         return Status_ok;
     }
     if (!Verzeichnis_vorhanden(ordner.c_str()))
-        return Fehler(b, Status_fehlt, "no folder " + w.text("DIR"));
+        return Fehler(b, Status_fehlt, "no folder " + dir);
 
-    // The folders of the top level one by one, for the progress; then the
-    // rest.  The last call tells whether everything went.
-    std::vector<std::string> unten;
-    Auflisten(ordner, "*.*", KR_BAUM_NICHT_ABSTEIGEN | KR_BAUM_NUR_VERZEICHNISSE, &unten);
-    {
-        Fortschritt f(w.gegeben("PROGRESS"));
-        for (size_t i = 0; i < unten.size(); ++i) {
-            KR_DelTree(unten[i].c_str());
-            f.melden("deltree: " + std::to_string(i + 1) + "/" + std::to_string(unten.size()) + " folders");
+    // With progress every folder goes at its place in the listing, after
+    // its entries, so that the count of entries gone grows as they go;
+    // the last call takes the files of the top level and tells whether
+    // everything went.
+    Fortschritt f(w);
+    if (f.an()) {
+        Unterbrechung_abfangen();
+        std::vector<std::string> alle, ordner_alle;
+        Auflisten(ordner, "*.*", KR_BAUM_VERZEICHNISSE, &alle);
+        Auflisten(ordner, "*.*", KR_BAUM_NUR_VERZEICHNISSE, &ordner_alle);
+        const std::string von = std::string("/").append(std::to_string(alle.size())) + " entries";
+        size_t i = 0;
+        for (size_t o = 0; i < alle.size() && !Unterbrochen(); ++i) {
+            if (o < ordner_alle.size() && ordner_alle[o] == alle[i]) {
+                ++o;
+                KR_DelTree(alle[i].c_str());
+            }
+            f.melden("deltree: " + std::to_string(i + 1) + von);
         }
+        f.beenden("deltree: " + std::to_string(i) + von);
+        if (Unterbrochen())
+            return Fehler(b, Status_Fehler, "interrupted");
     }
     KR_DelTree(ordner.c_str());
     // The library leaves a folder that it finds empty (or holding only
@@ -228,9 +279,9 @@ int Befehl_deltree(const Unterbefehl &b, const Werte &w)
     std::vector<std::string> rest;
     Auflisten(ordner, "*.*", KR_BAUM_VERZEICHNISSE, &rest);
     if (rest.empty())
-        return Fehler(b, Status_Fehler, "could not delete " + w.text("DIR") +
+        return Fehler(b, Status_Fehler, "could not delete " + dir +
                                             ": it holds names that begin with '.', which are never deleted");
-    return Fehler(b, Status_Fehler, "could not delete all of " + w.text("DIR") + ": " + std::to_string(rest.size()) +
+    return Fehler(b, Status_Fehler, "could not delete all of " + dir + ": " + std::to_string(rest.size()) +
                                         (rest.size() == 1 ? " entry" : " entries") +
                                         " left (names that begin with '.' are never deleted)");
 }

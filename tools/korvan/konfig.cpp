@@ -160,12 +160,12 @@ int Befehl_sections(const Unterbefehl &b, const Werte &w)
 {
     std::optional<kr::Zugriff> z;
     int status;
-    if (!Lesen_oeffnen(b, w.text("FILE"), &z, &status))
+    if (!Lesen_oeffnen(b, w.operand(0), &z, &status))
         return status;
     auto bloecke = z->bloecke();
     if (!bloecke)
         return Fehler(b, Status_Fehler, bloecke.fehler());
-    if (!w.gegeben("JSON")) {
+    if (!w.gegeben("json")) {
         for (const kr::Block &k : *bloecke)
             Zeile_ausgeben(Kopf(k));
         return Status_ok;
@@ -184,13 +184,13 @@ int Befehl_show(const Unterbefehl &b, const Werte &w)
 {
     std::optional<kr::Zugriff> z;
     int status;
-    if (!Lesen_oeffnen(b, w.text("FILE"), &z, &status))
+    if (!Lesen_oeffnen(b, w.operand(0), &z, &status))
         return status;
     std::vector<kr::Block> bloecke;
-    if (w.gegeben("SECTION")) {
-        auto k = z->block(w.text("SECTION"));
+    if (w.operanden.size() > 1) {
+        auto k = z->block(w.operand(1));
         if (!k)
-            return Fehler(b, Status_fehlt, "no block " + w.text("SECTION") + " in " + w.text("FILE"));
+            return Fehler(b, Status_fehlt, "no block " + w.operand(1) + " in " + w.operand(0));
         bloecke.push_back(std::move(*k));
     } else {
         auto alle = z->bloecke();
@@ -198,7 +198,7 @@ int Befehl_show(const Unterbefehl &b, const Werte &w)
             return Fehler(b, Status_Fehler, alle.fehler());
         bloecke = std::move(*alle);
     }
-    if (w.gegeben("JSON")) {
+    if (w.gegeben("json")) {
         Zeile_ausgeben(Json_Bloecke(bloecke));
         return Status_ok;
     }
@@ -213,12 +213,12 @@ int Befehl_list(const Unterbefehl &b, const Werte &w)
 {
     std::optional<kr::Zugriff> z;
     int status;
-    if (!Lesen_oeffnen(b, w.text("FILE"), &z, &status))
+    if (!Lesen_oeffnen(b, w.operand(0), &z, &status))
         return status;
     auto bloecke = z->bloecke();
     if (!bloecke)
         return Fehler(b, Status_Fehler, bloecke.fehler());
-    if (w.gegeben("JSON")) {
+    if (w.gegeben("json")) {
         Zeile_ausgeben(Json_Bloecke(*bloecke));
         return Status_ok;
     }
@@ -232,42 +232,42 @@ int Befehl_list(const Unterbefehl &b, const Werte &w)
 
 int Befehl_get(const Unterbefehl &b, const Werte &w)
 {
-    // DEFAULT, when given, stands for a missing block or entry.
-    const bool ersatz = w.gegeben("DEFAULT");
+    // --default, when given, stands for a missing block or entry.
+    const bool ersatz = w.gegeben("default");
     std::optional<kr::Zugriff> z;
     int status;
-    if (!Lesen_oeffnen(b, w.text("FILE"), &z, &status))
+    if (!Lesen_oeffnen(b, w.operand(0), &z, &status))
         return status;
-    auto k = z->block(w.text("SECTION"));
-    const kr::Eintrag *e = k ? k->eintrag(w.text("NAME")) : nullptr;
+    auto k = z->block(w.operand(1));
+    const kr::Eintrag *e = k ? k->eintrag(w.operand(2)) : nullptr;
     if (e || ersatz) {
-        Zeile_ausgeben(e ? e->wert : w.text("DEFAULT"));
+        Zeile_ausgeben(e ? e->wert : w.text("default"));
         return Status_ok;
     }
     if (!k)
-        return Fehler(b, Status_fehlt, "no block " + w.text("SECTION") + " in " + w.text("FILE"));
-    return Fehler(b, Status_fehlt, "no entry " + w.text("NAME") + " in the block " + Kopf(*k));
+        return Fehler(b, Status_fehlt, "no block " + w.operand(1) + " in " + w.operand(0));
+    return Fehler(b, Status_fehlt, "no entry " + w.operand(2) + " in the block " + Kopf(*k));
 }
 
 int Befehl_set(const Unterbefehl &b, const Werte &w)
 {
-    const std::string datei = w.text("FILE");
+    const std::string datei = w.operand(0);
     std::optional<kr::Zugriff> z;
     int status;
     Sperre sperre;
     if (!Sperren(b, datei, &sperre, &status) || !Anlegen_oder_oeffnen(b, datei, &z, &status))
         return status;
     std::optional<kr::Eintragsart> art;
-    if (w.gegeben("INI"))
+    if (w.gegeben("ini"))
         art = kr::Eintragsart::INI;
-    if (auto ok = z->wert_setzen(w.text("SECTION"), w.text("NAME"), w.text("VALUE"), art); !ok)
+    if (auto ok = z->wert_setzen(w.operand(1), w.operand(2), w.operand(3), art); !ok)
         return Fehler(b, Status_Fehler, ok.fehler());
     return Speichern(b, *z, datei);
 }
 
 int Befehl_unset(const Unterbefehl &b, const Werte &w)
 {
-    const std::string datei = w.text("FILE"), abschnitt = w.text("SECTION"), name = w.text("NAME");
+    const std::string datei = w.operand(0), abschnitt = w.operand(1), name = w.operand(2);
     std::optional<kr::Zugriff> z;
     int status;
     Sperre sperre;
@@ -283,7 +283,7 @@ int Befehl_unset(const Unterbefehl &b, const Werte &w)
 
 int Befehl_remove(const Unterbefehl &b, const Werte &w)
 {
-    const std::string datei = w.text("FILE"), abschnitt = w.text("SECTION");
+    const std::string datei = w.operand(0), abschnitt = w.operand(1);
     std::optional<kr::Zugriff> z;
     int status;
     Sperre sperre;

@@ -45,11 +45,61 @@ int Nicht_geoeffnet(const Unterbefehl &b, const std::string &datei, std::string 
     return Fehler(b, Status_Fehler, "cannot start the tool for " + datei + " (" + befehl + "): " + Systemtext(code));
 }
 
+// Appends one argument to a command line so that programs get it back
+// whole: quoted where it holds blanks or quotes, as the C runtime splits.
+void Befehlszeile_anhaengen(std::string &zeile, const std::string &argument)
+{
+    bool erstes = zeile.empty();
+    if (!erstes)
+        zeile += ' ';
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
+        zeile += argument;
+        return;
+    }
+    // The program name knows no escapes: its quotes are simply dropped.
+    zeile += '"';
+    size_t schraeg = 0;
+    for (char c : argument) {
+        if (c == '\\' && !erstes) {
+            ++schraeg;
+            continue;
+        }
+        if (c == '"')
+            zeile.append(2 * schraeg + 1, '\\');
+        else
+            zeile.append(schraeg, '\\');
+        schraeg = 0;
+        zeile += c;
+    }
+    zeile.append(2 * schraeg, '\\');
+    zeile += '"';
+}
+
+// The operands as one command line; false with the error line's status.
+bool Befehlszeile(const Unterbefehl &b, const Werte &w, std::string *zeile, int *status)
+{
+    if (w.operand(0).find('"') != std::string::npos) {
+        *status = Fehler(b, Status_Fehler, "a program name cannot hold a double quote");
+        return false;
+    }
+    for (const std::string &a : w.operanden) {
+        if (a.find_first_of("\r\n") != std::string::npos) {
+            *status = Fehler(b, Status_Fehler, "an argument holds a line end");
+            return false;
+        }
+        Befehlszeile_anhaengen(*zeile, a);
+    }
+    return true;
+}
+
 } // namespace
 
 int Befehl_run(const Unterbefehl &b, const Werte &w)
 {
-    std::string zeile = w.text("COMMAND");
+    std::string zeile;
+    int status;
+    if (!Befehlszeile(b, w, &zeile, &status))
+        return status;
     // The program writes to the same output: what is buffered goes first.
     std::fflush(stdout);
     unsigned int code = 0;
@@ -62,7 +112,10 @@ int Befehl_run(const Unterbefehl &b, const Werte &w)
 
 int Befehl_start(const Unterbefehl &b, const Werte &w)
 {
-    std::string zeile = w.text("COMMAND");
+    std::string zeile;
+    int status;
+    if (!Befehlszeile(b, w, &zeile, &status))
+        return status;
     std::fflush(stdout);
     unsigned int code = 0;
     if (KR_Ausfuehren_async(zeile.c_str(), &code))
@@ -72,12 +125,12 @@ int Befehl_start(const Unterbefehl &b, const Werte &w)
 
 int Befehl_open(const Unterbefehl &b, const Werte &w)
 {
-    std::string datei = w.text("FILE");
+    std::string datei = w.operand(0);
     std::fflush(stdout);
     unsigned int code = 0;
-    if (w.gegeben("TYPE")) {
+    if (w.operanden.size() > 1) {
         // "txt" stands for ".txt".
-        std::string typ = w.text("TYPE");
+        std::string typ = w.operand(1);
         if (typ.empty() || typ[0] != '.')
             typ = "." + typ;
         if (KR_Standardwerkzeug_aufrufen_expl(datei.c_str(), typ.c_str(), &code))

@@ -51,15 +51,18 @@ std::string Wert(const kr::Argumentwerte &w, const kr::Vorlagenposten &p, bool j
 
 int Befehl_args(const Unterbefehl &b, const Werte &w)
 {
-    const std::string vorlage = w.text("TEMPLATE");
+    const std::string vorlage = w.operand(0);
+    std::string zeile;
+    for (size_t i = 1; i < w.operanden.size(); ++i)
+        zeile += (i > 1 ? " " : "") + w.operanden[i];
     auto posten = kr::Vorlage_lesen(vorlage);
     if (!posten)
         return Fehler(b, Status_Fehler, "the template is wrong: " + posten.fehler());
-    auto werte = kr::Argumente_lesen(vorlage, w.text("LINE"));
+    auto werte = kr::Argumente_lesen(vorlage, zeile);
     if (!werte)
         return Fehler(b, Status_fehlt, "the line does not fit the template: " + werte.fehler());
 
-    if (w.gegeben("JSON")) {
+    if (w.gegeben("json")) {
         std::string s = "[";
         for (size_t i = 0; i < posten->size(); ++i) {
             const kr::Vorlagenposten &p = (*posten)[i];

@@ -1,5 +1,5 @@
 // befehl.cpp - POSIX: what the korvan command needs beyond the library:
-// terminal tests, directory tests, the texts of error codes and the lock
+// directory tests, the texts of error codes and the lock
 // of an edit.
 #include "../system.h"
 #include "posix.h"
@@ -14,12 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool Strom_ist_Terminal(int nummer)
-{
-    int fd = nummer == Standardausgabe ? STDOUT_FILENO : nummer == Standardfehler ? STDERR_FILENO : -1;
-    return fd >= 0 && isatty(fd) == 1;
-}
-
 bool Verzeichnis_vorhanden(const char *pfad)
 {
     Posix_Pfad p(pfad);
@@ -32,11 +26,6 @@ bool Ist_Verweis(const char *pfad)
     Posix_Pfad p(pfad);
     struct stat st;
     return p.gut && p.text[0] && lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
-// POSIX streams never change what is written.
-void Standardstroeme_unveraendert()
-{
 }
 
 void Fehlercode_Text(uint32_t code, char *ziel, size_t groesse)

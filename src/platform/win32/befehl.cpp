@@ -1,27 +1,13 @@
 // befehl.cpp - Win32: what the korvan command needs beyond the library:
-// terminal tests, directory tests, the texts of error codes and the lock
+// directory tests, the texts of error codes and the lock
 // of an edit.
 #include "../system.h"
 
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-bool Strom_ist_Terminal(int nummer)
-{
-    DWORD welcher = nummer == Standardausgabe ? STD_OUTPUT_HANDLE
-                    : nummer == Standardfehler ? STD_ERROR_HANDLE
-                                               : 0;
-    HANDLE h = welcher ? GetStdHandle(welcher) : INVALID_HANDLE_VALUE;
-    DWORD modus;
-    // A console answers for its mode; a file or a pipe does not.
-    return h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &modus) != 0;
-}
 
 bool Verzeichnis_vorhanden(const char *pfad)
 {
@@ -44,12 +30,6 @@ bool Ist_Verweis(const char *pfad)
     FindClose(h);
     return (daten.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
            (daten.dwReserved0 == IO_REPARSE_TAG_SYMLINK || daten.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
-}
-
-void Standardstroeme_unveraendert()
-{
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
 }
 
 void Fehlercode_Text(uint32_t code, char *ziel, size_t groesse)
