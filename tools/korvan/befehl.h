@@ -113,6 +113,7 @@ int Befehl_get(const Unterbefehl &, const Werte &);
 int Befehl_set(const Unterbefehl &, const Werte &);
 int Befehl_remove(const Unterbefehl &, const Werte &);
 int Befehl_unset(const Unterbefehl &, const Werte &);
+int Befehl_check(const Unterbefehl &, const Werte &);
 int Befehl_list(const Unterbefehl &, const Werte &);
 int Befehl_args(const Unterbefehl &, const Werte &);
 int Befehl_preprocess(const Unterbefehl &, const Werte &);

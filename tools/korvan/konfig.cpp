@@ -2,6 +2,7 @@
 // list, set, unset and remove, on the blocks and entries of the C++ layer,
 // which edits a file in place.
 #include "befehl.h"
+#include "pruefen.h"
 #include "platform/plattform.h"
 
 #include <cstdio>
@@ -297,3 +298,15 @@ int Befehl_remove(const Unterbefehl &b, const Werte &w)
     return Speichern(b, *z, datei);
 }
 
+
+int Befehl_check(const Unterbefehl &b, const Werte &w)
+{
+    std::optional<kr::Zugriff> z;
+    int status;
+    if (!Lesen_oeffnen(b, w.operand(0), &z, &status))
+        return status;
+    auto text = z->text();
+    if (!text)
+        return Fehler(b, Status_Fehler, text.fehler());
+    return Pruefen_ausgeben(w.operand(0), *text);
+}

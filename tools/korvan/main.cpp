@@ -63,6 +63,15 @@ const std::vector<Unterbefehl> Tabelle = {
      "lines, for a quoted value over several) and saves the file; everything\n"
      "else stays.  Exit status 1 when there is no such entry.\n",
      {}, false, Befehl_unset},
+    {"check", "FILE", "the lines that the readers skip or read otherwise",
+     "Prints one line FILE:LINE:COLUMN: what and why for every line that the\n"
+     "readers skip or read otherwise than a reader of common INI files would:\n"
+     "blanks before '=', name[locale], a byte-order mark, an unclosed quoted\n"
+     "string or header, a name longer than the searches keep, a name twice in a\n"
+     "block, an indented header, text before the first header.  FILE - reads\n"
+     "standard input.  Exit status 1 when anything was found, 0 when the file is\n"
+     "clean.\n",
+     {}, false, Befehl_check},
     {"args", "TEMPLATE [LINE...]", "how a line is read against a template",
      "Reads LINE (the operands after TEMPLATE joined by blanks) against TEMPLATE\n"
      "as a program of the library would, and prints every item of the template\n"
