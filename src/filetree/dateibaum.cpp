@@ -40,7 +40,7 @@ void Art_anhaengen(Artenliste *a, bool verzeichnis)
         return;
     if (a->anzahl == a->kapazitaet) {
         size_t neu = a->kapazitaet ? 2 * a->kapazitaet : 4096;
-        void *block = std::realloc(a->arten, neu);
+        void *block = heapaufrufe.neu_belegen(a->arten, neu);
         if (!block) {
             a->gut = false;
             return;

@@ -28,7 +28,7 @@ Dateisatz *Satz(Zugriffshandle *h)
 Dateisatz *Satz_anlegen(const char *pfad)
 {
     size_t groesse = offsetof(Dateisatz, pfad) + std::strlen(pfad) + 1;
-    auto *s = static_cast<Dateisatz *>(std::calloc(1, groesse));
+    auto *s = static_cast<Dateisatz *>(heapaufrufe.belegen_genullt(1, groesse));
     if (!s)
         return nullptr;
     std::memcpy(s->pfad, pfad, std::strlen(pfad) + 1);
@@ -92,7 +92,7 @@ int KR_CALL Datei_clonen(Zugriffshandle *quelle, Zugriffshandle *ziel)
         return 0;
     Dateisatz *alt = Satz(quelle);
     std::memmove(ziel, quelle, sizeof *ziel);
-    Dateisatz *neu = alt ? static_cast<Dateisatz *>(std::malloc(alt->satzgroesse)) : nullptr;
+    Dateisatz *neu = alt ? static_cast<Dateisatz *>(heapaufrufe.belegen(alt->satzgroesse)) : nullptr;
     if (!neu) {
         std::memset(ziel, 0, sizeof *ziel);
         return 0;

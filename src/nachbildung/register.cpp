@@ -80,7 +80,7 @@ bool Als_8_Bit(Textdatei *datei)
     }
     if (n < 2 || b[0] != 0xFF || b[1] != 0xFE)
         return true;
-    auto *neu = static_cast<char *>(std::malloc(n / 2 * 3 + 1));
+    auto *neu = static_cast<char *>(heapaufrufe.belegen(n / 2 * 3 + 1));
     if (!neu)
         return false;
     char *p = neu;

@@ -95,7 +95,7 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
     intptr_t datei = Systemdatei_oeffnen(pfad, modus);
     if (datei < 0)
         return nullptr;
-    auto *s = static_cast<Plattform_Strom *>(std::malloc(sizeof(Plattform_Strom)));
+    auto *s = static_cast<Plattform_Strom *>(heapaufrufe.belegen(sizeof(Plattform_Strom)));
     if (!s) {
         Systemdatei_schliessen(datei);
         return nullptr;

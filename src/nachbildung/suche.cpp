@@ -40,7 +40,7 @@ bool Wachsen(void **block, size_t *kapazitaet, size_t benoetigt, size_t elementg
     size_t neu = *kapazitaet ? *kapazitaet * 2 : 4096 / elementgroesse;
     while (neu < benoetigt)
         neu *= 2;
-    void *p = std::realloc(*block, neu * elementgroesse);
+    void *p = heapaufrufe.neu_belegen(*block, neu * elementgroesse);
     if (!p)
         return false;
     *block = p;
@@ -69,7 +69,7 @@ void Treffer_geben(const Verzeichnissuche *s, size_t i, Suchtreffer *treffer)
 
 Verzeichnissuche *Suche_anlegen()
 {
-    return static_cast<Verzeichnissuche *>(std::calloc(1, sizeof(Verzeichnissuche)));
+    return static_cast<Verzeichnissuche *>(heapaufrufe.belegen_genullt(1, sizeof(Verzeichnissuche)));
 }
 
 bool Suche_eintragen(Verzeichnissuche *s, const char *name, bool verzeichnis)

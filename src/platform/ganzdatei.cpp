@@ -5,12 +5,14 @@
 #include <climits>
 #include <cstdlib>
 
+Heapaufrufe heapaufrufe = {std::malloc, std::calloc, std::realloc};
+
 Dateistatus Ganz_laden(Dateileser lesen, intptr_t datei, int64_t groesse, unsigned char **daten, uint32_t *laenge)
 {
     if (groesse > INT32_MAX)
         return Dateistatus::zu_gross;
     size_t n = static_cast<size_t>(groesse);
-    auto *p = static_cast<unsigned char *>(std::malloc(n ? n : 1));
+    auto *p = static_cast<unsigned char *>(heapaufrufe.belegen(n ? n : 1));
     if (!p)
         return Dateistatus::kein_speicher;
     Block_vorbereiten(p, n);

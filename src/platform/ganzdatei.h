@@ -52,6 +52,18 @@ struct Dateiaufrufe {
 extern Dateiaufrufe dateiaufrufe;
 
 // ---------------------------------------------------------------------------
+// The heap requests of the library and its system layer, in one table that a
+// test build changes to make them fail on demand.  Blocks go back by free.
+// ---------------------------------------------------------------------------
+
+struct Heapaufrufe {
+    void *(*belegen)(size_t n);                        // malloc
+    void *(*belegen_genullt)(size_t anzahl, size_t n); // calloc
+    void *(*neu_belegen)(void *block, size_t n);       // realloc
+};
+extern Heapaufrufe heapaufrufe;
+
+// ---------------------------------------------------------------------------
 // For the system layer itself (the registry file, the edit lock).
 // ---------------------------------------------------------------------------
 

@@ -1,32 +1,25 @@
 // Allocations of the reader: how many it makes, and what a failing first one
 // does.  (Each allocation failing in turn, for lines of every kind:
-// tests/fehlerprobe.)  This program is linked with the memory library's
-// Tamsel_Alloc and Tamsel_PoolAlloc wrapped (tests/CMakeLists.txt).
+// tests/fehlerprobe.)  The memory library's requests come through the fault
+// hook (tests/fehlerprobe/haken).
+#include "haken.h"
 #include "satz.h"
-#include "tamsel.h"
 
-extern "C" {
-void *__real_Tamsel_Alloc(uint32_t groesse);
-void *__real_Tamsel_PoolAlloc(void *poolkopf, uint32_t groesse);
-}
+#include <cstring>
 
 namespace {
 bool alloc_scheitert = false;
 int allocs = 0;
 int pools = 0;
-} // namespace
-
-extern "C" void *__wrap_Tamsel_Alloc(uint32_t groesse)
-{
+[[maybe_unused]] const bool gezaehlt = (fehlerhaken = [](const char *was, size_t) {
+    if (std::strcmp(was, "Tamsel_PoolAlloc") == 0)
+        ++pools;
+    if (std::strcmp(was, "Tamsel_Alloc") != 0)
+        return false;
     ++allocs;
-    return alloc_scheitert ? nullptr : __real_Tamsel_Alloc(groesse);
-}
-
-extern "C" void *__wrap_Tamsel_PoolAlloc(void *poolkopf, uint32_t groesse)
-{
-    ++pools;
-    return __real_Tamsel_PoolAlloc(poolkopf, groesse);
-}
+    return alloc_scheitert;
+}, true);
+} // namespace
 
 namespace {
 

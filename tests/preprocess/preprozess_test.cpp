@@ -1,5 +1,6 @@
 // The preprocessor: byte-exact outputs with their line markers, and every
 // way a call can fail.
+#include "haken.h"
 #include "korvan.h"
 #include "preprocess/preprozess.h"
 #include "testhilfe.h"
@@ -15,23 +16,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// While 0 or more: the number of allocations that still succeed (the test
-// program is linked with Tamsel_Alloc wrapped).
+// While 0 or more: the number of the memory library's allocations that still
+// succeed (through the fault hook, tests/fehlerprobe/haken).
 int Speicher_reicht_fuer = -1;
-
-} // namespace
-
-extern "C" void *__real_Tamsel_Alloc(uint32_t groesse);
-extern "C" void *__wrap_Tamsel_Alloc(uint32_t groesse)
-{
+[[maybe_unused]] const bool eingesetzt = (fehlerhaken = [](const char *was, size_t) {
+    if (std::strcmp(was, "Tamsel_Alloc") != 0 || Speicher_reicht_fuer < 0)
+        return false;
     if (Speicher_reicht_fuer == 0)
-        return nullptr;
-    if (Speicher_reicht_fuer > 0)
-        --Speicher_reicht_fuer;
-    return __real_Tamsel_Alloc(groesse);
-}
-
-namespace {
+        return true;
+    --Speicher_reicht_fuer;
+    return false;
+}, true);
 
 TEST(Zeile_einordnen, ArtUndName)
 {

@@ -111,7 +111,7 @@ Dateisperre *Sperre_nehmen(const char *pfad, int millisekunden, bool *belegt)
     // Through a link the lock goes beside the file it names, as the save does.
     if (::realpath(ziel.text, echt))
         std::memcpy(ziel.text, echt, std::strlen(echt) + 1);
-    auto *s = static_cast<Dateisperre *>(std::malloc(sizeof(Dateisperre)));
+    auto *s = static_cast<Dateisperre *>(heapaufrufe.belegen(sizeof(Dateisperre)));
     if (!s || !Sperrname(ziel.text, s->pfad, sizeof s->pfad)) {
         std::free(s);
         return nullptr;

@@ -95,7 +95,7 @@ char **Zerlegen(const char *zeile)
 {
     size_t n = std::strlen(zeile);
     size_t plaetze = n / 2 + 3;
-    auto **argv = static_cast<char **>(std::malloc(plaetze * sizeof(char *) + n + plaetze));
+    auto **argv = static_cast<char **>(heapaufrufe.belegen(plaetze * sizeof(char *) + n + plaetze));
     if (!argv)
         return nullptr;
     char *ziel = reinterpret_cast<char *>(argv + plaetze);

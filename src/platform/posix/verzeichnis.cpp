@@ -198,7 +198,7 @@ int Ort(Baumgang *g, const Posix_Pfad &sys, const char **name)
 
 Baumgang *Baumgang_beginnen(const char *wurzel, bool folgen)
 {
-    auto *g = static_cast<Baumgang *>(std::malloc(sizeof(Baumgang)));
+    auto *g = static_cast<Baumgang *>(heapaufrufe.belegen(sizeof(Baumgang)));
     if (!g)
         return nullptr;
     g->wurzel = -1;

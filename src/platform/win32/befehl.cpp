@@ -110,7 +110,7 @@ Dateisperre *Sperre_nehmen(const char *pfad, int millisekunden, bool *belegt)
         }
         Sleep(5);
     }
-    auto *s = static_cast<Dateisperre *>(std::malloc(sizeof(Dateisperre)));
+    auto *s = static_cast<Dateisperre *>(heapaufrufe.belegen(sizeof(Dateisperre)));
     if (!s) {
         if (h != INVALID_HANDLE_VALUE)
             CloseHandle(h);

@@ -107,7 +107,7 @@ size_t Ohne_Trenner(const char *pfad, size_t n)
 
 Baumgang *Baumgang_beginnen(const char *wurzel, bool folgen)
 {
-    auto *g = static_cast<Baumgang *>(std::malloc(sizeof(Baumgang)));
+    auto *g = static_cast<Baumgang *>(heapaufrufe.belegen(sizeof(Baumgang)));
     if (g) {
         g->folgen = folgen;
         g->wurzellaenge = wurzel ? Ohne_Trenner(wurzel, std::strlen(wurzel)) : 0;
