@@ -11,11 +11,13 @@ counted.  The sample depends only on the seed and the sources, so the same
 sources give the same sample whatever the tests are.
 
   scripts/mutants.sh [--count N] [--seed S] [--jobs J] [--first N] [--list] [--keep]
-                     [--only PATH]... [--tests NAME,...]
+                     [--only PATH]... [--tests NAME,...] [--work DIR]
 
 --only draws the sample from the given files or folders alone (include/
 korvan.hpp too, which the whole sample leaves out); --tests builds and runs
-only the named test programs (ctest names, test_<name> targets).
+only the named test programs (ctest names, test_<name> targets); --work
+puts the copy and its build in DIR (default build/mutants), so that two
+runs can go side by side.
 """
 import argparse
 import os
@@ -165,6 +167,7 @@ def main():
     p.add_argument("--only", action="append", metavar="PATH",
                    help="draw the sample from these files or folders alone (repeatable)")
     p.add_argument("--tests", help="build and run only these test programs, comma-separated")
+    p.add_argument("--work", default=os.path.join(ROOT, "build", "mutants"), help="folder of the copy and its build")
     a = p.parse_args()
 
     chosen = sample(a.count, a.seed, [f.rstrip("/") for f in a.only] if a.only else FOLDERS)
@@ -176,7 +179,7 @@ def main():
         print(f"{len(chosen)} faults")
         return 0
 
-    work = os.path.join(ROOT, "build", "mutants")
+    work = os.path.abspath(a.work)
     copy, build = os.path.join(work, "tree"), os.path.join(work, "build")
     if not a.keep and os.path.exists(work):
         shutil.rmtree(work)
