@@ -11,6 +11,13 @@ counted.  The sample depends only on the seed and the sources, so the same
 sources give the same sample whatever the tests are.
 
   scripts/mutants.sh [--count N] [--seed S] [--jobs J] [--first N] [--list] [--keep]
+                     [--only PATH]... [--tests NAME,...] [--work DIR]
+
+--only draws the sample from the given files or folders alone (include/
+korvan.hpp too, which the whole sample leaves out); --tests builds and runs
+only the named test programs (ctest names, test_<name> targets); --work
+puts the copy and its build in DIR (default build/mutants), so that two
+runs can go side by side.
 """
 import argparse
 import os
@@ -36,12 +43,15 @@ NUMBER = re.compile(r"(?<![\w.])(\d+)(?![\w.])")
 STATEMENT = re.compile(r"^\s*[A-Za-z_][\w:.\->\[\]]*\s*(\(|[-+*/|&]?=[^=]|\+\+|--).*;\s*$")
 
 
-def sources():
-    for folder in FOLDERS:
+def sources(folders):
+    for folder in folders:
+        if os.path.isfile(os.path.join(ROOT, folder)):
+            yield folder, folder
+            continue
         for top, _, names in sorted(os.walk(os.path.join(ROOT, folder))):
             for name in sorted(names):
                 path = os.path.relpath(os.path.join(top, name), ROOT)
-                if name.endswith((".cpp", ".h")) and not path.startswith(SKIP):
+                if name.endswith((".cpp", ".h", ".hpp")) and not path.startswith(SKIP):
                     yield folder, path
 
 
@@ -109,17 +119,17 @@ def candidates(path):
     return lines, found
 
 
-def sample(count, seed):
+def sample(count, seed, folders=FOLDERS):
     """The fixed sample: a share of the count for each folder by its number
     of candidates, at least five each, in an order fixed by the seed."""
     by_folder = {}
-    for folder, path in sources():
+    for folder, path in sources(folders):
         for c in candidates(path)[1]:
             by_folder.setdefault(folder, []).append((path,) + c)
     total = sum(len(v) for v in by_folder.values())
     rng = random.Random(seed)
     chosen = []
-    for folder in FOLDERS:
+    for folder in folders:
         pool = by_folder.get(folder, [])
         want = min(len(pool), max(5, round(count * len(pool) / total)))
         chosen += rng.sample(pool, want)
@@ -154,9 +164,13 @@ def main():
     p.add_argument("--list", action="store_true", help="print the sample and stop")
     p.add_argument("--first", type=int, help="run only the first N faults of the sample")
     p.add_argument("--keep", action="store_true", help="reuse the copy and build of an earlier run")
+    p.add_argument("--only", action="append", metavar="PATH",
+                   help="draw the sample from these files or folders alone (repeatable)")
+    p.add_argument("--tests", help="build and run only these test programs, comma-separated")
+    p.add_argument("--work", default=os.path.join(ROOT, "build", "mutants"), help="folder of the copy and its build")
     a = p.parse_args()
 
-    chosen = sample(a.count, a.seed)
+    chosen = sample(a.count, a.seed, [f.rstrip("/") for f in a.only] if a.only else FOLDERS)
     if a.first:
         chosen = chosen[:a.first]
     if a.list:
@@ -165,7 +179,7 @@ def main():
         print(f"{len(chosen)} faults")
         return 0
 
-    work = os.path.join(ROOT, "build", "mutants")
+    work = os.path.abspath(a.work)
     copy, build = os.path.join(work, "tree"), os.path.join(work, "build")
     if not a.keep and os.path.exists(work):
         shutil.rmtree(work)
@@ -179,6 +193,10 @@ def main():
     configure = ["cmake", "-S", copy, "-B", build, "-DCMAKE_BUILD_TYPE=Debug", "-DBUILD_TESTING=ON"]
     make = ["cmake", "--build", build, "-j", str(a.jobs)]
     test = ["ctest", "--test-dir", build, "-j", str(a.jobs), "--timeout", "120", "--stop-on-failure"]
+    if a.tests:
+        names = a.tests.split(",")
+        make += ["--target"] + ["test_" + n for n in names]
+        test += ["-R", "^(" + "|".join(names) + ")$"]
     if run(configure, copy, 600) or run(make, copy, 3600) or run(test, copy, 1200):
         print("mutants: the unchanged tree does not build or pass its tests", file=sys.stderr)
         return 2

@@ -20,11 +20,7 @@ namespace kt {
 inline std::vector<std::string> Argumentwerte(const char *vorlage, void *const *werte, const void *unberuehrt,
                                               const char *block = nullptr, uint32_t groesse = 0)
 {
-    auto drin = [&](const char *p, size_t n) {
-        if (block) {
-            EXPECT_TRUE(p >= block && p + n < block + groesse);
-        }
-    };
+    auto drin = [&](const char *p, size_t n) { EXPECT_TRUE(!block || (p >= block && p + n < block + groesse)); };
     auto eintrag = [&](const char *p, uint16_t f) {
         drin(p, 4);
         int32_t z;

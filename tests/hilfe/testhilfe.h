@@ -4,65 +4,109 @@
 #define KORVAN_TESTHILFE_H
 
 #include "korvan.h"
+#include "quidel32.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace kt {
 
+namespace fs = std::filesystem;
+
 // A fresh folder below the system's temporary folder, removed with
-// everything in it when the object goes.
+// everything in it (read-only entries too) when the object goes.
 class Tempordner {
 public:
-    Tempordner();
-    ~Tempordner();
-    Tempordner(const Tempordner &) = delete;
-    Tempordner &operator=(const Tempordner &) = delete;
-
-    const std::filesystem::path &pfad() const { return pfad_; }
+    Tempordner()
+    {
+        static std::atomic<unsigned> zaehler{0};
+        auto jetzt = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+        do
+            pfad_ = fs::temp_directory_path() / ("korvan-test-" + jetzt + "-" + std::to_string(zaehler++));
+        while (!fs::create_directory(pfad_));
+    }
+    ~Tempordner()
+    {
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(pfad_, ec); !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::permissions(pfad_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(pfad_, ec);
+    }
+    const fs::path &pfad() const { return pfad_; }
     // Full path of a name inside the folder, as a string.
     std::string operator/(const std::string &name) const { return (pfad_ / name).string(); }
 
 private:
-    std::filesystem::path pfad_;
+    fs::path pfad_;
 };
 
-void Datei_schreiben(const std::string &pfad, const std::string &inhalt);
-std::string Datei_lesen(const std::string &pfad);
+inline void Datei_schreiben(const std::string &pfad, const std::string &inhalt)
+{
+    std::ofstream f(pfad, std::ios::binary | std::ios::trunc);
+    ASSERT_TRUE(f.write(inhalt.data(), static_cast<std::streamsize>(inhalt.size())).good()) << pfad;
+}
+
+inline std::string Datei_lesen(const std::string &pfad)
+{
+    std::ostringstream s;
+    s << std::ifstream(pfad, std::ios::binary).rdbuf();
+    return s.str();
+}
 
 // The bytes of a handle's memory object up to laenge; the object must hold
-// exactly these.
-std::string Objekttext(const Zugriffshandle &h);
+// exactly these (an edit resizes it).
+inline std::string Objekttext(const Zugriffshandle &h)
+{
+    std::string s(h.laenge, '\0');
+    char danach;
+    EXPECT_EQ(h.laenge ? Quidel_Lesen(h.objekt, h.laenge, 0, s.data(), 0) : 0, 0) << "laenge beyond the object";
+    EXPECT_EQ(Quidel_Lesen(h.objekt, 1, h.laenge, &danach, 0), QUIDEL_STATUS_BEREICH) << "bytes beyond laenge";
+    return s;
+}
 
 // The kinds of source behind an access handle.
 enum class Quelle { Puffer, Objekt, Datei };
-const char *Quellname(Quelle q);
 
 // An access handle over a text, opened from the source asked for and closed
 // when the object goes.  The memory buffer and the file keep the exact bytes;
 // the memory object is loaded from a file with KR_Konfig_Datei_oeffnen.
 class Testhandle {
 public:
-    Testhandle(Quelle q, const std::string &text);
-    ~Testhandle();
-    Testhandle(const Testhandle &) = delete;
-    Testhandle &operator=(const Testhandle &) = delete;
-
+    Testhandle(Quelle q, const std::string &text) : puffer_(text.c_str(), text.c_str() + text.size() + 1)
+    {
+        h_.puffer = q == Quelle::Puffer ? puffer_.data() : nullptr;
+        h_.laenge = q == Quelle::Puffer ? static_cast<uint32_t>(text.size()) : 0;
+        if (q != Quelle::Puffer) {
+            Datei_schreiben(ordner_ / "text.cfg", text);
+            EXPECT_EQ((q == Quelle::Objekt ? KR_Konfig_Datei_oeffnen : KR_Datei_oeffnen)((ordner_ / "text.cfg").c_str(), &h_), 0);
+        }
+    }
+    ~Testhandle() { KR_Konfig_Datei_schliessen(&h_); }
     Zugriffshandle *operator->() { return &h_; }
     Zugriffshandle *get() { return &h_; }
-    Quelle quelle() const { return q_; }
-
     // Everything that KR_Zeichen_lesen delivers from here to the end.
-    std::string rest();
-    // The bytes of the text as the handle now holds them (memory sources;
-    // for a memory object, Objekttext).
-    std::string text() const;
+    std::string rest()
+    {
+        std::string s;
+        for (int c; (c = KR_Zeichen_lesen(&h_)) != -1;)
+            s.push_back(static_cast<char>(c));
+        return s;
+    }
+    // The bytes of the text as the handle now holds them (memory sources).
+    std::string text() const
+    {
+        return h_.objekt ? Objekttext(h_) : h_.puffer ? std::string(h_.puffer, h_.laenge) : std::string();
+    }
 
 private:
-    Quelle q_;
     Tempordner ordner_;
     std::vector<char> puffer_;
     Zugriffshandle h_{};
@@ -70,15 +114,14 @@ private:
 
 // Parameterised fixture: every test runs once for each source.
 class Quellentest : public ::testing::TestWithParam<Quelle> {};
-
-std::string Quellen_Testname(const ::testing::TestParamInfo<Quelle> &info);
+inline std::string Quellen_Testname(const ::testing::TestParamInfo<Quelle> &info)
+{
+    return std::vector<std::string>{"Puffer", "Objekt", "Datei"}[static_cast<size_t>(info.param)];
+}
 
 } // namespace kt
 
-#define KT_ALLE_QUELLEN(suite)                                                                     \
-    INSTANTIATE_TEST_SUITE_P(Quellen, suite,                                                       \
-                             ::testing::Values(kt::Quelle::Puffer, kt::Quelle::Objekt,             \
-                                               kt::Quelle::Datei),                                 \
-                             kt::Quellen_Testname)
+#define KT_ALLE_QUELLEN(suite)                                                                                         \
+    INSTANTIATE_TEST_SUITE_P(Quellen, suite, ::testing::Values(kt::Quelle::Puffer, kt::Quelle::Objekt, kt::Quelle::Datei), kt::Quellen_Testname)
 
 #endif // KORVAN_TESTHILFE_H

@@ -1,0 +1,481 @@
+// Starting programs, and opening files with their registered tool: on POSIX
+// with shell scripts and the .reg file; on Windows with tests/hilfe/probe.cpp.
+#include "testhilfe.h"
+
+#include "platform/plattform.h"
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Q(const std::string &s) { return "\"" + s + "\""; }
+
+std::string Escaped(const std::string &s)
+{
+    std::string r;
+    for (char c : s)
+        r += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
+    return r;
+}
+
+#ifndef _WIN32
+void Skript(const fs::path &pfad, const std::string &rumpf)
+{
+    kt::Datei_schreiben(pfad.string(), "#!/bin/sh\n" + rumpf);
+    fs::permissions(pfad, fs::perms::owner_all);
+}
+#endif
+
+// A program that writes its arguments, each as "[a]\n", to <program>.out,
+// which appears whole; with "--warten" first it waits for <program>.los.
+std::string Protokollskript(const fs::path &pfad)
+{
+#ifndef _WIN32
+    Skript(pfad, "if [ \"$1\" = --warten ]; then shift; i=0\n"
+                 "while [ ! -e \"$0.los\" ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done; fi\n"
+                 "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.out\"\n");
+    return pfad.string();
+#else
+    const char *probe = std::getenv("KORVAN_PROBE");
+    EXPECT_NE(probe, nullptr) << "KORVAN_PROBE names the test program";
+    fs::copy_file(probe ? probe : "", pfad.string() + ".exe", fs::copy_options::overwrite_existing);
+    return pfad.string() + ".exe";
+#endif
+}
+
+// The record once it is there (empty after 30 seconds), then removed; on
+// Windows the handle that renamed it may hold it a while.
+std::string Protokoll(const std::string &programm)
+{
+    std::string datei = programm + ".out", text;
+    std::error_code ec;
+    for (int i = 0; i < 1500 && (text.empty() || !fs::remove(datei, ec)); ++i) {
+        text = text.empty() ? kt::Datei_lesen(datei) : text;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return text;
+}
+
+// Environment variables set, or for nullopt removed, for the object's life.
+struct Umgebung {
+    std::vector<std::pair<std::string, std::optional<std::string>>> alt;
+    static void Setzen(const std::string &name, const std::optional<std::string> &wert)
+    {
+#ifdef _WIN32
+        _putenv((name + "=" + wert.value_or("")).c_str());
+#else
+        wert ? setenv(name.c_str(), wert->c_str(), 1) : unsetenv(name.c_str());
+#endif
+    }
+    void setzen(const std::string &name, const std::optional<std::string> &wert)
+    {
+        const char *w = std::getenv(name.c_str());
+        alt.emplace_back(name, w ? std::optional<std::string>(w) : std::nullopt);
+        Setzen(name, wert);
+    }
+    ~Umgebung()
+    {
+        for (auto it = alt.rbegin(); it != alt.rend(); ++it)
+            Setzen(it->first, it->second);
+    }
+};
+
+// A failed start is no exit code: KR_Ausfuehren gives 0 with code 0,
+// KR_Ausfuehren_async the system's error code.  Programs are looked for in PATH.
+TEST(Ausfuehren, ExitcodeUndFehlstart)
+{
+    kt::Tempordner t;
+    Umgebung u;
+    std::string s = Protokollskript(t.pfad() / "kr-im-pfad");
+#ifndef _WIN32
+    u.setzen("PATH", "/kr-fehlt::" + t.pfad().string() + ":" + std::getenv("PATH"));
+    kt::Datei_schreiben(t / "kr-ohne-x", "#!/bin/sh\n");
+    Skript(t.pfad() / "kr-kein-programm", "");
+    kt::Datei_schreiben(t / "kr-kein-programm", "kein Programm\n"); // keeps its x bits
+#else
+    u.setzen("PATH", t.pfad().string() + ";" + std::getenv("PATH"));
+    kt::Datei_schreiben(t / "text.txt", "kein Programm\n");
+#endif
+    // The result and exit code; the error word of the start not waited for.
+    const struct { std::string zeile; int ergebnis; unsigned code, fehler; } faelle[] = {
+#ifndef _WIN32
+        {"sh -c \"exit 0\"", 1, 0, 0}, {"sh -c \"exit 3\"", 0, 3, 0}, {"sh -c \"exit 255\"", 0, 255, 0},
+        {"sh -c \"kill -9 $$\"", 0, 128 + 9, 0}, {"", 0, 0, 2}, {"   ", 0, 0, 2}, {"kr-ohne-x", 0, 0, 13},
+        {t.pfad().string(), 0, 0, 13}, {"kr-kein-programm", 0, 0, 8}, {std::string(32766, ' '), 0, 0, 2},
+        {std::string(32767, ' '), 0, 0, 7}, {"true" + std::string(32762, ' '), 1, 0, 0}, // Windows' bound
+#else
+        {"cmd /c exit 0", 1, 0, 0}, {"cmd /c exit 3", 0, 3, 0}, {"cmd /c exit 259", 0, 259, 0}, // as it stands
+        {"cmd /c exit -1", 0, 0xFFFFFFFFu, 0}, {t / "text.txt", 0, 0, 193},
+#endif
+        {"kr-gibt-es-nicht eins", 0, 0, 2}, {t / "fehlt", 0, 0, 2},
+    };
+    for (const auto &f : faelle) {
+        unsigned code = 77, fehler = 77;
+        EXPECT_EQ(KR_Ausfuehren(f.zeile.c_str(), &code), f.ergebnis) << f.zeile;
+        EXPECT_EQ(code, f.code) << f.zeile;
+        if (f.fehler) {
+            EXPECT_EQ(KR_Ausfuehren_async(f.zeile.c_str(), &fehler), 0) << f.zeile;
+            EXPECT_EQ(fehler, f.fehler) << f.zeile;
+        }
+    }
+    unsigned fehler = 0;
+    EXPECT_EQ(KR_Ausfuehren("kr-im-pfad zwei", nullptr), 1);
+    EXPECT_EQ(Protokoll(s), "[zwei]\n");
+    EXPECT_EQ(KR_Ausfuehren(nullptr, nullptr), 0);
+    EXPECT_EQ(KR_Ausfuehren_async(nullptr, &fehler), 0);
+    EXPECT_EQ(fehler, Fehlercode_ungueltiger_Name() == 22 ? 22u : 87u); // EINVAL, an invalid parameter
+    EXPECT_EQ(KR_Ausfuehren_async("kr-gibt-es-nicht", nullptr), 0);
+}
+
+// The command line reaches the program as it stands, split by the rules of
+// the Windows runtime; no shell or command interpreter sees it.
+TEST(Ausfuehren, BefehlszeileWieDieWindowsLaufzeit)
+{
+    kt::Tempordner t;
+    fs::create_directory(t.pfad() / "mit blank");
+    std::string s = Protokollskript(t.pfad() / "mit blank" / "kr probe");
+    const std::pair<std::string, std::string> faelle[] = {
+        {"a b", "[a]\n[b]\n"}, {"\"a b\"  c", "[a b]\n[c]\n"}, {R"(a\\\"b)", "[a\\\"b]\n"}, {R"(a\\"b c")", "[a\\b c]\n"},
+#ifndef _WIN32
+        {"a\tb", "[a]\n[b]\n"}, {"\"offen bis zum Ende", "[offen bis zum Ende]\n"}, {R"("a""b" c)", "[a\"b]\n[c]\n"},
+        {R"(a\b\\c)", "[a\\b\\\\c]\n"}, {R"(x\ "y\\")", "[x\\]\n[y\\]\n"}, {"\"\" x", "[]\n[x]\n"},
+        {"'einfach' \"dop pelt\"", "['einfach']\n[dop pelt]\n"},
+        {";echo x | cat > y $(touch z) `touch w` &", "[;echo]\n[x]\n[|]\n[cat]\n[>]\n[y]\n[$(touch]\n[z)]\n[`touch]\n[w`]\n[&]\n"},
+        {"", "[eins]\n"}, // in the program name quotes only switch quoting on and off
+#else
+        {"%PATH% ^x", "[%PATH%]\n[^x]\n"}, {"a | b > c & d", "[a]\n[|]\n[b]\n[>]\n[c]\n[&]\n[d]\n"},
+#endif
+    };
+    for (const auto &[rest, argumente] : faelle) {
+        std::string zeile = rest.empty() ? Q(s.substr(0, 5)) + s.substr(5, 7) + Q(s.substr(12)) + " eins" : Q(s) + " " + rest;
+        unsigned code = 77;
+        EXPECT_EQ(KR_Ausfuehren(zeile.c_str(), &code), 1) << zeile;
+        EXPECT_EQ(Protokoll(s), argumente) << zeile;
+    }
+    for (const char *n : {"y", "z", "w", "c"})
+        EXPECT_FALSE(fs::exists(n));
+}
+
+// The processes whose parent this one is.
+int Kinder()
+{
+    int n = 0;
+#ifndef _WIN32
+    std::string eigen, zeile, zustand, eltern;
+    std::ifstream("/proc/self/stat") >> eigen;
+    for (const auto &e : fs::directory_iterator("/proc")) {
+        std::ifstream stat(e.path() / "stat");
+        if (std::getline(stat, zeile) && zeile.rfind(')') != std::string::npos) {
+            std::istringstream(zeile.substr(zeile.rfind(')') + 1)) >> zustand >> eltern;
+            n += eltern == eigen;
+        }
+    }
+#endif
+    return n;
+}
+
+// A start not waited for leaves no process of ours behind; only the standard
+// descriptors are inherited.
+TEST(Ausfuehren, AsyncUndVererbt)
+{
+    kt::Tempordner t;
+    std::string s = Protokollskript(t.pfad() / "wartet");
+    unsigned fehler = 77;
+    EXPECT_EQ(KR_Ausfuehren_async((s + " --warten \"a b\"").c_str(), &fehler), 1);
+    EXPECT_EQ(fehler, 0u);
+    EXPECT_FALSE(fs::exists(s + ".out"));
+    EXPECT_EQ(Kinder(), 0);
+    kt::Datei_schreiben(s + ".los", "");
+    EXPECT_EQ(Protokoll(s), "[a b]\n");
+    EXPECT_EQ(KR_Ausfuehren_async((s + " x").c_str(), nullptr), 1);
+    EXPECT_EQ(Protokoll(s), "[x]\n");
+    EXPECT_EQ(Kinder(), 0);
+#ifndef _WIN32
+    std::string offen = t / "offen.txt";
+    std::FILE *f = std::fopen(offen.c_str(), "w"); // not closed on exec
+    Skript(s, "for f in /proc/$$/fd/*; do readlink \"$f\"; done > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.out\"\n");
+    EXPECT_EQ(KR_Ausfuehren(s.c_str(), nullptr), 1);
+    std::string kanaele = Protokoll(s);
+    EXPECT_TRUE(kanaele != "" && kanaele.find(offen) == std::string::npos) << kanaele;
+    std::fclose(f);
+#endif
+}
+
+// --- opening a file with its tool --------------------------------------------
+
+// Every test has its own registry: on POSIX its own .reg file and desktop
+// folders; on Windows keys below the user's and the machine's file types
+// (wine shows only the machine's below HKEY_CLASSES_ROOT), removed at the end.
+class Werkzeug : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+#ifndef _WIN32
+        for (const char *n : {"heim", "konfig", "daten/mime", "daten/applications", "systemdaten/mime", "systemkonfig"})
+            fs::create_directories(t.pfad() / n);
+        const char *umgebung[][2] = {{"HOME", "heim"}, {"XDG_CONFIG_HOME", "konfig"}, {"XDG_DATA_HOME", "daten"},
+                                     {"XDG_DATA_DIRS", "systemdaten"}, {"XDG_CONFIG_DIRS", "systemkonfig"}};
+        for (auto &e : umgebung)
+            u.setzen(e[0], t / e[1]);
+        u.setzen("XDG_CURRENT_DESKTOP", std::nullopt);
+        u.setzen("KORVAN_REGISTRY", reg);
+#endif
+        werkzeug = Protokollskript(t.pfad() / "werkzeug");
+    }
+
+    // The keys of the text, which names them below HKEY_CLASSES_ROOT.
+    void Reg(const std::string &rumpf, const std::string &kopf = "Windows Registry Editor Version 5.00")
+    {
+#ifndef _WIN32
+        kt::Datei_schreiben(reg, kopf + "\r\n\r\n" + rumpf);
+    }
+#else
+        const std::string hkcr = "HKEY_CLASSES_ROOT";
+        for (size_t a = 0, e; (a = rumpf.find("[" + hkcr + "\\", a)) != std::string::npos; a = e) {
+            e = rumpf.find_first_of("\\]", a + hkcr.size() + 2);
+            geschrieben += "[-" + rumpf.substr(a + 1, e - a - 1) + "]\r\n";
+        }
+        for (std::string wurzel : {"HKEY_CURRENT_USER\\Software\\Classes", "HKEY_LOCAL_MACHINE\\Software\\Classes"}) {
+            std::string text = kopf + "\r\n\r\n" + rumpf;
+            for (size_t a = 0; (a = text.find(hkcr, a)) != std::string::npos; a += wurzel.size())
+                text.replace(a, hkcr.size(), wurzel);
+            kt::Datei_schreiben(reg, text);
+            int r = std::system(("reg import \"" + reg + "\" >nul 2>&1").c_str());
+            EXPECT_TRUE(r == 0 || wurzel[5] == 'L') << text; // the machine's may be refused
+        }
+    }
+    void TearDown() override { Reg(geschrieben); }
+    std::string geschrieben;
+#endif
+
+    // .kvt is of type kvtfile, whose open command is `befehl`.
+    void Befehl(const std::string &befehl)
+    {
+        Reg("[HKEY_CLASSES_ROOT\\.kvt]\r\n@=\"kvtfile\"\r\n\r\n"
+            "[HKEY_CLASSES_ROOT\\kvtfile\\shell\\open\\command]\r\n@=\"" + Escaped(befehl) + "\"\r\n");
+    }
+    std::string Wert(const char *schluessel)
+    {
+        char puffer[260];
+        int32_t r = Register_Wert_lesen(schluessel, puffer, sizeof puffer);
+        return r == 0 ? std::string(puffer) : "<" + std::to_string(r) + ">";
+    }
+    // What a call started: the tool's arguments, else "<error word>".
+    using Aufruf = int (*)(const char *datei, const char *endung, unsigned *fehler);
+    std::string Ruf(Aufruf aufruf, const char *datei, const char *endung = ".kvt")
+    {
+        unsigned fehler = 77;
+        int r = aufruf(datei, endung, &fehler);
+        return r == 0 ? "<" + std::to_string(fehler) + ">" : r == 1 && fehler == 0 ? Protokoll(werkzeug) : "?";
+    }
+
+    kt::Tempordner t;
+    Umgebung u;
+    std::string reg = t / "classes.reg", werkzeug;
+};
+
+int Aufrufen(const char *datei, const char *, unsigned *fehler) { return KR_Standardwerkzeug_aufrufen(datei, fehler); }
+int Expl(const char *datei, const char *endung, unsigned *f) { return KR_Standardwerkzeug_aufrufen_expl(datei, endung, f); }
+
+TEST_F(Werkzeug, BefehlszeilenUndFehler)
+{
+    u.setzen("KR_ORDNER", t.pfad().string());
+    u.setzen("KR_WERT", "wert");
+    u.setzen("KR_UNGESETZT", std::nullopt);
+    const std::string w = werkzeug, nein = "<0>", ungueltig = "<" + std::to_string(Fehlercode_ungueltiger_Name()) + ">";
+    u.setzen(std::string(255, 'V'), t.pfad().string());
+    u.setzen(std::string(256, 'V'), t.pfad().string());
+    auto lang = [&](size_t n) { return std::string(n - w.size() - 5, 'd') + ".kvt"; }; // a command line of n bytes
+    // What each call gives the tool; a command line 780, a variable name 256 bytes are too long.
+    const struct { std::string befehl, datei, aufrufen, expl; } faelle[] = {
+        {Q(w) + " \"%1\"", "a b.kvt", "[a b.kvt]\n", "[ a b.kvt]\n"}, {w, "a b.kvt", "[a]\n[b.kvt]\n", "[a]\n[b.kvt]\n"},
+        {w + " %1", "x.kvt", "[x.kvt]\n", "[x.kvt]\n"}, {w + " %2", "x.kvt", nein, "[x.kvt]\n"},
+        {w + " %1 --nach %1", "x.kvt", "[x.kvt]\n[--nach]\n[%1]\n", "[x.kvt]\n"},
+        {"%KR_ORDNER%\\werkzeug %1", "x.kvt", nein, "[x.kvt]\n"},
+        {w + " --vor=%KR_WERT%-%KR_WERT% %1", "x.kvt", nein, "[--vor=wert-%KR_WERT%]\n[x.kvt]\n"},
+        {w + " %KR_UNGESETZT% %1", "x.kvt", nein, "[%KR_UNGESETZT%]\n[x.kvt]\n"},
+        {w + " %*", "x.kvt", nein, "[%*]\n[x.kvt]\n"},
+        {Q(w) + " \"%1\"", "x\" --boese \"y.kvt", ungueltig, ungueltig}, // a '"' would close the quotes
+        {t / "fehlt" + " %1", "x.kvt", "<2>", "<2>"},                    // a tool that cannot be started
+        {w, lang(779), "[" + lang(779) + "]\n", "[" + lang(779) + "]\n"}, {w, lang(780), "<234>", "<234>"},
+        {"%" + std::string(255, 'V') + "%\\werkzeug %1", "x.kvt", nein, "[x.kvt]\n"},
+        {"%" + std::string(256, 'V') + "%\\werkzeug %1", "x.kvt", nein, "<234>"},
+    };
+    for (const auto &f : faelle) {
+        Befehl(f.befehl);
+        EXPECT_EQ(Ruf(Aufrufen, f.datei.c_str()), f.aufrufen) << f.befehl;
+        EXPECT_EQ(Ruf(Expl, f.datei.c_str()), f.expl) << f.befehl;
+    }
+    Befehl(w);
+    EXPECT_EQ(Ruf(Expl, "dir.kvt\\ohne"), "[dir.kvt\\ohne]\n"); // the name's own extension plays no part
+    EXPECT_EQ(Ruf(Aufrufen, "dir.x\\y.kvt"), "[dir.x\\y.kvt]\n");
+    EXPECT_EQ(Ruf(Aufrufen, "x.fehlt") + Ruf(Expl, "x.kvt", ".fehlt"), "<2><2>");
+    EXPECT_EQ(Ruf(Aufrufen, nullptr) + Ruf(Expl, nullptr) + Ruf(Expl, "x.kvt", nullptr), "<1><1><1>");
+    EXPECT_EQ(KR_Standardwerkzeug_aufrufen(nullptr, nullptr), 0);
+    EXPECT_EQ(KR_Standardwerkzeug_aufrufen("x.kvt", nullptr), 1);
+    EXPECT_EQ(Protokoll(werkzeug), "[x.kvt]\n");
+    EXPECT_EQ(KR_Standardwerkzeug_aufrufen_expl("x.kvt", ".kvt", nullptr), 1);
+    EXPECT_EQ(Protokoll(werkzeug), "[x.kvt]\n");
+}
+
+// Type name and key path 260 bytes.
+TEST_F(Werkzeug, Typnamengrenze)
+{
+    for (size_t n : {240u, 241u}) {
+        std::string typ(n, 't');
+        Reg("[HKEY_CLASSES_ROOT\\.kvt]\r\n@=\"" + typ + "\"\r\n[HKEY_CLASSES_ROOT\\" + typ +
+            "\\shell\\open\\command]\r\n@=\"" + Escaped(werkzeug) + "\"\r\n");
+        EXPECT_EQ(Ruf(Aufrufen, "x.kvt"), n == 240 ? "[x.kvt]\n" : "<234>");
+    }
+    Reg("[HKEY_CLASSES_ROOT\\.kvt]\r\n@=\"" + std::string(260, 'l') + "\"\r\n");
+    EXPECT_EQ(Ruf(Aufrufen, "x.kvt"), "<234>");
+}
+
+// The registry as the platform layer reads it: names without regard to case,
+// "" for a key without a default value (missing for the reading of an open
+// key's value), the limits of the caller's buffer.
+TEST_F(Werkzeug, RegistryLesen)
+{
+    Reg("[HKEY_CLASSES_ROOT\\.kr-leer]\r\n\"Content Type\"=\"text/plain\"\r\n\r\n"
+        "[HKEY_CLASSES_ROOT\\kr-typ\\shell\\open\\command]\r\n@=\"cmd\"\r\n\r\n"
+        "[HKEY_CLASSES_ROOT\\.kr-a]\r\n@=\"" + std::string(259, 'a') + "\"\r\n\r\n"
+        "[HKEY_CLASSES_ROOT\\.kr-b]\r\n@=\"" + std::string(260, 'b') + "\"\r\n\r\n"
+#ifdef _WIN32
+        "[HKEY_CLASSES_ROOT\\.kr-ohne-null]\r\n@=hex:63,6d,64\r\n"
+#else
+        "; Kommentar\r\n[hkey_classes_root\\.ESC]\r\n@=\"\\\"C:\\\\Prog\\\\x.exe\\\" \\\"%1\\\"\"\r\n"
+        "[HKEY_CLASSES_ROOT\\.spaet]\r\n@=\"erst\"\r\n[HKEY_CLASSES_ROOT\\.spaet]\r\n@=\"dann\"\r\n"
+        "[HKEY_CLASSES_ROOT\\.weg]\r\n@=\"x\"\r\n[-HKEY_CLASSES_ROOT\\.weg]\r\n"
+        "[HKEY_CLASSES_ROOT\\.wertweg]\r\n@=\"x\"\r\n@=-\r\n[HKEY_CURRENT_USER\\.fremd]\r\n@=\"x\"\r\n"
+        "[HKEY_CLASSES_ROOT\\.offen]\r\n@=\"kein Ende\r\n@=dword:00000001\r\n"
+        "[HKEY_CLASSES_ROOT\\.kaputt\r\n@=\"x\"\r\n[HKEY_CLASSES_ROOT\\.rest]\r\n@=\"x\" rest\r\n"
+        "[HKEY_CLASSES_ROOT]\r\n@=\"wurzel\"\r\n"
+#endif
+    );
+    const std::pair<const char *, std::string> werte[] = {
+        {".kr-leer", ""}, {"kr-typ", ""}, {"kr-typ\\shell", ""}, {"KR-TYP\\SHELL\\OPEN\\COMMAND", "cmd"},
+        {"kr-typ\\shell\\open\\command\\tiefer", "<2>"}, {".kr-fehlt", "<2>"}, {".kr-a", std::string(259, 'a')},
+        {".kr-b", "<234>"},
+#ifndef _WIN32
+        {".esc", "\"C:\\Prog\\x.exe\" \"%1\""}, {".spaet", "dann"}, {".weg", "<2>"}, {".wertweg", ""}, {".fremd", "<2>"},
+        {".offen", ""}, {".kaputt", "<2>"}, {".rest", ""}, {"", "wurzel"},
+#endif
+    };
+    for (const auto &[schluessel, wert] : werte)
+        EXPECT_EQ(Wert(schluessel), wert) << schluessel;
+    Registerschluessel s;
+    char puffer[260];
+    ASSERT_EQ(Register_Schluessel_oeffnen(".kr-leer", &s), 0);
+    EXPECT_EQ(Register_Schluesselwert_lesen(&s, puffer, sizeof puffer), 0);
+    EXPECT_STREQ(puffer, "");
+    EXPECT_EQ(Register_Schluesselwert_lesen_ex(&s, puffer, sizeof puffer), 2);
+    Register_Schluessel_schliessen(&s);
+#ifdef _WIN32
+    EXPECT_EQ(s.kennung, 0);
+#endif
+    EXPECT_EQ(Register_Schluessel_oeffnen(".kr-fehlt", &s), 2);
+#ifdef _WIN32
+    // A value of bytes without a terminator: the reading of an open key's
+    // value takes it as it is and terminates it.
+    for (const char *schluessel : {"kr-typ\\shell\\open\\command", ".kr-ohne-null"}) {
+        ASSERT_EQ(Register_Schluessel_oeffnen(schluessel, &s), 0);
+        for (uint32_t groesse : {4u, 3u}) {
+            EXPECT_EQ(Register_Schluesselwert_lesen_ex(&s, puffer, groesse), groesse == 4 ? 0 : 234);
+            EXPECT_TRUE(groesse == 3 || std::string(puffer, 4) == std::string("cmd", 4));
+            std::memset(puffer, 'x', sizeof puffer);
+            if (schluessel[0] == 'k') {
+                EXPECT_STREQ(s.pfad, schluessel);
+                EXPECT_EQ(Register_Schluesselwert_lesen(&s, puffer, groesse), groesse == 4 ? 0 : 234);
+                EXPECT_EQ(std::string(puffer, 4), groesse == 4 ? std::string("cmd", 4) : "xxxx");
+            }
+        }
+        Register_Schluessel_schliessen(&s);
+    }
+#endif
+}
+
+#ifndef _WIN32
+// Read afresh at every lookup, in either header, UTF-8 or UTF-16; a file that
+// is broken, missing, no ordinary file or over 4 MiB names no key.
+TEST_F(Werkzeug, RegDatei)
+{
+    Reg("[HKEY_CLASSES_ROOT\\.a]\r\n@=\"neu\"\r\n", "REGEDIT4");
+    EXPECT_EQ(Wert(".a"), "neu");
+    std::string utf16 = "\xFF\xFE", muell = "REGEDIT4\n";
+    for (char16_t z : u"Windows Registry Editor Version 5.00\r\n[HKEY_CLASSES_ROOT\\.a]\r\n@=\"\u00E4\U0001F600\"\r\n")
+        utf16 += z ? std::string{static_cast<char>(z & 0xFF), static_cast<char>(z >> 8)} : "";
+    for (const std::string &datei : {std::string("\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+                                                 "[HKEY_CLASSES_ROOT\\.a]\r\n@=\"\xC3\xA4\xF0\x9F\x98\x80\"\r\n"), utf16}) {
+        kt::Datei_schreiben(reg, datei);
+        EXPECT_EQ(Wert(".a"), "\xC3\xA4\xF0\x9F\x98\x80");
+    }
+    for (int i = 0; i < 4096; ++i)
+        muell += static_cast<char>((i * 7919) % 256);
+    for (const std::string &text : {std::string("[HKEY_CLASSES_ROOT\\.a]\r\n@=\"x\"\r\n"), muell.substr(9), muell,
+                                    std::string("REGEDIT5\n[HKEY_CLASSES_ROOT\\.a]\n@=\"x\"\n"), std::string("\xFF\xFE\x52"),
+                                    std::string("")}) {
+        kt::Datei_schreiben(reg, text);
+        EXPECT_EQ(Wert(".a"), "<2>");
+    }
+    ASSERT_EQ(std::system(("mkfifo '" + (t / "rohr") + "'").c_str()), 0);
+    kt::Datei_schreiben(t / "gross.reg", "REGEDIT4\n[HKEY_CLASSES_ROOT\\.a]\n@=\"x\"\n;" + std::string(4 << 20, ' '));
+    for (const std::string &datei : {std::string("/dev/zero"), t / "rohr", t.pfad().string(), t / "gross.reg", t / "fehlt"}) {
+        u.setzen("KORVAN_REGISTRY", datei);
+        EXPECT_EQ(Wert(".a"), "<2>") << datei;
+    }
+    EXPECT_EQ(Wert(""), "");
+    // Without KORVAN_REGISTRY the file below the XDG configuration folder.
+    u.setzen("KORVAN_REGISTRY", std::nullopt);
+    for (const char *ordner : {"konfig", "heim/.config"}) {
+        fs::create_directories(t.pfad() / ordner / "korvan");
+        kt::Datei_schreiben(t / ordner + "/korvan/classes.reg", std::string("REGEDIT4\n[HKEY_CLASSES_ROOT\\.a]\n@=\"") + ordner + "\"\n");
+    }
+    EXPECT_EQ(Wert(".a"), "konfig");
+    u.setzen("XDG_CONFIG_HOME", std::nullopt);
+    EXPECT_EQ(Wert(".a"), "heim/.config");
+}
+
+// Behind the .reg file, the desktop's types and default applications.
+TEST_F(Werkzeug, Desktop)
+{
+    auto schreiben = [&](const char *datei, const std::string &text) { kt::Datei_schreiben(t / datei, text); };
+    schreiben("daten/mime/globs2", "# globs\n50:text/x-kvn:*.kvn\n60:text/x-kvn-hoch:*.KVN\n"
+                                   "90:text/x-gross:*.GR:cs\n40:text/x-tar:*.tar.gz\n");
+    schreiben("systemdaten/mime/globs2", "60:text/x-system:*.kvn\n50:text/x-sys:*.sys\n");
+    schreiben("daten/applications/probe.desktop", "[Desktop Entry]\nName=Korvan Probe\nIcon=probe-icon\n"
+                                                  "Exec=" + werkzeug + " --datei %f --name %c %i %d\n");
+    schreiben("konfig/mimeapps.list", "[Default Applications]\ntext/x-kvn-hoch=fehlt.desktop;versteckt.desktop;probe.desktop;\n");
+    schreiben("daten/applications/versteckt.desktop", "[Desktop Entry]\nExec=/bin/false %f\nHidden=true\n");
+    const std::string probe = werkzeug + " --datei \"%1\" --name \"Korvan Probe\" --icon probe-icon";
+    EXPECT_EQ(Wert(".kvn") + Wert(".gr") + Wert(".GR") + Wert(".sys"), "text/x-kvn-hoch<2>text/x-grosstext/x-sys");
+    EXPECT_EQ(Wert("text/x-kvn-hoch\\shell\\open\\command"), probe);
+    EXPECT_EQ(Ruf(Aufrufen, (t / "mit blank.kvn").c_str()),
+              "[--datei]\n[" + (t / "mit blank.kvn") + "]\n[--name]\n[Korvan Probe]\n[--icon]\n[probe-icon]\n");
+    // The lists of the desktop in use, and the added associations.
+    schreiben("systemkonfig/mimeapps.list", "[Added Associations]\ntext/x-sys=probe.desktop\n");
+    EXPECT_EQ(Wert("text/x-sys\\shell\\open\\command"), probe);
+    schreiben("daten/applications/eigen.desktop", "[Desktop Entry]\nExec = \"/mit blank/prog\" \"a \\\\\"b\\\\\"\" %%x --f=%U %F\n");
+    schreiben("konfig/test-mimeapps.list", "[Default Applications]\ntext/x-sys=eigen.desktop\n");
+    u.setzen("XDG_CURRENT_DESKTOP", "Anders:TEST");
+    EXPECT_EQ(Wert("text/x-sys\\shell\\open\\command"), "\"/mit blank/prog\" \"a \\\"b\\\"\" %x \"--f=%1\"");
+    EXPECT_EQ(Wert("text/x-fehlt\\shell\\open\\command") + Wert("kvnfile\\shell\\open\\command"), "<2><2>");
+    // The .reg file comes first.
+    Reg("[HKEY_CLASSES_ROOT\\.kvn]\r\n@=\"kvnfile\"\r\n");
+    EXPECT_EQ(Ruf(Aufrufen, "x.kvn"), "<2>");
+    Reg("[HKEY_CLASSES_ROOT\\text/x-kvn-hoch\\shell\\open\\command]\r\n@=\"eigen %1\"\r\n");
+    EXPECT_EQ(Wert("text/x-kvn-hoch\\shell\\open\\command"), "eigen %1");
+    // A pipe in place of the user's globs is passed over, never waited for.
+    fs::remove(t.pfad() / "daten/mime/globs2");
+    ASSERT_EQ(std::system(("mkfifo '" + (t / "daten/mime/globs2") + "'").c_str()), 0);
+    EXPECT_EQ(Wert(".kvn"), "text/x-system");
+}
+#endif
+
+} // namespace
