@@ -23,9 +23,6 @@ int allocs = 0, pools = 0;
     ++allocs;
     return alloc_scheitert;
 }, true);
-} // namespace
-
-namespace {
 
 struct Vorlagenfall {
     const char *vorlage;
