@@ -11,6 +11,11 @@ counted.  The sample depends only on the seed and the sources, so the same
 sources give the same sample whatever the tests are.
 
   scripts/mutants.sh [--count N] [--seed S] [--jobs J] [--first N] [--list] [--keep]
+                     [--only FOLDER,...] [--tests NAME,...]
+
+--only draws the sample from the named folders alone; --tests builds and
+runs only the named test programs (their ctest names), so that one group
+of tests can be measured against the code it covers.
 """
 import argparse
 import os
@@ -109,11 +114,13 @@ def candidates(path):
     return lines, found
 
 
-def sample(count, seed):
+def sample(count, seed, only=None):
     """The fixed sample: a share of the count for each folder by its number
     of candidates, at least five each, in an order fixed by the seed."""
     by_folder = {}
     for folder, path in sources():
+        if only and folder not in only:
+            continue
         for c in candidates(path)[1]:
             by_folder.setdefault(folder, []).append((path,) + c)
     total = sum(len(v) for v in by_folder.values())
@@ -154,9 +161,11 @@ def main():
     p.add_argument("--list", action="store_true", help="print the sample and stop")
     p.add_argument("--first", type=int, help="run only the first N faults of the sample")
     p.add_argument("--keep", action="store_true", help="reuse the copy and build of an earlier run")
+    p.add_argument("--only", help="comma-separated folders to draw the sample from")
+    p.add_argument("--tests", help="comma-separated test programs to build and run")
     a = p.parse_args()
 
-    chosen = sample(a.count, a.seed)
+    chosen = sample(a.count, a.seed, a.only.split(",") if a.only else None)
     if a.first:
         chosen = chosen[:a.first]
     if a.list:
@@ -179,6 +188,10 @@ def main():
     configure = ["cmake", "-S", copy, "-B", build, "-DCMAKE_BUILD_TYPE=Debug", "-DBUILD_TESTING=ON"]
     make = ["cmake", "--build", build, "-j", str(a.jobs)]
     test = ["ctest", "--test-dir", build, "-j", str(a.jobs), "--timeout", "120", "--stop-on-failure"]
+    if a.tests:
+        names = a.tests.split(",")
+        make += ["--target"] + ["test_" + n for n in names]
+        test += ["-R", "^(" + "|".join(names) + ")$"]
     if run(configure, copy, 600) or run(make, copy, 3600) or run(test, copy, 1200):
         print("mutants: the unchanged tree does not build or pass its tests", file=sys.stderr)
         return 2
