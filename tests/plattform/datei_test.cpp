@@ -111,4 +111,23 @@ TEST(Datei, LadenErsetzenPruefen)
                  Datei_beschreibbar((d / "fehlt").c_str()));
 }
 
+#ifndef _WIN32
+// A registry file in UTF-16: a lone surrogate becomes '?', the code point
+// after the surrogates comes through.
+TEST(Datei, RegisterInUtf16)
+{
+    kt::Tempordner d;
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t z : u"REGEDIT4\r\n[HKEY_CLASSES_ROOT\\.a]\r\n@=\"x\xDFFF\xE000\"\r\n")
+        if (z)
+            utf16 += {static_cast<char>(z & 0xFF), static_cast<char>(z >> 8)};
+    kt::Datei_schreiben(d / "reg", utf16);
+    setenv("KORVAN_REGISTRY", (d / "reg").c_str(), 1);
+    char wert[16];
+    EXPECT_EQ(Register_Wert_lesen(".a", wert, sizeof wert), 0);
+    EXPECT_STREQ(wert, "x?\xEE\x80\x80");
+    unsetenv("KORVAN_REGISTRY");
+}
+#endif
+
 } // namespace
