@@ -1,6 +1,5 @@
-// The platform layer's file services: streams in binary and text mode, whole
-// files loaded and replaced.  The same results are expected on every system.
-// (Taking bytes back, and lines across the stream's block: tests/strom.)
+// The platform layer's file services: streams in binary and text mode (the
+// same results on every system), whole files loaded and replaced.
 #include "testhilfe.h"
 
 #include "platform/plattform.h"
@@ -8,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,159 +15,119 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A stream over a file with the given bytes, closed when the object goes.
-struct Teststrom {
-    kt::Tempordner ordner;
-    Plattform_Strom *s = nullptr;
-    Teststrom(const std::string &inhalt, Strommodus modus)
-    {
-        kt::Datei_schreiben(ordner / "f", inhalt);
-        s = Strom_oeffnen((ordner / "f").c_str(), modus);
-        EXPECT_NE(s, nullptr);
-    }
-    ~Teststrom() { EXPECT_EQ(Strom_schliessen(s), 0); }
-    std::string rest()
-    {
-        std::string r;
-        for (int c; (c = Strom_Zeichen(s)) != -1;)
-            r.push_back(static_cast<char>(c));
-        return r;
-    }
-};
-
 const std::string Gemischt("a\r\nb\rc\n\0\xFF\r\r\nx\x1Anach", 18);
 
-TEST(Strom, BinaerLiefertJedesByte)
+// Steps on a stream: r a byte ($: none), R the rest, z<c> take c back (z$:
+// -1), p the position, e/f the end and error flags (upper case when set),
+// s<n> set, L<n> a line into n bytes, B<n> a block of n bytes.
+std::string Schritte(Plattform_Strom *s, const std::string &schritte)
 {
-    Teststrom t(Gemischt, Strommodus::lesen_binaer);
-    EXPECT_EQ(t.rest(), Gemischt);
-    EXPECT_TRUE(Strom_Ende(t.s));
-    EXPECT_FALSE(Strom_Fehler(t.s));
-    EXPECT_EQ(Strom_Position(t.s), 18);
-}
-
-TEST(Strom, TextmodusWieDieWindowsLaufzeit)
-{
-    Teststrom t(Gemischt, Strommodus::lesen_text);
-    EXPECT_EQ(t.rest(), std::string("a\nb\rc\n\0\xFF\r\nx", 11));
-    EXPECT_TRUE(Strom_Ende(t.s));
-    EXPECT_EQ(Strom_Zeichen(t.s), -1); // 0x1A ends the file for good
-    ASSERT_EQ(Strom_setzen(t.s, 17), 0);
-    EXPECT_FALSE(Strom_Ende(t.s));
-    EXPECT_EQ(Strom_Zeichen(t.s), 'h');
-}
-
-TEST(Strom, TextmodusPositionenSindDateioffsets)
-{
-    struct Fall {
-        std::string zeilenende;
-        std::vector<int64_t> nach_zeilenvorschub;
-    };
-    for (const Fall &f : {Fall{"\r\n", {4, 8}}, Fall{"\n", {3, 6}}}) {
-        std::string text = "ab" + f.zeilenende + "cd" + f.zeilenende + "e";
-        Teststrom t(text, Strommodus::lesen_text);
-        std::string gelesen;
-        std::vector<int64_t> positionen;
-        for (int c; (c = Strom_Zeichen(t.s)) != -1;) {
-            gelesen.push_back(static_cast<char>(c));
-            if (c == '\n')
-                positionen.push_back(Strom_Position(t.s));
+    std::string r;
+    for (size_t i = 0; i < schritte.size(); ++i) {
+        char op = schritte[i], b[64];
+        int zahl = std::atoi(schritte.c_str() + i + 1);
+        size_t ende = std::min(schritte.find_first_not_of("0123456789", i + 1), schritte.size());
+        std::fill(std::begin(b), std::end(b), '#');
+        if (int c; op == 'r')
+            r += (c = Strom_Zeichen(s)) == -1 ? '$' : static_cast<char>(c);
+        else if (op == 'R')
+            while ((c = Strom_Zeichen(s)) != -1)
+                r += static_cast<char>(c);
+        else if (op == 'z')
+            r += static_cast<char>('0' + Strom_zurueck(s, schritte[++i] == '$' ? -1 : schritte[i]));
+        else if (op == 'p')
+            r += "<" + std::to_string(Strom_Position(s)) + ">";
+        else if (op == 'e' || op == 'f')
+            r += static_cast<char>((op == 'e' ? Strom_Ende(s) : Strom_Fehler(s)) ? op - 32 : op);
+        else if (op == 's')
+            r += std::to_string(Strom_setzen(s, zahl)), i = ende - 1;
+        else if (op == 'L' || op == 'B') {
+            size_t n = op == 'L' ? Strom_Zeile(s, b, zahl) : Strom_lesen(s, b, zahl);
+            r += "[" + std::string(b, n) + (op == 'L' && b[n] ? "?]" : "]"); // a line with its zero byte
+            EXPECT_EQ(std::string(b + zahl, 64 - zahl), std::string(64 - zahl, '#')) << "past the buffer: " << schritte;
+            i = ende - 1;
         }
-        EXPECT_EQ(gelesen, "ab\ncd\ne");
-        EXPECT_EQ(positionen, f.nach_zeilenvorschub) << f.zeilenende.size();
-        ASSERT_EQ(Strom_setzen(t.s, f.nach_zeilenvorschub[0]), 0);
-        EXPECT_EQ(t.rest(), "cd\ne");
     }
+    return r;
 }
 
-TEST(Strom, ZeileHaeltDiePuffergrenze)
+TEST(Strom, Schritte)
 {
-    Teststrom t("abcdef\nxy", Strommodus::lesen_text);
-    char puffer[8];
-    std::memset(puffer, '#', sizeof puffer);
-    EXPECT_EQ(Strom_Zeile(t.s, puffer, 4), 3u);
-    EXPECT_STREQ(puffer, "abc");
-    EXPECT_EQ(puffer[4], '#'); // nothing written past the limit
-    EXPECT_EQ(Strom_Zeile(t.s, puffer, 5), 4u);
-    EXPECT_STREQ(puffer, "def\n");
-    EXPECT_EQ(Strom_Zeile(t.s, puffer, 2), 1u);
-    EXPECT_STREQ(puffer, "x");
-    EXPECT_EQ(Strom_Zeile(t.s, puffer, sizeof puffer), 1u);
-    EXPECT_STREQ(puffer, "y");
-    EXPECT_EQ(Strom_Zeile(t.s, puffer, sizeof puffer), 0u);
-    EXPECT_STREQ(puffer, "");
-}
-
-TEST(Strom, LesenInStueckenUndFehlendeDateien)
-{
-    // (Writing: tests/strom.)
+    const struct {
+        std::string text;
+        Strommodus modus;
+        std::string schritte, erwartet;
+    } faelle[] = {
+        {Gemischt, Strommodus::lesen_binaer, "Refp", Gemischt + "Ef<18>"},
+        // text mode: CR LF read as LF, 0x1A ends the file for good, positions are file offsets
+        {Gemischt, Strommodus::lesen_text, "Rers17er", std::string("a\nb\rc\n\0\xFF\r\nx", 11) + "E$0eh"},
+        {"ab\r\ncd\r\ne", Strommodus::lesen_text, "rrrprrrpRs4R", "ab\n<4>cd\n<8>e0cd\ne"},
+        {"ab\ncd\ne", Strommodus::lesen_text, "rrrprrrpRs3R", "ab\n<3>cd\n<6>e0cd\ne"},
+        {"1\n2\r\n\x1A", Strommodus::lesen_text, "B8e", "[1\n2\n]E"}, {"abcdef\nxy", Strommodus::lesen_text,
+        "L4L5L2L8L8", "[abc][def\n][x][y][]"},
+        // setting back inside the block finds a CR before the place the stream last looked for one
+        {"ab\r\ncd\r\nef\rg", Strommodus::lesen_text, "L64pL64ps0L64pL64ps0L64ps4L64pL64ps9L64pe",
+         "[ab\n]<4>[cd\n]<8>0[ab\n]<4>[cd\n]<8>0[ab\n]<4>0[cd\n]<8>[ef\rg]<12>0[f\rg]<12>E"},
+        // a byte taken back before any read waits beyond the block; taking back clears the end
+        {"xyz", Strommodus::lesen_binaer, "zqrrzxprrz!prrrezzerz$", "1qx1<0>xy1<1>!z$E1ez0"},
+        {"xyz", Strommodus::lesen_text, "zqrrzxprrz!prrrezzerz$", "1qx1<0>xy1<1>!z$E1ez0"},
+    };
     kt::Tempordner d;
-    std::string pfad = d / "neu";
-    kt::Datei_schreiben(pfad, "1\n2\r\n\x1A");
-    Plattform_Strom *s = Strom_oeffnen(pfad.c_str(), Strommodus::lesen_text);
-    ASSERT_NE(s, nullptr);
-    char puffer[8] = {};
-    EXPECT_EQ(Strom_lesen(s, puffer, sizeof puffer), 4u);
-    EXPECT_EQ(std::string(puffer, 4), "1\n2\n");
-    EXPECT_TRUE(Strom_Ende(s));
-    EXPECT_EQ(Strom_schliessen(s), 0);
-
+    for (const auto &f : faelle) {
+        kt::Datei_schreiben(d / "f", f.text);
+        Plattform_Strom *s = Strom_oeffnen((d / "f").c_str(), f.modus);
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(Schritte(s, f.schritte), f.erwartet) << f.schritte;
+        EXPECT_EQ(Strom_schliessen(s), 0);
+    }
     EXPECT_EQ(Strom_oeffnen((d / "fehlt").c_str(), Strommodus::lesen_binaer), nullptr);
     EXPECT_EQ(Strom_oeffnen(nullptr, Strommodus::lesen_text), nullptr);
     EXPECT_EQ(Strom_schliessen(nullptr), 0);
 }
 
-// --- whole files ----------------------------------------------------------------
-
-TEST(Datei, LadenHaeltDieBytes)
+TEST(Datei, LadenErsetzenPruefen)
 {
     kt::Tempordner d;
-    kt::Datei_schreiben(d / "a", Gemischt);
-    kt::Datei_schreiben(d / "leer", "");
+    std::string pfad = d / "ziel";
     unsigned char *daten = nullptr;
     uint32_t laenge = 99;
-    ASSERT_EQ(Datei_laden((d / "a").c_str(), &daten, &laenge), Dateistatus::ok);
-    EXPECT_EQ(std::string(reinterpret_cast<char *>(daten), laenge), Gemischt);
-    std::free(daten);
-    ASSERT_EQ(Datei_laden((d / "leer").c_str(), &daten, &laenge), Dateistatus::ok);
-    EXPECT_NE(daten, nullptr);
-    EXPECT_EQ(laenge, 0u);
-    std::free(daten);
+    for (const std::string &inhalt : {Gemischt, std::string()}) { // empty files too, with a buffer
+        ASSERT_EQ(Datei_ersetzen(pfad.c_str(), inhalt.data(), inhalt.size()), Dateistatus::ok);
+        ASSERT_EQ(Datei_laden(pfad.c_str(), &daten, &laenge), Dateistatus::ok);
+        EXPECT_EQ(std::string(reinterpret_cast<char *>(daten), laenge) + kt::Datei_lesen(pfad), inhalt + inhalt);
+        EXPECT_NE(daten, nullptr);
+        std::free(daten);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(d.pfad()), fs::directory_iterator()), 1); // no temporary file left
     EXPECT_EQ(Datei_laden((d / "fehlt").c_str(), &daten, &laenge), Dateistatus::nicht_lesbar);
     EXPECT_EQ(Datei_laden(d.pfad().string().c_str(), &daten, &laenge), Dateistatus::nicht_lesbar);
-}
+    EXPECT_EQ(Datei_ersetzen((d / "fehlt/ziel").c_str(), "x", 1), Dateistatus::nicht_anlegbar);
 
-TEST(Datei, ErsetzenLaesstNurDieDateiZurueck)
-{
-    kt::Tempordner d;
-    std::string pfad = d / "ziel.cfg";
-    ASSERT_EQ(Datei_ersetzen(pfad.c_str(), "neu\0", 4), Dateistatus::ok);
-    EXPECT_EQ(kt::Datei_lesen(pfad), std::string("neu\0", 4));
-    ASSERT_EQ(Datei_ersetzen(pfad.c_str(), "x", 1), Dateistatus::ok);
-    EXPECT_EQ(kt::Datei_lesen(pfad), "x");
-    ASSERT_EQ(Datei_ersetzen(pfad.c_str(), "", 0), Dateistatus::ok);
-    EXPECT_EQ(fs::file_size(pfad), 0u);
-    size_t n = 0;
-    for (auto it = fs::directory_iterator(d.pfad()); it != fs::directory_iterator(); ++it)
-        ++n;
-    EXPECT_EQ(n, 1u); // no temporary file left beside it
-    EXPECT_EQ(Datei_ersetzen((d / "fehlt/ziel.cfg").c_str(), "x", 1), Dateistatus::nicht_anlegbar);
-}
-
-TEST(Datei, ExistenzUndSchreibbarkeit)
-{
-    kt::Tempordner d;
-    std::string pfad = d / "nurlesen";
-    kt::Datei_schreiben(pfad, "x");
-    EXPECT_TRUE(Datei_existiert(pfad.c_str()));
-    EXPECT_TRUE(Datei_beschreibbar(pfad.c_str()));
+    EXPECT_TRUE(Datei_existiert(pfad.c_str()) && Datei_beschreibbar(pfad.c_str()));
     fs::permissions(pfad, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    EXPECT_TRUE(Datei_existiert(pfad.c_str()));
-    EXPECT_FALSE(Datei_beschreibbar(pfad.c_str()));
-    EXPECT_TRUE(Datei_existiert(d.pfad().string().c_str()));
-    EXPECT_FALSE(Datei_existiert((d / "fehlt").c_str()));
-    EXPECT_FALSE(Datei_beschreibbar((d / "fehlt").c_str()));
+    EXPECT_TRUE(Datei_existiert(pfad.c_str()) && Datei_existiert(d.pfad().string().c_str()));
+    EXPECT_FALSE(Datei_beschreibbar(pfad.c_str()) || Datei_existiert((d / "fehlt").c_str()) ||
+                 Datei_beschreibbar((d / "fehlt").c_str()));
 }
+
+#ifndef _WIN32
+// A registry file in UTF-16: a lone surrogate becomes '?', the code point
+// after the surrogates comes through.
+TEST(Datei, RegisterInUtf16)
+{
+    kt::Tempordner d;
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t z : u"REGEDIT4\r\n[HKEY_CLASSES_ROOT\\.a]\r\n@=\"x\xDFFF\xE000\"\r\n")
+        if (z)
+            utf16 += {static_cast<char>(z & 0xFF), static_cast<char>(z >> 8)};
+    kt::Datei_schreiben(d / "reg", utf16);
+    setenv("KORVAN_REGISTRY", (d / "reg").c_str(), 1);
+    char wert[16];
+    EXPECT_EQ(Register_Wert_lesen(".a", wert, sizeof wert), 0);
+    EXPECT_STREQ(wert, "x?\xEE\x80\x80");
+    unsetenv("KORVAN_REGISTRY");
+}
+#endif
 
 } // namespace
