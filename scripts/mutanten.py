@@ -11,6 +11,10 @@ counted.  The sample depends only on the seed and the sources, so the same
 sources give the same sample whatever the tests are.
 
   scripts/mutants.sh [--count N] [--seed S] [--jobs J] [--first N] [--list] [--keep]
+                     [--only PATH...]
+
+--only draws the sample from the files under the given paths alone (folders
+or files, relative to the source tree).
 """
 import argparse
 import os
@@ -36,12 +40,13 @@ NUMBER = re.compile(r"(?<![\w.])(\d+)(?![\w.])")
 STATEMENT = re.compile(r"^\s*[A-Za-z_][\w:.\->\[\]]*\s*(\(|[-+*/|&]?=[^=]|\+\+|--).*;\s*$")
 
 
-def sources():
+def sources(only=None):
     for folder in FOLDERS:
         for top, _, names in sorted(os.walk(os.path.join(ROOT, folder))):
             for name in sorted(names):
                 path = os.path.relpath(os.path.join(top, name), ROOT)
-                if name.endswith((".cpp", ".h")) and not path.startswith(SKIP):
+                if name.endswith((".cpp", ".h")) and not path.startswith(SKIP) and \
+                        (not only or any(path == o or path.startswith(o.rstrip("/") + "/") for o in only)):
                     yield folder, path
 
 
@@ -109,11 +114,11 @@ def candidates(path):
     return lines, found
 
 
-def sample(count, seed):
+def sample(count, seed, only=None):
     """The fixed sample: a share of the count for each folder by its number
     of candidates, at least five each, in an order fixed by the seed."""
     by_folder = {}
-    for folder, path in sources():
+    for folder, path in sources(only):
         for c in candidates(path)[1]:
             by_folder.setdefault(folder, []).append((path,) + c)
     total = sum(len(v) for v in by_folder.values())
@@ -154,9 +159,10 @@ def main():
     p.add_argument("--list", action="store_true", help="print the sample and stop")
     p.add_argument("--first", type=int, help="run only the first N faults of the sample")
     p.add_argument("--keep", action="store_true", help="reuse the copy and build of an earlier run")
+    p.add_argument("--only", nargs="+", metavar="PATH", help="sample only the files under these paths")
     a = p.parse_args()
 
-    chosen = sample(a.count, a.seed)
+    chosen = sample(a.count, a.seed, a.only)
     if a.first:
         chosen = chosen[:a.first]
     if a.list:
