@@ -4,6 +4,7 @@
 # outside CI; a run of the default 160 faults takes the better part of an
 # hour on two cores.
 #   scripts/mutants.sh [--count N] [--seed S] [--jobs J] [--first N] [--list] [--keep]
+#                      [--only PATH...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh cmake make g++ googletest python3
