@@ -4,6 +4,7 @@
 
 #include "platform/plattform.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -102,6 +103,15 @@ TEST(Datei, LadenErsetzenPruefen)
     EXPECT_EQ(Datei_laden((d / "fehlt").c_str(), &daten, &laenge), Dateistatus::nicht_lesbar);
     EXPECT_EQ(Datei_laden(d.pfad().string().c_str(), &daten, &laenge), Dateistatus::nicht_lesbar);
     EXPECT_EQ(Datei_ersetzen((d / "fehlt/ziel").c_str(), "x", 1), Dateistatus::nicht_anlegbar);
+    // A name that starts with '/' and names no drive, as a POSIX program
+    // gives it under an emulation, is saved over as well.
+    std::string ohne = fs::current_path().string() + "/kr_ersetzt";
+    ohne = ohne.substr(ohne.find(':') + 1);
+    std::replace(ohne.begin(), ohne.end(), '\\', '/');
+    for (size_t n : {2, 1})
+        EXPECT_EQ(Datei_ersetzen(ohne.c_str(), "ab", n), Dateistatus::ok) << ohne;
+    EXPECT_EQ(kt::Datei_lesen(ohne), "a");
+    fs::remove(ohne);
 
     EXPECT_TRUE(Datei_existiert(pfad.c_str()) && Datei_beschreibbar(pfad.c_str()));
     fs::permissions(pfad, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,

@@ -103,6 +103,17 @@ bool Voller_Pfad(const char *pfad, char *ziel, size_t groesse)
     return true;
 }
 
+// Replaces the target by the temporary file, keeping the target's security.
+// The target is named by its full path: some implementations refuse a name
+// that starts with a separator and names no drive.
+bool Ersetzen(const char *ziel, const char *temp)
+{
+    char voll[32768];
+    DWORD n = GetFullPathNameA(ziel, sizeof voll, voll, nullptr);
+    const char *name = n > 0 && n < sizeof voll ? voll : ziel;
+    return ReplaceFileA(name, temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
+}
+
 bool Prozess_beendet(DWORD kennung)
 {
     HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, kennung);
@@ -208,7 +219,7 @@ Dateistatus Datei_ersetzen(const char *pfad, const void *daten, size_t laenge)
     // An existing target keeps its security (owner and access list) through
     // ReplaceFile; a new one takes the folder's, as a plain create would.
     if (gut && alt != INVALID_FILE_ATTRIBUTES)
-        gut = ReplaceFileA(ziel, temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
+        gut = Ersetzen(ziel, temp);
     else if (gut)
         gut = MoveFileExA(temp, ziel, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!gut) {
