@@ -7,7 +7,6 @@
 
 #include "args/argumente.h"
 #include "korvan.h"
-#include "quidel32.h"
 #include "tamsel.h"
 
 #include <memory>
@@ -114,10 +113,8 @@ std::string Lesen(Lauf &l, int32_t start, bool fest, size_t groesse, bool ohne_b
     KF_PRUEFEN(!r || fest || (satz.speicher && satz.speichergroesse == TAMSEL_POOLKOPF));
     std::string s = (r ? Werte(l, werte.data(), fest ? block.get() : nullptr) : "-") + "@" +
                     std::to_string(satz.zugriffshandle.position);
-    for (int i = 0; i < 2; ++i) { // a second release does nothing
-        KR_Arg_freigeben(&satz);
-        KF_PRUEFEN(!satz.mehrfachliste && satz.speicher == (fest ? block->daten() : nullptr));
-    }
+    KR_Arg_freigeben(&satz);
+    KF_PRUEFEN(!satz.mehrfachliste && satz.speicher == (fest ? block->daten() : nullptr));
     return s;
 }
 
@@ -134,12 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
     Zugriffshandle &h = l.satz.zugriffshandle;
     std::unique_ptr<char[]> puffer(new char[l.text.size()]); // exactly as long as the text
     std::memcpy(puffer.get(), l.text.data(), l.text.size());
-    if (e.steuer & 1) { // the text in a memory object, or in a buffer
-        KF_PRUEFEN(Quidel_Anlegen(static_cast<uint32_t>(l.text.size()), &h.objekt, 0) == 0);
-        KF_PRUEFEN(Quidel_Schreiben(h.objekt, static_cast<uint32_t>(l.text.size()), 0, l.text.data(), 0) == 0);
-    } else {
-        h.puffer = puffer.get();
-    }
+    h.puffer = puffer.get(); // the handle's sources are the configuration fuzzer's
     h.laenge = static_cast<uint32_t>(l.text.size());
     for (const kf::Schritt &s : e.schritte) {
         auto start = static_cast<int32_t>(s.a % (h.laenge + 1));
