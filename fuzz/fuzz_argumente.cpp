@@ -1,14 +1,12 @@
-// fuzz_argumente.cpp - the argument reader under the fuzzer: the template and
-// the argument text come from the input, which also holds a program of
-// reader calls (pool mode or a fixed block of any size, from any position)
-// and lookups.  Slots hold values of their item's kind, a fixed block is
-// never used beyond its last byte, a failed call keeps nothing, and pool
-// mode and a large enough block give the same values.
+// fuzz_argumente.cpp - the argument reader under the fuzzer: template, text
+// and a program of reader calls (pool mode or a fixed block of any size, from
+// any position) and lookups from the input.  Slots hold values of their
+// item's kind, a fixed block is never used beyond its last byte, a failed
+// call keeps nothing, and pool mode and a large block give the same values.
 #include "fuzzhilfe.h"
 
 #include "args/argumente.h"
 #include "korvan.h"
-#include "quidel32.h"
 #include "tamsel.h"
 
 #include <memory>
@@ -30,7 +28,7 @@ struct Lauf {
     ~Lauf() { KR_Konfig_Datei_schliessen(&satz.zugriffshandle); }
 };
 
-// Bytes at p lie in the block but its last byte (anywhere without a block).
+// Bytes at p lie in the block, short of its last byte (or anywhere without one).
 void Im_Block(const void *p, size_t n, kf::Puffer *block)
 {
     auto *q = static_cast<const char *>(p);
@@ -57,8 +55,7 @@ std::string Werte(const Lauf &l, void *const *werte, kf::Puffer *block)
             KF_PRUEFEN(!(f & Arg_Pflicht)); // a required item always gets a value
             continue;
         }
-        // A required switch or rest of line that took the multiple item's
-        // last value holds what storing it gives: a cell or an element.
+        // A required switch or rest of line may take the multiple item's last value.
         bool nachgereicht = (f & Arg_Pflicht) && (f & (Arg_Schalter | Arg_Rest)) && w != reinterpret_cast<void *>(intptr_t{1});
         if ((f & Arg_Schalter) && !nachgereicht) {
             s += "=1";
@@ -87,8 +84,8 @@ std::string Werte(const Lauf &l, void *const *werte, kf::Puffer *block)
     return s;
 }
 
-// One call from `start` in pool mode (groesse 0) or in a fixed block, with
-// or without the block itself; its values, and the record released again.
+// One call from `start` in pool mode or a fixed block (perhaps without the
+// block itself): its values, and the record released again.
 std::string Lesen(Lauf &l, int32_t start, bool fest, size_t groesse, bool ohne_block)
 {
     Argumentsatz &satz = l.satz;
@@ -116,10 +113,8 @@ std::string Lesen(Lauf &l, int32_t start, bool fest, size_t groesse, bool ohne_b
     KF_PRUEFEN(!r || fest || (satz.speicher && satz.speichergroesse == TAMSEL_POOLKOPF));
     std::string s = (r ? Werte(l, werte.data(), fest ? block.get() : nullptr) : "-") + "@" +
                     std::to_string(satz.zugriffshandle.position);
-    for (int i = 0; i < 2; ++i) { // a second release does nothing
-        KR_Arg_freigeben(&satz);
-        KF_PRUEFEN(!satz.mehrfachliste && satz.speicher == (fest ? block->daten() : nullptr));
-    }
+    KR_Arg_freigeben(&satz);
+    KF_PRUEFEN(!satz.mehrfachliste && satz.speicher == (fest ? block->daten() : nullptr));
     return s;
 }
 
@@ -133,37 +128,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
     l.vorlage = (e.steuer & 0x10) ? Vorlagen[(e.steuer >> 5) % 6] : e.text.substr(0, null);
     l.text = null == std::string::npos ? "" : e.text.substr(null + 1);
     l.anzahl = Arg_Vorlage_lesen(l.vorlage.c_str(), l.flags, &l.mehrfach);
-    // Every item is found by its own name, or by an earlier one that begins it.
-    for (size_t i = 0, anfang = 0; l.anzahl >= 0 && i < static_cast<size_t>(l.anzahl) && anfang != std::string::npos; ++i) {
-        std::string name = l.vorlage.substr(anfang, l.vorlage.find_first_of(",/=", anfang) - anfang);
-        int r = name.empty() ? 0 : KR_Arg_finden(l.vorlage.c_str(), name.c_str());
-        KF_PRUEFEN(r >= 0 && r <= static_cast<int>(i));
-        anfang = l.vorlage.find(',', anfang);
-        anfang += anfang != std::string::npos;
-    }
     Zugriffshandle &h = l.satz.zugriffshandle;
     std::unique_ptr<char[]> puffer(new char[l.text.size()]); // exactly as long as the text
     std::memcpy(puffer.get(), l.text.data(), l.text.size());
-    if (e.steuer & 1) { // the text in a memory object, or in a buffer
-        KF_PRUEFEN(Quidel_Anlegen(static_cast<uint32_t>(l.text.size()), &h.objekt, 0) == 0);
-        KF_PRUEFEN(Quidel_Schreiben(h.objekt, static_cast<uint32_t>(l.text.size()), 0, l.text.data(), 0) == 0);
-    } else {
-        h.puffer = puffer.get();
-    }
+    h.puffer = puffer.get(); // the handle's sources are the configuration fuzzer's
     h.laenge = static_cast<uint32_t>(l.text.size());
     for (const kf::Schritt &s : e.schritte) {
         auto start = static_cast<int32_t>(s.a % (h.laenge + 1));
-        if (s.art % 3 == 2) { // the item a name denotes lies within the template
-            std::string name = (s.c & 1) ? std::string(s.b % 300, static_cast<char>('A' + s.c % 26)) : kf::Ausschnitt(l.text, s.a, s.b % 64);
-            int r = KR_Arg_finden(l.vorlage.c_str(), name.c_str());
-            KF_PRUEFEN(r >= -1 && (l.anzahl < 0 || r < l.anzahl) && r <= static_cast<int>(std::count(l.vorlage.begin(), l.vorlage.end(), ',')));
-            continue;
-        }
         size_t groesse = s.b % ((s.c & 0x80) ? 4400u : 700u);
         bool fest = (s.c & 1) && (s.c & 0x0E) != 0x0E && groesse > 0;
         std::string werte = Lesen(l, start, s.c & 1, groesse, (s.c & 0x0E) == 0x0E);
-        // Pool mode and a block that holds everything agree; a smaller
-        // block may run out, or agrees too.
+        // Pool mode and a large block agree; a smaller block may run out.
         if ((s.c & 0x30) == 0x30 && l.anzahl >= 0) {
             std::string pool = Lesen(l, start, false, 0, false);
             KF_PRUEFEN(pool == Lesen(l, start, true, 16384, false));

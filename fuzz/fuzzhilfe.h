@@ -1,8 +1,5 @@
-// fuzzhilfe.h - what the fuzz targets share: the check that ends a run with a
-// finding, a caller's buffer with guard bytes behind it, the input split into
-// a text and a program of steps, and a folder of the run's own.  Memory
-// errors and leaks are the sanitizers' to find; the targets check what the
-// library promises on top.
+// fuzzhilfe.h - what the fuzz targets share.  Memory errors and leaks are the
+// sanitizers' to find; the targets check what the library promises on top.
 #ifndef KORVAN_FUZZHILFE_H
 #define KORVAN_FUZZHILFE_H
 
@@ -23,9 +20,8 @@
 
 namespace kf {
 
-// A caller's buffer of any size, filled with a pattern; the guard bytes
-// behind it are poisoned, so a stray read or write is reported where it
-// happens.
+// A caller's buffer of any size, filled with a pattern, with poisoned guard
+// bytes behind it.
 struct Puffer {
     static constexpr size_t Waechter = 32;
     static constexpr unsigned char Muster = 0xA5;
@@ -43,8 +39,7 @@ struct Puffer {
     bool terminiert() const { return groesse > 0 && std::memchr(speicher.data(), 0, groesse); }
 };
 
-// One step of the program that drives a target: what to do and three
-// parameters whose meaning the step gives.
+// One step of the program that drives a target: what to do, and parameters.
 struct Schritt {
     uint8_t art;
     uint16_t a, b;
@@ -78,8 +73,7 @@ inline std::string Ausschnitt(const std::string &text, size_t von, size_t laenge
     return text.substr(von % (text.size() + 1), laenge);
 }
 
-// A new folder of this run's own, removed at the end (a memory file system
-// where there is one).
+// A folder of this run's own, removed at the end (in memory where possible).
 inline std::filesystem::path Eigener_Ordner()
 {
     namespace fs = std::filesystem;

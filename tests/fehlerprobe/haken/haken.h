@@ -1,9 +1,7 @@
-// haken.h - the fault hook of the test programs.  A program that links it
-// (kr_fehlerhaken in tests/CMakeLists.txt) gets the memory libraries built
-// once more, their fallible requests routed through here, and the library's
-// heap table pointed here too: each request asks the hook first, and fails as
-// it fails when memory runs out (a read of a memory object as a read error)
-// when the hook says so.  Works alike on every target.
+// haken.h - the fault hook of the test programs (kr_fehlerhaken in
+// tests/CMakeLists.txt): every fallible request of the memory libraries and
+// the heap table asks the hook first and, when it says so, fails as when
+// memory runs out (a read of a memory object as a read error).
 #ifndef KORVAN_HAKEN_H
 #define KORVAN_HAKEN_H
 
