@@ -100,7 +100,6 @@ TEST(Bearbeiten, NurDieEigenenZeilenOderNichts)
         {"[a]\nx: 1\n[b]\ny: 2\n", Entfernen("A"), "[b]\ny: 2\n", true},
         {"; head\n[a]\n#c\n; d\nx: 1\n{1.2}\ny: 2", Entfernen("a"), "; head\n{1.2}\ny: 2", true},
         {"[a]\r\nx: 1\r\n{1.2}\r\ny: 2\r\n", Entfernen("1.2"), "[a]\r\nx: 1\r\n", true},
-        {"[a]\rx\r[b]\ry\r", Entfernen("a"), "[b]\ry\r", true},
         {"[a]\nx: 1\n", Entfernen("b"), "!no block named \"b\"", true},
         {"[a]\nx: 1\n  [b]\ny: 2\n", Entfernen("a"), "!" + kein + "a\" at line 1: the indented header at line 3 would go with it", true},
         {"[" + lang + "]\n", Entfernen(lang),
