@@ -58,7 +58,6 @@ TEST(Argumente, FehlerDerVorlageUndZeile)
         {"A/M,B/M", "x", "template item 2 (B): a second item with M and without K (the first is A)"},
         {"NAME/K=ALIAS", "x",
          "template item 1 (NAME): '=' after an option letter (names and aliases come before the options)"},
-        {"A/K ", "x", vor + "' ' after an option letter (names and aliases come before the options)"},
         {"A/M/S", "x", vor + "M cannot go with S or F"}, {hundert, "x", "the template has more than 100 items"},
         {std::string("A\0", 2), "x", "the template holds a zero byte"},
         {"FROM/M/A,TO/A", "a", "required item without a value: FROM"},
@@ -134,7 +133,6 @@ TEST_P(Bloecke, KeineZeileUndKeinKopfGehtVerloren)
         {"[a]\n\rx: 1\n\r\n\ry: 2\n\r[b]", "[a] @1\n  2 x: 1\n  4 y: 2\n[b] @5\n"},
         // Text before the first header belongs to no block; a class header.
         {"k: 0\n[a]\nk: 1", "[a] @2\n  3 k: 1\n"}, {"  [a]\nk: 0\n {12.3}\nk: 1", "{12.3} @3\n  4 k: 1\n"},
-        {"no header\nk: 1\n", ""},
         // Header names: blanks kept, the rest of the line ignored, a quoted
         // name decoded, no closing bracket needed.
         {"[ server one ] ; x\n[\"a]*\"b\"] rest\n[x\n{y", "[ server one ] @1\n[a]\"b] @2\n[x] @3\n{y} @4\n"},
