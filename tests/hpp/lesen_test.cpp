@@ -58,14 +58,11 @@ TEST(Argumente, FehlerDerVorlageUndZeile)
         {"A/M,B/M", "x", "template item 2 (B): a second item with M and without K (the first is A)"},
         {"NAME/K=ALIAS", "x",
          "template item 1 (NAME): '=' after an option letter (names and aliases come before the options)"},
-        {"A/K ", "x", vor + "' ' after an option letter (names and aliases come before the options)"},
         {"A/M/S", "x", vor + "M cannot go with S or F"}, {hundert, "x", "the template has more than 100 items"},
         {std::string("A\0", 2), "x", "the template holds a zero byte"},
-        {"FROM/M,TO/A", "", "required item without a value: TO"},
         {"FROM/M/A,TO/A", "a", "required item without a value: FROM"},
         {"A/A,B/K,C/A", "b=1", "required item without a value: A, C"}, {"COUNT/N", "4x", "COUNT: \"4x\" " + zahl},
-        {"COUNT/N/A", "2147483648", "COUNT: \"2147483648\" " + zahl},
-        {"NAME/K,Y", "q name", "the keyword NAME has no value"}, {"NAME/K", "NAME= ;", "the keyword NAME has no value"},
+        {"COUNT/N/A", "2147483648", "COUNT: \"2147483648\" " + zahl}, {"NAME/K,Y", "q name", "the keyword NAME has no value"},
         {"A", x255 + "x", "an element of 256 characters; the reader takes at most 255"},
         {"CMD/F", "cmd " + x255, rest + "is longer than 254 characters"},
         {"CMD/F", std::string(127, 'x') + " " + std::string(127, 'y'), rest + "may be longer than 254 characters"},
@@ -136,7 +133,6 @@ TEST_P(Bloecke, KeineZeileUndKeinKopfGehtVerloren)
         {"[a]\n\rx: 1\n\r\n\ry: 2\n\r[b]", "[a] @1\n  2 x: 1\n  4 y: 2\n[b] @5\n"},
         // Text before the first header belongs to no block; a class header.
         {"k: 0\n[a]\nk: 1", "[a] @2\n  3 k: 1\n"}, {"  [a]\nk: 0\n {12.3}\nk: 1", "{12.3} @3\n  4 k: 1\n"},
-        {"no header\nk: 1\n", ""},
         // Header names: blanks kept, the rest of the line ignored, a quoted
         // name decoded, no closing bracket needed.
         {"[ server one ] ; x\n[\"a]*\"b\"] rest\n[x\n{y", "[ server one ] @1\n[a]\"b] @2\n[x] @3\n{y} @4\n"},
@@ -170,25 +166,8 @@ TEST_P(Bloecke, KeineZeileUndKeinKopfGehtVerloren)
     EXPECT_EQ(Gliederung(h.get()), erwartet);
 }
 
-TEST(Bloecke, JedeQuelleGibtDasSelbe)
+TEST(Bloecke, OhneText)
 {
-    // Short texts of the pieces that matter, from a fixed seed: the three
-    // sources give the same blocks, entries, elements and values.
-    const char *const stuecke[] = {"\n[a]", "\n{b", "\nk: ", "\nk=", "\n k: ", "\n#", "\n;", "\n", "\r",
-                                   "\r\n", "\n\r", "\"x y\"", "\"", " ", "*N", "*\"", "v", ":", "=", "]"};
-    uint32_t zufall = 12345;
-    for (int n = 0; n < 300; ++n) {
-        std::string text;
-        for (int i = 0; i < n % 30 + 1; ++i)
-            text += stuecke[((zufall = zufall * 1103515245u + 12345u) >> 16) % std::size(stuecke)];
-        std::string ergebnis[3];
-        for (kt::Quelle q : {kt::Quelle::Puffer, kt::Quelle::Objekt, kt::Quelle::Datei}) {
-            kt::Testhandle h(q, text);
-            ergebnis[static_cast<int>(q)] = Gliederung(h.get(), true);
-        }
-        EXPECT_EQ(ergebnis[0], ergebnis[1]) << testing::PrintToString(text);
-        EXPECT_EQ(ergebnis[0], ergebnis[2]) << testing::PrintToString(text);
-    }
     Zugriffshandle h{};
     kr::Blockleser leser(&h);
     EXPECT_FALSE(leser.naechster());
