@@ -314,11 +314,7 @@ TEST_F(Werkzeug, BefehlszeilenUndFehler)
     EXPECT_EQ(Protokoll(werkzeug), "[x.kvt]\n");
     EXPECT_EQ(KR_Standardwerkzeug_aufrufen_expl("x.kvt", ".kvt", nullptr), 1);
     EXPECT_EQ(Protokoll(werkzeug), "[x.kvt]\n");
-}
-
-// Type name and key path 260 bytes.
-TEST_F(Werkzeug, Typnamengrenze)
-{
+    // Type name and key path 260 bytes.
     for (size_t n : {240u, 241u}) {
         Befehl(werkzeug, std::string(n, 't'));
         EXPECT_EQ(Ruf(Aufrufen, "x.kvt"), n == 240 ? "[x.kvt]\n" : "<234>");
