@@ -1,5 +1,4 @@
-// argumentwerte.h - the values that an argument line gave, as short texts,
-// for the tests of the argument reader and its fault probe.
+// argumentwerte.h - the values that an argument line gave, as short texts.
 #ifndef KORVAN_ARGUMENTWERTE_H
 #define KORVAN_ARGUMENTWERTE_H
 
@@ -13,10 +12,8 @@
 
 namespace kt {
 
-// Each slot of `werte` by the kind of its item: "-" untouched (still
-// `unberuehrt`), "=1" a switch, "#n" a number, "[a|b]" a multiple-value
-// array, otherwise the text.  Given a fixed block, every value must lie in it
-// before its last byte.
+// Each slot by its item's kind: "-" still `unberuehrt`, "=1" a switch, "#n" a number, "[a|b]" a
+// multiple-value array, else the text; given a fixed block, every value must lie in it before its last byte.
 inline std::vector<std::string> Argumentwerte(const char *vorlage, void *const *werte, const void *unberuehrt,
                                               const char *block = nullptr, uint32_t groesse = 0)
 {

@@ -1,7 +1,5 @@
-// probe.cpp - the program that the process tests start on Windows.  It writes
-// the arguments that the runtime split from its command line, each as "[a]\n",
-// to a file named as the program with ".out" added, which appears whole; with
-// "--warten" first it waits up to 30 seconds for a file named with ".los".
+// probe.cpp - started by the process tests on Windows: writes its arguments, each "[a]\n", whole to
+// PROGRAM.out; with "--warten" first it waits up to 30 seconds for PROGRAM.los.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

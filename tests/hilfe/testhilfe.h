@@ -1,5 +1,4 @@
-// testhilfe.h - shared fixtures: temporary folders and files, and access
-// handles over the same text from each of the three sources.
+// testhilfe.h - shared fixtures: temporary folders and files, access handles from each source.
 #ifndef KORVAN_TESTHILFE_H
 #define KORVAN_TESTHILFE_H
 
@@ -20,8 +19,7 @@ namespace kt {
 
 namespace fs = std::filesystem;
 
-// A fresh folder below the system's temporary folder, removed with
-// everything in it (read-only entries too) when the object goes.
+// A fresh temporary folder, removed with everything in it (read-only entries too).
 class Tempordner {
 public:
     Tempordner()
@@ -41,7 +39,6 @@ public:
         fs::remove_all(pfad_, ec);
     }
     const fs::path &pfad() const { return pfad_; }
-    // Full path of a name inside the folder, as a string.
     std::string operator/(const std::string &name) const { return (pfad_ / name).string(); }
 
 private:
@@ -61,8 +58,7 @@ inline std::string Datei_lesen(const std::string &pfad)
     return s.str();
 }
 
-// The bytes of a handle's memory object up to laenge; the object must hold
-// exactly these (an edit resizes it).
+// The bytes of a handle's memory object, which must hold exactly laenge of them.
 inline std::string Objekttext(const Zugriffshandle &h)
 {
     std::string s(h.laenge, '\0');
@@ -72,12 +68,9 @@ inline std::string Objekttext(const Zugriffshandle &h)
     return s;
 }
 
-// The kinds of source behind an access handle.
 enum class Quelle { Puffer, Objekt, Datei };
 
-// An access handle over a text, opened from the source asked for and closed
-// when the object goes.  The memory buffer and the file keep the exact bytes;
-// the memory object is loaded from a file with KR_Konfig_Datei_oeffnen.
+// An access handle over a text from the source asked for (a memory object loaded from a file).
 class Testhandle {
 public:
     Testhandle(Quelle q, const std::string &text) : puffer_(text.c_str(), text.c_str() + text.size() + 1)
@@ -92,7 +85,7 @@ public:
     ~Testhandle() { KR_Konfig_Datei_schliessen(&h_); }
     Zugriffshandle *operator->() { return &h_; }
     Zugriffshandle *get() { return &h_; }
-    // Everything that KR_Zeichen_lesen delivers from here to the end.
+    // What KR_Zeichen_lesen delivers from here to the end.
     std::string rest()
     {
         std::string s;
@@ -100,11 +93,7 @@ public:
             s.push_back(static_cast<char>(c));
         return s;
     }
-    // The bytes of the text as the handle now holds them (memory sources).
-    std::string text() const
-    {
-        return h_.objekt ? Objekttext(h_) : h_.puffer ? std::string(h_.puffer, h_.laenge) : std::string();
-    }
+    std::string text() const { return h_.objekt ? Objekttext(h_) : h_.puffer ? std::string(h_.puffer, h_.laenge) : ""; }
 
 private:
     Tempordner ordner_;
@@ -112,7 +101,6 @@ private:
     Zugriffshandle h_{};
 };
 
-// Parameterised fixture: every test runs once for each source.
 class Quellentest : public ::testing::TestWithParam<Quelle> {};
 inline std::string Quellen_Testname(const ::testing::TestParamInfo<Quelle> &info)
 {

@@ -1,2 +1,0 @@
-// testhilfe.cpp - the fixtures' library; everything is in testhilfe.h.
-#include "testhilfe.h"
