@@ -1,8 +1,6 @@
-// fuzz_argumente.cpp - the argument reader under the fuzzer: template, text
-// and a program of reader calls (pool mode or a fixed block of any size, from
-// any position) and lookups from the input.  Slots hold values of their
-// item's kind, a fixed block is never used beyond its last byte, a failed
-// call keeps nothing, and pool mode and a large block give the same values.
+// fuzz_argumente.cpp - the argument reader under the fuzzer: template, text and reader calls (pool mode or a
+// fixed block of any size, from any position) from the input.  Slots hold values of their item's kind, a fixed
+// block is never used beyond its last byte, a failed call keeps nothing, pool mode and a large block agree.
 #include "fuzzhilfe.h"
 
 #include "args/argumente.h"
@@ -43,49 +41,39 @@ std::string Text(const void *p, kf::Puffer *block, size_t hoechstens)
     return static_cast<const char *>(p);
 }
 
-// Every slot as text, checked against its item's kind; "" for a failure.
+// Every slot as text, checked against its item's kind.
 std::string Werte(const Lauf &l, void *const *werte, kf::Puffer *block)
 {
     std::string s = "ok";
     for (int i = 0; i < l.anzahl; ++i) {
         uint16_t f = l.flags[i];
         void *w = werte[i];
-        s += '|';
-        if (w == Unbeschrieben) {
-            KF_PRUEFEN(!(f & Arg_Pflicht)); // a required item always gets a value
-            continue;
-        }
-        // A required switch or rest of line may take the multiple item's last value.
+        // A required item always gets a value; a required switch or rest of line may take the multiple item's last.
+        KF_PRUEFEN(w != Unbeschrieben || !(f & Arg_Pflicht));
         bool nachgereicht = (f & Arg_Pflicht) && (f & (Arg_Schalter | Arg_Rest)) && w != reinterpret_cast<void *>(intptr_t{1});
-        if ((f & Arg_Schalter) && !nachgereicht) {
-            s += "=1";
-        } else if (f & (nachgereicht ? Arg_Zahl : 0)) {
+        bool liste = f & Arg_Mehrfach;
+        s += '|';
+        if (w == Unbeschrieben || ((f & Arg_Schalter) && !nachgereicht)) {
+            s += w == Unbeschrieben ? "" : "=1";
+        } else if (nachgereicht && (f & Arg_Zahl)) {
             Im_Block(w, 4, block);
-        } else if (f & Arg_Rest) {
-            s += Text(w, block, nachgereicht ? 255 : 254);
-        } else if (f & (Arg_Zahl | Arg_Mehrfach)) {
-            bool liste = f & Arg_Mehrfach;
+        } else if ((f & Arg_Rest) || !(f & (Arg_Zahl | Arg_Mehrfach))) {
+            s += Text(w, block, !(f & Arg_Rest) ? 511 : nachgereicht ? 255 : 254);
+        } else {
             auto *feld = liste ? static_cast<void *const *>(w) : &werte[i];
             KF_PRUEFEN(!liste || (feld && !feld[Arg_Mehrfach_Eintraege]));
             for (int k = 0; k < (liste ? Arg_Mehrfach_Eintraege : 1) && feld[k]; ++k) {
-                if (f & Arg_Zahl) {
-                    int32_t z;
-                    Im_Block(feld[k], 4, block);
-                    std::memcpy(&z, feld[k], 4);
-                    s += "#" + std::to_string(z) + ",";
-                } else {
-                    s += Text(feld[k], block, 511) + ",";
-                }
+                int32_t z = 0;
+                if (f & Arg_Zahl)
+                    Im_Block(feld[k], 4, block), std::memcpy(&z, feld[k], 4);
+                s += (f & Arg_Zahl) ? "#" + std::to_string(z) + "," : Text(feld[k], block, 511) + ",";
             }
-        } else {
-            s += Text(w, block, 511);
         }
     }
     return s;
 }
 
-// One call from `start` in pool mode or a fixed block (perhaps without the
-// block itself): its values, and the record released again.
+// One call from `start` in pool mode or a fixed block (or none): its values, and the record released again.
 std::string Lesen(Lauf &l, int32_t start, bool fest, size_t groesse, bool ohne_block)
 {
     Argumentsatz &satz = l.satz;

@@ -1,8 +1,7 @@
 // fuzz_konfig.cpp - the configuration readers under the fuzzer: the input's
 // text in one of the handle's sources, driven through reads, searches,
 // removals, appends and clones.  Results stay in their range, buffers get a
-// terminated text or keep every byte, the position never passes laenge, and
-// edits change the text as described.
+// terminated text or keep every byte, and edits change the text as described.
 #include "fuzzhilfe.h"
 
 #include "korvan.h"
@@ -41,10 +40,9 @@ std::string Inhalt(const Zugriffshandle &h)
 
 void Pruefen(const Lauf &l)
 {
-    for (const Zugriffshandle *h : {&l.haupt, l.klon_offen ? &l.klon : nullptr}) {
-        KF_PRUEFEN(!h || (h->position >= 0 && (l.speicher ? static_cast<uint32_t>(h->position) <= h->laenge : h->position <= l.grenze)));
-        KF_PRUEFEN(!h || !l.speicher || (h->letztes_zeichen >= -1 && h->letztes_zeichen <= 255));
-    }
+    for (const Zugriffshandle *h : {&l.haupt, l.klon_offen ? &l.klon : nullptr})
+        KF_PRUEFEN(!h || (h->position >= 0 && (l.speicher ? static_cast<uint32_t>(h->position) <= h->laenge && h->letztes_zeichen >= -1 &&
+                                                                h->letztes_zeichen <= 255 : h->position <= l.grenze)));
     KF_PRUEFEN(!l.speicher || Inhalt(l.haupt) == l.modell);
 }
 
@@ -54,7 +52,7 @@ unsigned long Zahl(uint16_t x, uint8_t c) { return (c & 0x10) ? ULONG_MAX - x : 
 // A name: a piece of the text, or a long run of one letter.
 std::string Name(const kf::Schritt &s, const std::string &text)
 {
-    return (s.c & 2) ? std::string(s.b % 700, static_cast<char>('a' + s.a % 26)) : kf::Ausschnitt(text, s.a, s.b % 48);
+    return (s.c & 2) ? std::string(s.b % 700, static_cast<char>('a' + s.a % 26)) : text.substr(s.a % (text.size() + 1), s.b % 48);
 }
 
 // The readers into a caller's buffer of any size (near the top of the 16-bit
@@ -72,39 +70,32 @@ void Lesen(Zugriffshandle *h, const kf::Schritt &s, int art)
     case 2: r = KR_Zeile_lesen(h, p, static_cast<unsigned>(n)); KF_PRUEFEN(r >= 0 && (!r || !p || !n || p[std::min<size_t>(r, n - 1)] == 0)); return;
     case 3: r = static_cast<int>(KR_Abschnittszeile_lesen(h, p, static_cast<unsigned>(n)));
             KF_PRUEFEN(r == 0 || !p || !n ? b.unberuehrt() && (r <= 1 || !p || !n) : r <= i && p[r - 1] == 0); return;
-    case 4: r = KR_naechster_Abschnitt(p, i, h); KF_PRUEFEN(r == 0 || Klammer(r)); KF_PRUEFEN(!r || !p || !n || b.terminiert()); return;
+    case 4: r = KR_naechster_Abschnitt(p, i, h); KF_PRUEFEN((r == 0 || Klammer(r)) && (!r || !p || !n || b.terminiert())); return;
     default: r = art == 5 ? KR_naechster_Eintrag(p, g, h) : KR_naechster_INI_Eintrag(p, g, h); KF_PRUEFEN(r == 0 || r == 1); break;
     }
-    KF_PRUEFEN(r != 0 || b.unberuehrt() || art > 4);
-    KF_PRUEFEN(r <= 0 || (p && b.terminiert()));
+    KF_PRUEFEN((r != 0 || b.unberuehrt() || art > 4) && (r <= 0 || (p && b.terminiert())));
 }
 
 void Schritt(Lauf &l, const kf::Schritt &s, const std::string &text)
 {
     Zugriffshandle *h = (s.c & 1) && l.klon_offen ? &l.klon : &l.haupt;
     bool haupt = h == &l.haupt && l.speicher;
-    int r;
-    switch (s.art % 21) {
+    int r, art = s.art % 21;
+    int32_t vorher = h->position;
+    switch (art) {
     case 0: // the byte just read, or the '#' that stands for a comment line
         r = KR_Zeichen_lesen(h);
         KF_PRUEFEN(r >= -1 && r <= 255 && (!haupt || r < 0 || r == '#' || static_cast<unsigned char>(l.modell.at(h->position - 1)) == r));
         break;
-    case 1: {
-        int32_t vorher = h->position;
-        r = KR_Zeichen_ruecklesen(h);
-        KF_PRUEFEN((r == 0 || r == 1) && (!l.speicher || h->position == vorher - r));
-        break;
-    }
+    case 1: r = KR_Zeichen_ruecklesen(h); KF_PRUEFEN((r == 0 || r == 1) && (!l.speicher || h->position == vorher - r)); break;
     case 2: {
         unsigned p = s.a % (l.modell.size() + static_cast<size_t>(l.grenze) + 3);
         r = KR_positionieren(h, p);
         KF_PRUEFEN((r == -1 || r == 1) && (!l.speicher || r == (p <= h->laenge ? 1 : -1)) && (r < 0 || h->position == static_cast<int32_t>(p)));
-        if (r == 1 && !l.speicher)
-            l.grenze = std::max<int64_t>(l.grenze, p);
+        l.grenze = r == 1 && !l.speicher ? std::max<int64_t>(l.grenze, p) : l.grenze;
         break;
     }
     case 3: r = KR_naechste_Zeile(h); KF_PRUEFEN(r == 0 || r == 1); break;
-    case 4: case 5: case 6: case 7: case 8: case 9: case 10: Lesen(h, s, s.art % 21 - 4); break;
     case 11: r = KR_Abschnitt_finden((s.c & 0x18) == 0x18 ? nullptr : Name(s, text).c_str(), h); KF_PRUEFEN(r == 0 || Klammer(r)); break;
     case 12: r = KR_Klasse_finden(Zahl(s.a, s.c), Zahl(s.b, s.c), h); KF_PRUEFEN(r == 0 || Klammer(r)); break;
     case 13: r = KR_Wahre_Klasse_finden(Zahl(s.a, s.c), h); KF_PRUEFEN(r == 0 || r == 1); break;
@@ -128,7 +119,7 @@ void Schritt(Lauf &l, const kf::Schritt &s, const std::string &text)
     }
     case 16: case 17: { // a removal takes one block: from a header to the next after a line end, or the end
         std::string alt = l.modell;
-        r = s.art % 21 == 16 ? KR_Klasse_loeschen(Zahl(s.a, s.c), Zahl(s.b, s.c), &l.haupt) : KR_Abschnitt_loeschen(Name(s, text).c_str(), &l.haupt);
+        r = art == 16 ? KR_Klasse_loeschen(Zahl(s.a, s.c), Zahl(s.b, s.c), &l.haupt) : KR_Abschnitt_loeschen(Name(s, text).c_str(), &l.haupt);
         KF_PRUEFEN(r == 0 || (r == 1 && l.speicher));
         if (r == 1) {
             l.modell = Inhalt(l.haupt);
@@ -139,11 +130,11 @@ void Schritt(Lauf &l, const kf::Schritt &s, const std::string &text)
         break;
     }
     case 18: { // only a memory object grows, by a length of 0 or more
-        std::string daten = kf::Ausschnitt(text, s.a, s.b % 600);
+        std::string daten = text.substr(s.a % (text.size() + 1), s.b % 600);
         int laenge = (s.c & 0x18) == 0x18 ? -1 - s.b : static_cast<int>(daten.size());
-        int32_t position = l.haupt.position;
+        vorher = l.haupt.position;
         r = KR_Block_hinzufuegen(daten.data(), laenge, &l.haupt);
-        KF_PRUEFEN(r == (l.haupt.objekt && laenge >= 0) && l.haupt.position == position);
+        KF_PRUEFEN(r == (l.haupt.objekt && laenge >= 0) && l.haupt.position == vorher);
         l.modell += r == 1 ? daten : "";
         break;
     }
@@ -152,17 +143,17 @@ void Schritt(Lauf &l, const kf::Schritt &s, const std::string &text)
         if (l.klon_offen)
             KR_Konfig_Datei_schliessen(&l.klon);
         l.symbol[1].reset();
-        KF_PRUEFEN(std::memcmp(&l.klon, &leer, sizeof l.klon) == 0 || !l.klon_offen);
-        l.klon_offen = s.art % 21 == 19 && KR_Zugriffshandle_clonen(&l.haupt, &l.klon) == 1;
-        if (l.klon_offen) {
-            Zugriffshandle soll = l.haupt;
-            soll.flags |= KR_FLAG_CLON;
-            KF_PRUEFEN(l.speicher ? std::memcmp(&soll, &l.klon, sizeof soll) == 0 : (l.klon.flags & KR_FLAG_CLON) && l.klon.position == l.haupt.position);
-            l.klon.symbolpuffer = nullptr; // it gets a buffer of its own
-        }
-        KF_PRUEFEN(l.klon_offen || !l.speicher || s.art % 21 == 20);
+        KF_PRUEFEN(!l.klon_offen || std::memcmp(&l.klon, &leer, sizeof l.klon) == 0);
+        l.klon_offen = art == 19 && KR_Zugriffshandle_clonen(&l.haupt, &l.klon) == 1;
+        KF_PRUEFEN(l.klon_offen || !l.speicher || art == 20);
+        Zugriffshandle soll = l.haupt;
+        soll.flags |= KR_FLAG_CLON;
+        KF_PRUEFEN(!l.klon_offen || (l.speicher ? std::memcmp(&soll, &l.klon, sizeof soll) == 0
+                                                : (l.klon.flags & KR_FLAG_CLON) && l.klon.position == l.haupt.position));
+        l.klon.symbolpuffer = l.klon_offen ? nullptr : l.klon.symbolpuffer; // it gets a buffer of its own
         break;
     }
+    default: Lesen(h, s, art - 4);
     }
     Pruefen(l);
 }
@@ -175,30 +166,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
     kf::Eingabe e = kf::Zerlegen(daten, n, 64);
     Lauf l;
     Zugriffshandle &h = l.haupt;
+    auto laenge = static_cast<uint32_t>(e.text.size());
     l.modell = e.text;
     switch (e.steuer % 5) { // a buffer, an object filled, a new object appended to, a loaded file, the file source
     case 0:
-        l.puffer.reset(new char[e.text.size()]);
-        std::memcpy(l.puffer.get(), e.text.data(), e.text.size());
-        h.puffer = l.puffer.get();
-        h.laenge = static_cast<uint32_t>(e.text.size());
+        l.puffer.reset(new char[laenge]);
+        h.puffer = static_cast<char *>(std::memcpy(l.puffer.get(), e.text.data(), laenge));
+        h.laenge = laenge;
         break;
     case 1:
-        KF_PRUEFEN(Quidel_Anlegen(static_cast<uint32_t>(e.text.size()), &h.objekt, 0) == 0);
-        KF_PRUEFEN(Quidel_Schreiben(h.objekt, static_cast<uint32_t>(e.text.size()), 0, e.text.data(), 0) == 0);
-        h.laenge = static_cast<uint32_t>(e.text.size());
+        KF_PRUEFEN(Quidel_Anlegen(laenge, &h.objekt, 0) == 0 && Quidel_Schreiben(h.objekt, laenge, 0, e.text.data(), 0) == 0);
+        h.laenge = laenge;
         break;
     case 2:
         KF_PRUEFEN(KR_Konfig_Datei_anlegen(&h) == 0 && h.laenge == 4 && h.position == 4);
-        KF_PRUEFEN(KR_Block_hinzufuegen(e.text.data(), static_cast<int>(e.text.size()), &h) == 1 && h.position == 4);
+        KF_PRUEFEN(KR_Block_hinzufuegen(e.text.data(), static_cast<int>(laenge), &h) == 1 && h.position == 4);
         l.modell = std::string("\x1A\0\r\n", 4) + e.text;
         break;
     default:
-        std::ofstream(datei, std::ios::binary).write(e.text.data(), static_cast<std::streamsize>(e.text.size()));
+        std::ofstream(datei, std::ios::binary).write(e.text.data(), laenge);
         l.speicher = e.steuer % 5 == 3;
-        l.grenze = static_cast<int64_t>(e.text.size());
+        l.grenze = laenge;
         KF_PRUEFEN((l.speicher ? KR_Konfig_Datei_oeffnen(datei.c_str(), &h) : KR_Datei_oeffnen(datei.c_str(), &h)) == 0);
-        KF_PRUEFEN(!l.speicher || (h.position == 0 && h.laenge == e.text.size()));
+        KF_PRUEFEN(!l.speicher || (h.position == 0 && h.laenge == laenge));
     }
     Pruefen(l);
     for (const kf::Schritt &s : e.schritte)

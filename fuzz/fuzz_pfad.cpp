@@ -1,7 +1,6 @@
-// fuzz_pfad.cpp - the path functions under the fuzzer: paths from the input
-// (the pieces of its text between zero bytes), joined, compared, cut and
-// made canonical into buffers of any size.  A result is written only when it
-// fits whole; a buffer that gets none keeps every byte.
+// fuzz_pfad.cpp - the path functions under the fuzzer: the pieces of the input between zero bytes, joined,
+// compared, cut and made canonical into buffers of any size.  A result is written only when it fits whole;
+// a buffer that gets none keeps every byte.
 #include "fuzzhilfe.h"
 
 #include "korvan.h"
@@ -17,8 +16,7 @@ std::string Rueck(std::string s)
     return s;
 }
 
-// A result r (0 or 1) of a call into b, which held `vorher`: nothing
-// written, or the text and its terminator, and nothing behind them.
+// A result r of a call into b, which held `vorher`: nothing written, or the text, its terminator and no more.
 std::string Ergebnis(kf::Puffer &b, const std::string &vorher, int r)
 {
     std::string nachher = b.inhalt();
@@ -44,11 +42,9 @@ void Schritt(const std::string &p, const std::string &q, const kf::Schritt &s)
     std::string vorher = b.inhalt();
     switch (s.art % 4) {
     case 0: { // a part joined on: an absolute part replaces, else ends the path
-        if (groesse) {
-            std::memcpy(b.daten(), p.c_str(), std::min(p.size(), groesse - 1));
-            b.daten()[std::min(p.size(), groesse - 1)] = '\0';
-        }
-        vorher = b.inhalt();
+        if (groesse)
+            vorher = b.inhalt().replace(0, std::min(p.size() + 1, groesse), p.substr(0, groesse - 1) + '\0');
+        std::memcpy(b.daten(), vorher.data(), groesse);
         std::string r = Ergebnis(b, vorher, KR_Teil_hinzu(b.daten(), q.c_str(), static_cast<unsigned>(groesse)));
         KF_PRUEFEN(r.empty() || (Pfad_ist_relativ(q.c_str()) ? Rueck(r).ends_with(Rueck(q).substr(Rueck(q)[0] == '\\')) : r == q));
         break;
@@ -68,8 +64,7 @@ void Schritt(const std::string &p, const std::string &q, const kf::Schritt &s)
             break;
         std::string k = z.daten(), m = "\\" + Rueck(k) + "\\";
         KF_PRUEFEN(!k.empty() && m.find("\\.\\") == std::string::npos && m.find("\\..\\") == std::string::npos);
-        // Dropping a leading "." may bring a name such as "#:x" to the
-        // front, which then reads as a drive: only that may change again.
+        // Dropping a leading "." may bring a name such as "#:x" to the front as a drive: only that may change.
         bool laufwerk = k.size() >= 2 && k[1] == ':' && !(p.size() >= 2 && p[1] == ':');
         KF_PRUEFEN(Kanonisch(k, ok) == k || (ok && laufwerk));
         break;

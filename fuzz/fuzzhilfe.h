@@ -20,8 +20,7 @@
 
 namespace kf {
 
-// A caller's buffer of any size, filled with a pattern, with poisoned guard
-// bytes behind it.
+// A caller's buffer of any size, filled with a pattern, poisoned behind.
 struct Puffer {
     static constexpr size_t Waechter = 32;
     static constexpr unsigned char Muster = 0xA5;
@@ -46,9 +45,8 @@ struct Schritt {
     uint8_t c;
 };
 
-// The input: a text in front, then steps of 6 bytes, a control byte and the
-// number of steps as the last byte (read from the end, so the program stays
-// intact while the fuzzer grows or shrinks the text).
+// The input: a text, then steps of 6 bytes, a control byte and the number of
+// steps, read from the end so that the program stays while the text changes.
 struct Eingabe {
     std::string text;
     std::vector<Schritt> schritte;
@@ -67,20 +65,14 @@ inline Eingabe Zerlegen(const uint8_t *d, size_t n, size_t hoechstens)
     return e;
 }
 
-// A piece of the text: from offset `von`, at most `laenge` bytes.
-inline std::string Ausschnitt(const std::string &text, size_t von, size_t laenge)
-{
-    return text.substr(von % (text.size() + 1), laenge);
-}
-
-// A folder of this run's own, removed at the end (in memory where possible).
+// A folder of this run's own (in memory where possible), removed at the end.
 inline std::filesystem::path Eigener_Ordner()
 {
     namespace fs = std::filesystem;
     static fs::path ordner = [] {
         std::error_code ec;
-        fs::path basis = !std::getenv("TMPDIR") && fs::is_directory("/dev/shm", ec) ? "/dev/shm" : fs::temp_directory_path();
-        fs::path p = basis / ("korvan-fuzz-" + std::to_string(std::random_device{}()));
+        fs::path p = (fs::is_directory("/dev/shm", ec) ? "/dev/shm" : fs::temp_directory_path()) /
+                     ("korvan-fuzz-" + std::to_string(std::random_device{}()));
         fs::create_directories(p);
         std::atexit([] { std::error_code e; fs::remove_all(ordner, e); });
         return fs::canonical(p);

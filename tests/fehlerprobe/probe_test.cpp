@@ -1,7 +1,5 @@
-// Each memory request (or each read of a memory object) fails in turn through
-// the fault hook: the operation gives its failure result and leaves the
-// caller's text, block, files and handles; a run without failure gives the
-// undisturbed result.  Leaks are the sanitizers' to report.
+// Each memory request (or each read of a memory object) fails in turn through the fault hook: the operation
+// gives its failure result and leaves the caller's text, block, files and handles.  Leaks: the sanitizers.
 #include "haken.h"
 
 #include "argumentwerte.h"
@@ -20,11 +18,10 @@ namespace {
 struct {
     bool aktiv, lesen; // the n-th request of the memory libraries and the heap, or the n-th read
     long zaehler, fehler_bei;
-    const char *was; // the request that failed in the run that goes on
+    const char *was; // the request that failed in this run
 } z;
 
-// Run n fails the n-th request, until a run ends before its failure came;
-// gives the number of runs.  `vorbereiten` runs before each, uncounted.
+// Run n fails the n-th request, until a run ends before its failure came; gives the number of runs.
 long Durchlaufen(bool lesen, const std::function<void()> &probe, const std::function<void()> &vorbereiten = {})
 {
     fehlerhaken = [](const char *was, size_t) {
@@ -57,7 +54,7 @@ struct Ohne_Fehler {
 
 namespace fs = std::filesystem;
 
-// One line of each kind, in pool mode and in a fixed block.
+// One line of each kind, in pool mode and in a fixed block: a failure gives null, keeps nothing, leaves text and block.
 TEST(Fehlerprobe, Argumentzeilen)
 {
     const char *faelle[][2] = {
@@ -67,18 +64,14 @@ TEST(Fehlerprobe, Argumentzeilen)
     static char unberuehrt;
     for (bool fest : {false, true}) {
         for (auto &f : faelle) {
-            // A failed call gives null, keeps nothing and leaves text and block.
             auto lauf = [&] {
                 std::string text = f[1];
                 std::vector<char> block(fest ? 256 : 0, 'G');
                 void *werte[8], *speicher = fest ? block.data() : nullptr;
                 std::fill(std::begin(werte), std::end(werte), &unberuehrt);
-                Argumentsatz satz{};
+                Argumentsatz satz{{}, nullptr, speicher, static_cast<uint32_t>(block.size()), {}, fest ? KR_ARG_FESTSPEICHER : 0u};
                 satz.zugriffshandle.puffer = text.data();
                 satz.zugriffshandle.laenge = static_cast<uint32_t>(text.size());
-                satz.speicher = speicher;
-                satz.speichergroesse = static_cast<uint32_t>(block.size());
-                satz.argflags = fest ? KR_ARG_FESTSPEICHER : 0;
                 Argumentsatz *r = KR_Argumente_lesen(f[0], werte, &satz);
                 EXPECT_EQ(r, Ausgeloest() ? nullptr : &satz) << f[0] << " failing " << Was();
                 EXPECT_TRUE(r || (!satz.mehrfachliste && satz.speicher == speicher && satz.speichergroesse == block.size() &&
@@ -114,14 +107,8 @@ std::vector<std::string> Pfade(const char *liste, int anzahl)
     return pfade;
 }
 
-size_t Eintraege(const fs::path &p)
-{
-    return static_cast<size_t>(std::distance(fs::recursive_directory_iterator(p), {}));
-}
-
-// The memory library's failures fail the listing; a folder searched without
-// heap lists as empty, the others keep their order.  A deletion stops at a
-// folder it cannot search, and never touches what is beside the tree.
+// The memory library's failures fail the listing; a folder searched without heap lists as empty, the others
+// keep their order.  A deletion stops at a folder it cannot search, never touching what is beside the tree.
 TEST(Fehlerprobe, VerzeichnisbaumListenUndLoeschen)
 {
     kt::Tempordner d;
@@ -149,33 +136,28 @@ TEST(Fehlerprobe, VerzeichnisbaumListenUndLoeschen)
         KR_FileTreefree(l);
     }), 8); // four searches, the list's block and its growths
 
-    size_t vorher = 0;
+    auto eintraege = [&] { return std::distance(fs::recursive_directory_iterator(wurzel), {}); };
+    long vorher = 0;
     EXPECT_GE(Durchlaufen(false, [&] {
         int r = KR_DelTree(ordner.c_str());
         Ohne_Fehler o;
         // A failed listing removes nothing; an unsearchable folder stays with those above.
         const bool bleibt = fs::exists(wurzel);
-        EXPECT_TRUE(r == 1 ? !bleibt || Eintraege(wurzel) == vorher : Ausgeloest() && !In_Tamsel() && bleibt) << Was();
+        EXPECT_TRUE(r == 1 ? !bleibt || eintraege() == vorher : Ausgeloest() && !In_Tamsel() && bleibt) << Was();
         EXPECT_TRUE(Ausgeloest() || (r == 1 && !bleibt));
         EXPECT_EQ(kt::Datei_lesen(daneben), "bleibt");
-    }, [&] {
-        fs::remove_all(wurzel);
-        Baum_anlegen(wurzel);
-        vorher = Eintraege(wurzel);
-    }), 8);
+    }, [&] { fs::remove_all(wurzel), Baum_anlegen(wurzel), vorher = eintraege(); }), 8);
 }
 
-// Nested includes: a failed call names its file and line, and wrote the start
-// of the undisturbed output.
+// Nested includes: a failed call names its file and line, and wrote the start of the undisturbed output.
 TEST(Fehlerprobe, VerschachteltesPreprozessieren)
 {
     kt::Tempordner d;
-    const fs::path q = d.pfad();
-    fs::create_directories(q / "sub");
-    kt::Datei_schreiben((q / "haupt.c").string(), "eins\n#include \"a.h\"\nzwei\n#include \"sub/b.h\"\ndrei\n");
-    kt::Datei_schreiben((q / "a.h").string(), "a1\n#include <sub/b.h>\na2\n");
-    kt::Datei_schreiben((q / "sub" / "b.h").string(), "b1\n");
-    const std::string eingabe = (q / "haupt.c").string(), ausgabe = d / "aus.i";
+    fs::create_directories(d.pfad() / "sub");
+    const std::string eingabe = d / "haupt.c", ausgabe = d / "aus.i";
+    kt::Datei_schreiben(eingabe, "eins\n#include \"a.h\"\nzwei\n#include \"sub/b.h\"\ndrei\n");
+    kt::Datei_schreiben(d / "a.h", "a1\n#include <sub/b.h>\na2\n");
+    kt::Datei_schreiben(d / "sub/b.h", "b1\n");
     Preprozess_Fehler f;
     ASSERT_EQ(KR_Preprozess(eingabe.c_str(), ausgabe.c_str(), &f), 1);
     const std::string ungestoert = kt::Datei_lesen(ausgabe);
@@ -215,8 +197,8 @@ std::string Rest(Zugriffshandle *h)
     return s;
 }
 
-// A configuration loaded or created, edited, saved and read again through a
-// file source and its clone: an append without memory gives 0 and keeps the text.
+// A configuration loaded or created, edited, saved and read again through a file source and its clone: an
+// opening without memory leaves the handle empty, an append without memory gives 0 and keeps the text.
 TEST(Fehlerprobe, KonfigurationUndDateiquelle)
 {
     kt::Tempordner d;
@@ -224,7 +206,6 @@ TEST(Fehlerprobe, KonfigurationUndDateiquelle)
     for (bool laden : {false, true}) {
         long laeufe = Durchlaufen(false, [&] {
             Zugriffshandle h{};
-            // An opening without memory leaves the handle empty.
             int status = laden ? KR_Konfig_Datei_oeffnen(pfad.c_str(), &h) : KR_Konfig_Datei_anlegen(&h);
             EXPECT_TRUE(!status || (Ausgeloest() && status == QUIDEL_STATUS_KEIN_SPEICHER && Leer(h))) << status;
             if (status) {
@@ -249,12 +230,9 @@ TEST(Fehlerprobe, KonfigurationUndDateiquelle)
                 return;
             }
             EXPECT_EQ(KR_Zeichen_lesen(&f), static_cast<unsigned char>(erwartet[0]));
-            if (KR_Zugriffshandle_clonen(&f, &k) == 1) {
-                EXPECT_EQ(Rest(&k), erwartet.substr(1));
-                KR_Konfig_Datei_schliessen(&k);
-            } else {
-                EXPECT_TRUE(Ausgeloest() && Leer(k));
-            }
+            const bool geklont = KR_Zugriffshandle_clonen(&f, &k) == 1;
+            EXPECT_TRUE(geklont ? Rest(&k) == erwartet.substr(1) : Ausgeloest() && Leer(k));
+            KR_Konfig_Datei_schliessen(&k);
             EXPECT_EQ(Rest(&f), erwartet.substr(1));
             KR_Konfig_Datei_schliessen(&f);
         }, [&] { kt::Datei_schreiben(pfad, Text); });
@@ -262,8 +240,8 @@ TEST(Fehlerprobe, KonfigurationUndDateiquelle)
     }
 }
 
-// A failed read of a memory object reads as the text's end: every reader gives
-// a result of its range, stays inside the text and changes no byte.
+// A failed read of a memory object reads as the text's end: every reader gives a result of its range, stays
+// inside the text and changes no byte.
 TEST(Fehlerprobe, LesefehlerGeltenAlsTextende)
 {
     kt::Tempordner d;
@@ -273,8 +251,7 @@ TEST(Fehlerprobe, LesefehlerGeltenAlsTextende)
         Zugriffshandle h{};
         ASSERT_EQ(KR_Konfig_Datei_oeffnen(pfad.c_str(), &h), 0);
         char puffer[41], symbol[16];
-        h.symbolpuffer = symbol;
-        h.symbolgroesse = sizeof symbol;
+        h.symbolpuffer = symbol, h.symbolgroesse = sizeof symbol;
         int abschnitt = KR_Abschnitt_finden("b", &h), eintraege = 0, symbole = 0, s;
         while (KR_naechster_Eintrag(puffer, sizeof puffer, &h) == 1 && ++eintraege < 10)
             EXPECT_GE(KR_Element_lesen_2(puffer, sizeof puffer, &h), -1);
@@ -284,8 +261,7 @@ TEST(Fehlerprobe, LesefehlerGeltenAlsTextende)
             EXPECT_TRUE(s >= -1 && s <= 3) << s;
         EXPECT_TRUE(h.position >= 0 && static_cast<uint32_t>(h.position) <= h.laenge);
         const bool a = Ausgeloest();
-        EXPECT_TRUE(abschnitt == '[' || (a && abschnitt == 0));
-        EXPECT_TRUE(klasse == '{' || (a && klasse == 0));
+        EXPECT_TRUE((abschnitt == '[' || (a && !abschnitt)) && (klasse == '{' || (a && !klasse))) << abschnitt << klasse;
         EXPECT_TRUE(a || (eintraege == 1 && symbole == 16)) << eintraege << " " << symbole; // z=3 is an INI entry
         Ohne_Fehler o;
         EXPECT_EQ(kt::Objekttext(h), Text);
