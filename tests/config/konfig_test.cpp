@@ -34,20 +34,14 @@ std::string Gespeichert(const char *p, int groesse)
     return s;
 }
 
-// Runs the calls, separated by single blanks: a letter and its argument.
-//   A name / K g.n / W g     find a section / class / true class
-//   E name / I name          find an entry / INI entry
-//   D name / X               remove section name / class 1.2
-//   B text                   append a block
-//   n / N / M / e / a / l / s + size: next section, next entry, next INI
-//     entry, element, argument element, line, section line into a buffer
-//     of size bytes ("*size": no buffer), printed as result:bytes
-//   U / G / J                walk the sections / entries / INI entries
-//   Z size                   walk the section lines
-//   Y size / y / H [size]    walk the symbols into size bytes / one symbol /
-//                            the symbol fetched (after giving size bytes; "*": no status)
-//   z / c / P n              next line / read a character / position
-//   @ / p / T / R            elementanfang / position / the text held / the rest read
+// Runs the calls, separated by blanks, each a letter and its argument:
+//   A name, K g.n, W g, E name, I name: find a section, class, true class, entry, INI entry
+//   D name, X, B text: remove section name, remove class 1.2, append a block
+//   n N M e a l s + size: next section, entry, INI entry, element, argument element, line or
+//     section line into size bytes ("*size": no buffer), as result:bytes
+//   U G J: walk the sections, entries, INI entries; Z size: the section lines
+//   Y size, y, H [size]: the symbols into size bytes, one symbol, the symbol fetched ("*": no status)
+//   z c P n @ p T R: next line, a character, position, elementanfang, position, text held, rest read
 std::string Ablauf(Zugriffshandle *h, kt::Testhandle *t, const std::string &schritte)
 {
     std::string ergebnis;
