@@ -1,17 +1,11 @@
-// Path utilities and the platform's path services: separators, joining, the
-// tail below a base, base names, relative paths, canonical paths, letter
-// case in code page 1252 and name patterns; Windows' documented results,
-// and the POSIX difference ('/' separates, a leading '/' is a root).
-#include "korvan.h"
+// Path utilities and the platform's path services, with Windows' documented results; on POSIX '/'
+// separates too and a leading '/' is a root.
+#include "testhilfe.h"
+
 #include "nachbildung/nachbildung.h"
 #include "platform/plattform.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -22,8 +16,7 @@ struct Fall {
     std::string erwartet; // "<0>": failure with the buffer as it was
 };
 
-// The result of one row, from a buffer of groesse bytes filled with '#' one
-// byte beyond it (which must stay) and starting as a (T) or "alt".
+// The result of a row in groesse bytes, which start as a (T) or "alt", and a '#' after them that stays.
 std::string Ergebnis(const Fall &f)
 {
     if (f.op == 'B')
@@ -46,8 +39,8 @@ const std::string p259(259, 'p'), t259(259, 't'), a400 = "C:\\" + std::string(39
 constexpr unsigned K = Pfadpuffer, G = 260;
 
 const Fall Faelle[] = {
-    // joining: nothing resolved; an absolute part replaces the path; results of size - 1 and size characters;
-    // no working limit for an absolute part, else 260 bytes and a 520-byte join
+    // joining: nothing resolved, an absolute part replaces the path, results of size - 1 and size characters,
+    // no limit for an absolute part, else 260 bytes and a 520-byte join
     {'T', "a/b\\c", "d/e", G, "a\\b\\c\\d\\e"}, {'T', "C:\\dir\\", "x", G, "C:\\dir\\x"}, {'T', "C:", "x", G, "C:x"},
     {'T', "", "a", G, "\\a"}, {'T', "C:\\dir", "..\\x//y", G, "C:\\dir\\..\\x\\\\y"},
     {'T', "C:\\\xC4rger", "\xFF\x80", G, "C:\\\xC4rger\\\xFF\x80"}, {'T', "C:\\dir", "D:/y", G, "D:/y"},
