@@ -70,11 +70,7 @@ struct Umgebung {
         wert ? setenv(name.c_str(), wert->c_str(), 1) : unsetenv(name.c_str());
 #endif
     }
-    ~Umgebung()
-    {
-        for (auto it = alt.rbegin(); it != alt.rend(); ++it)
-            setzen(it->first, it->second, false);
-    }
+    ~Umgebung() { for (auto it = alt.rbegin(); it != alt.rend(); ++it) setzen(it->first, it->second, false); }
 };
 
 // A failed start gives 0 with code 0, or the system's error code when not waited for; PATH is searched.
@@ -146,8 +142,6 @@ TEST(Ausfuehren, BefehlszeileWieDieWindowsLaufzeit)
         EXPECT_EQ(KR_Ausfuehren(zeile.c_str(), &code), 1) << zeile;
         EXPECT_EQ(Protokoll(s), argumente) << zeile;
     }
-    for (const char *n : {"y", "z", "w", "c"})
-        EXPECT_FALSE(fs::exists(n));
 }
 
 // A start not waited for leaves no child behind; only the standard descriptors are inherited.
@@ -179,8 +173,6 @@ TEST(Ausfuehren, AsyncUndVererbt)
     std::fclose(f);
 #endif
 }
-
-// --- opening a file with its tool --------------------------------------------
 
 // Each test has its own registry: on POSIX a .reg file and desktop folders; on Windows keys below the
 // user's and the machine's file types (wine shows only the machine's in HKEY_CLASSES_ROOT), removed at the end.
@@ -283,8 +275,8 @@ TEST_F(Werkzeug, BefehlszeilenUndFehler)
         EXPECT_EQ(Ruf(Expl, f.datei.c_str()), f.expl) << f.befehl;
     }
     Befehl(w);
-    EXPECT_EQ(Ruf(Expl, "dir.kvt\\ohne"), "[dir.kvt\\ohne]\n"); // the name's own extension plays no part
-    EXPECT_EQ(Ruf(Aufrufen, "dir.x\\y.kvt"), "[dir.x\\y.kvt]\n");
+    // the name's own extension plays no part
+    EXPECT_EQ(Ruf(Expl, "dir.kvt\\ohne") + Ruf(Aufrufen, "dir.x\\y.kvt"), "[dir.kvt\\ohne]\n[dir.x\\y.kvt]\n");
     EXPECT_EQ(Ruf(Aufrufen, "x.fehlt") + Ruf(Expl, "x.kvt", ".fehlt"), "<2><2>");
     EXPECT_EQ(Ruf(Aufrufen, nullptr) + Ruf(Expl, nullptr) + Ruf(Expl, "x.kvt", nullptr), "<1><1><1>");
     EXPECT_EQ(KR_Standardwerkzeug_aufrufen(nullptr, nullptr), 0);
