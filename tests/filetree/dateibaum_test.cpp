@@ -124,10 +124,7 @@ TEST(Listen, FlagsMusterPraefixUndFolgeaufruf)
     KR_FileTreefree(nullptr);
 }
 
-std::string Name(const kt::Tempordner &t, size_t laenge, char c)
-{
-    return std::string(laenge - t.pfad().string().size() - 1, c);
-}
+std::string Name(const kt::Tempordner &t, size_t laenge, char c) { return std::string(laenge - t.pfad().string().size() - 1, c); }
 
 // Four paths of 200 bytes fill 804; a fifth grows the list by 1024 when 804 + its length + 1 reaches 1024.
 // Full paths beyond 260 bytes are neither listed nor deleted; below a directory of 255 bytes "\*.*" fits.
@@ -135,8 +132,7 @@ TEST(Listen, WachstumUndPfadgrenze)
 {
     for (auto [laenge, resizes] : {std::pair{218, 0}, {219, 1}}) {
         kt::Tempordner t;
-        Baum(t.pfad(), {Name(t, 200, 'a'), Name(t, 200, 'b'), Name(t, 200, 'c'), Name(t, 200, 'd'),
-                        Name(t, laenge, 'e')});
+        Baum(t.pfad(), {Name(t, 200, 'a'), Name(t, 200, 'b'), Name(t, 200, 'c'), Name(t, 200, 'd'), Name(t, laenge, 'e')});
         resize_aufrufe = 0;
         EXPECT_EQ(Listen(t.pfad().string(), "*.*", 0).back().size(), static_cast<size_t>(laenge));
         EXPECT_EQ(resize_aufrufe, resizes);
