@@ -40,7 +40,6 @@ void Baum(const fs::path &in, const Liste &namen)
     }
 }
 
-// The first n paths of a list.
 Liste Pfade(const char *p, int n)
 {
     Liste pfade;
@@ -147,9 +146,8 @@ TEST(Listen, WachstumUndPfadgrenze)
     EXPECT_TRUE(fs::exists(t.pfad() / Name(t, 260, 'b')) && fs::exists(t.pfad() / e / "y"));
 }
 
-// What a deletion leaves (" r": not writable): read-only entries go, a dot file holds its directories,
-// which turn normal.  Links are deleted as links, an outside file's second name leaves its mode,
-// a link given as the tree stays.
+// What a deletion leaves (" r": not writable): read-only entries go, a dot file holds its directories, which turn
+// normal; links are deleted as links, an outside file's second name leaves its mode, a link given as the tree stays.
 TEST(Loeschen, WasBleibt)
 {
     const struct { Liste baum, schreibgeschuetzt; const char *ziel; int ergebnis; Liste bleibt; } faelle[] = {

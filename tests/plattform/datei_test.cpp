@@ -13,9 +13,8 @@ namespace fs = std::filesystem;
 
 const std::string Gemischt("a\r\nb\rc\n\0\xFF\r\r\nx\x1Anach", 18);
 
-// Steps on a stream: r a byte ($: none), R the rest, z<c> take c back (z$:
-// -1), p the position, e/f the end and error flags (upper case when set),
-// s<n> set, L<n> a line into n bytes, B<n> a block of n bytes.
+// Steps: r a byte ($: none), R the rest, z<c> take c back (z$: -1), p the position, e/f the end and error
+// flags (upper case when set), s<n> set, L<n> a line into n bytes, B<n> a block of n bytes.
 std::string Schritte(Plattform_Strom *s, const std::string &schritte)
 {
     std::string r;

@@ -390,8 +390,7 @@ TEST_F(Werkzeug, RegDatei)
 TEST_F(Werkzeug, Desktop)
 {
     auto schreiben = [&](const char *datei, const std::string &text) { kt::Datei_schreiben(t / datei, text); };
-    schreiben("daten/mime/globs2", "# globs\n50:text/x-kvn:*.kvn\n60:text/x-kvn-hoch:*.KVN\n"
-                                   "90:text/x-gross:*.GR:cs\n40:text/x-tar:*.tar.gz\n");
+    schreiben("daten/mime/globs2", "# globs\n50:text/x-kvn:*.kvn\n60:text/x-kvn-hoch:*.KVN\n90:text/x-gross:*.GR:cs\n");
     schreiben("systemdaten/mime/globs2", "60:text/x-system:*.kvn\n50:text/x-sys:*.sys\n");
     schreiben("daten/applications/probe.desktop", "[Desktop Entry]\nName=Korvan Probe\nIcon=probe-icon\n"
                                                   "Exec=" + werkzeug + " --datei %f --name %c %i %d\n");
