@@ -6,14 +6,9 @@
 #include "tamsel.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstring>
-#include <filesystem>
-#include <string>
 #include <thread>
 #include <tuple>
-#include <vector>
 
 namespace fs = std::filesystem;
 using Liste = std::vector<std::string>;
@@ -24,17 +19,14 @@ namespace {
 int resize_aufrufe = 0;
 uint32_t letzte_groesse = 0;
 [[maybe_unused]] const bool gezaehlt = (fehlerhaken = [](const char *was, size_t groesse) {
-    if (std::strcmp(was, "Tamsel_Resize") == 0) {
-        ++resize_aufrufe;
-        letzte_groesse = static_cast<uint32_t>(groesse);
-    }
+    if (std::strcmp(was, "Tamsel_Resize") == 0)
+        ++resize_aufrufe, letzte_groesse = static_cast<uint32_t>(groesse);
     return false;
 }, true);
 
 const bool posix = fs::path::preferred_separator == '/';
 
-// Entries below the folder: files, a folder for a name ending in '/', a
-// symbolic link for "name>target", a second name for "name=file".
+// Files; a folder for "name/", a symbolic link for "name>target", a second name for "name=file".
 void Baum(const fs::path &in, const Liste &namen)
 {
     for (const std::string &n : namen) {
@@ -48,7 +40,6 @@ void Baum(const fs::path &in, const Liste &namen)
     }
 }
 
-// The first n paths of a list.
 Liste Pfade(const char *p, int n)
 {
     Liste pfade;
@@ -68,9 +59,8 @@ Liste Listen(const std::string &dir, const char *muster, unsigned flags)
 
 fs::perms Rechte(const fs::path &p) { return fs::symlink_status(p).permissions(); }
 
-// On POSIX the search matches names itself, as Windows does for long names;
-// on Windows the system matches, so only the cases every version of it
-// agrees on are asked there.  Names arrive sorted by bytes.
+// On POSIX the search matches as Windows does for long names; on Windows the system matches, so only
+// the cases all its versions agree on are asked there.  Names arrive sorted by bytes.
 TEST(Suche, MusterSortiertNachBytes)
 {
     kt::Tempordner t;
@@ -102,9 +92,8 @@ TEST(Suche, MusterSortiertNachBytes)
     }
 }
 
-// The flags choose what is listed, the pattern holds at every level, dot
-// names are left out, and the prefix is the caller's directory as given.
-// A call with a list appends to it; without a directory nothing is done.
+// Flags choose what is listed, the pattern holds at every level, dot names are left out, the prefix is
+// the directory as given; a call with a list appends to it, without a directory nothing is done.
 TEST(Listen, FlagsMusterPraefixUndFolgeaufruf)
 {
     kt::Tempordner t;
@@ -134,22 +123,15 @@ TEST(Listen, FlagsMusterPraefixUndFolgeaufruf)
     KR_FileTreefree(nullptr);
 }
 
-// A name that makes a full path of `laenge` bytes in the folder.
-std::string Name(const kt::Tempordner &t, size_t laenge, char c)
-{
-    return std::string(laenge - t.pfad().string().size() - 1, c);
-}
+std::string Name(const kt::Tempordner &t, size_t laenge, char c) { return std::string(laenge - t.pfad().string().size() - 1, c); }
 
-// Four paths of 200 bytes fill 804; a fifth makes the list grow by 1024
-// exactly when 804 + its length + 1 reaches 1024.  Full paths beyond 260
-// bytes are neither listed nor deleted (POSIX systems and wine allow them);
-// below a directory of 255 bytes "\*.*" still fits, below 256 not.
+// Four paths of 200 bytes fill 804; a fifth grows the list by 1024 when 804 + its length + 1 reaches 1024.
+// Full paths beyond 260 bytes are neither listed nor deleted; below a directory of 255 bytes "\*.*" fits.
 TEST(Listen, WachstumUndPfadgrenze)
 {
     for (auto [laenge, resizes] : {std::pair{218, 0}, {219, 1}}) {
         kt::Tempordner t;
-        Baum(t.pfad(), {Name(t, 200, 'a'), Name(t, 200, 'b'), Name(t, 200, 'c'), Name(t, 200, 'd'),
-                        Name(t, laenge, 'e')});
+        Baum(t.pfad(), {Name(t, 200, 'a'), Name(t, 200, 'b'), Name(t, 200, 'c'), Name(t, 200, 'd'), Name(t, laenge, 'e')});
         resize_aufrufe = 0;
         EXPECT_EQ(Listen(t.pfad().string(), "*.*", 0).back().size(), static_cast<size_t>(laenge));
         EXPECT_EQ(resize_aufrufe, resizes);
@@ -164,18 +146,11 @@ TEST(Listen, WachstumUndPfadgrenze)
     EXPECT_TRUE(fs::exists(t.pfad() / Name(t, 260, 'b')) && fs::exists(t.pfad() / e / "y"));
 }
 
-// What a deletion leaves (" r": not writable): read-only entries go, a dot
-// file holds its directories, which get the normal attribute; nothing to
-// delete is no failure.  Links (POSIX only) are deleted as links, a second
-// name of an outside file leaves its mode, a link given as the tree stays.
+// What a deletion leaves (" r": not writable): read-only entries go, a dot file holds its directories, which turn
+// normal; links are deleted as links, an outside file's second name leaves its mode, a link given as the tree stays.
 TEST(Loeschen, WasBleibt)
 {
-    const struct {
-        Liste baum, schreibgeschuetzt;
-        const char *ziel;
-        int ergebnis;
-        Liste bleibt;
-    } faelle[] = {
+    const struct { Liste baum, schreibgeschuetzt; const char *ziel; int ergebnis; Liste bleibt; } faelle[] = {
         {{"w/a.txt", "w/sub/tief/b.txt"}, {"w/a.txt", "w/sub/tief/b.txt", "w/sub/tief", "w/sub", "w"}, "w", 1, {}},
         {{"w/a.txt", "w/sub/.bleibt", "w/sub/b.txt", "w/anderes/c.txt"}, {"w/sub"}, "w", 0,
          {"w", "w/sub", "w/sub/.bleibt"}},
@@ -205,8 +180,7 @@ TEST(Loeschen, WasBleibt)
     EXPECT_EQ(KR_DelTree(nullptr), 0);
 }
 
-// The normal attribute clears read-only (on Windows the runtime shows it in
-// the mode bits); each kind of entry is removed only by its own service.
+// The normal attribute clears read-only; each kind of entry is removed only by its own service.
 TEST(Attribut, NormalStatusUndEntfernen)
 {
     kt::Tempordner t;
@@ -222,9 +196,8 @@ TEST(Attribut, NormalStatusUndEntfernen)
 }
 
 #ifndef _WIN32
-// Another thread keeps swapping the folder d of a tree, and its subfolder,
-// for a link to a folder outside while the tree is deleted: whatever the
-// timing, nothing outside is touched.
+// Another thread keeps swapping a folder of the tree and its subfolder for links to a folder
+// outside while the tree is deleted: nothing outside is touched.
 TEST(Loeschen, OrdnerGegenVerweisGetauscht)
 {
     kt::Tempordner t;

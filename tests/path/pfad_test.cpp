@@ -1,29 +1,19 @@
-// Path utilities and the platform's path services: separators, joining, the
-// tail below a base, base names, relative paths, canonical paths, letter
-// case in code page 1252 and name patterns; Windows' documented results,
-// and the POSIX difference ('/' separates, a leading '/' is a root).
-#include "korvan.h"
+// Path utilities and the platform's path services, with Windows' documented results; on POSIX '/'
+// separates too and a leading '/' is a root.
+#include "testhilfe.h"
+
 #include "nachbildung/nachbildung.h"
 #include "platform/plattform.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 namespace {
 
-struct Fall {
-    char op; // T KR_Teil_hinzu (a + b), D KR_Differenzpfad (a below b), K canonical, B base name, R relative
-    std::string a, b;
-    unsigned int groesse;
-    std::string erwartet; // "<0>": failure with the buffer as it was
-};
+// op: T KR_Teil_hinzu (a + b), D KR_Differenzpfad (a below b), K canonical, B base name, R relative;
+// erwartet "<0>": failure with the buffer as it was.
+struct Fall { char op; std::string a, b; unsigned int groesse; std::string erwartet; };
 
-// The result of one row, from a buffer of groesse bytes filled with '#' one
-// byte beyond it (which must stay) and starting as a (T) or "alt".
+// The result of a row in groesse bytes, which start as a (T) or "alt", and a '#' after them that stays.
 std::string Ergebnis(const Fall &f)
 {
     if (f.op == 'B')
@@ -46,8 +36,7 @@ const std::string p259(259, 'p'), t259(259, 't'), a400 = "C:\\" + std::string(39
 constexpr unsigned K = Pfadpuffer, G = 260;
 
 const Fall Faelle[] = {
-    // joining: nothing resolved; an absolute part replaces the path; results of size - 1 and size characters;
-    // no working limit for an absolute part, else 260 bytes and a 520-byte join
+    // joining: nothing resolved, an absolute part replaces the path (no limit), results of size - 1 and size, 260/520 limits
     {'T', "a/b\\c", "d/e", G, "a\\b\\c\\d\\e"}, {'T', "C:\\dir\\", "x", G, "C:\\dir\\x"}, {'T', "C:", "x", G, "C:x"},
     {'T', "", "a", G, "\\a"}, {'T', "C:\\dir", "..\\x//y", G, "C:\\dir\\..\\x\\\\y"},
     {'T', "C:\\\xC4rger", "\xFF\x80", G, "C:\\\xC4rger\\\xFF\x80"}, {'T', "C:\\dir", "D:/y", G, "D:/y"},
@@ -55,8 +44,7 @@ const Fall Faelle[] = {
     {'T', "C:\\dir", "x", 9, "C:\\dir\\x"}, {'T', "C:\\dir", "x", 8, "<0>"}, {'T', "", "", 2, "\\"}, {'T', "", "", 1, "<0>"},
     {'T', "C:\\dir", "x", 0, "<0>"}, {'T', p259, t259, 520, p259 + "\\" + t259}, {'T', p259, t259, 519, "<0>"},
     {'T', p259 + "p", "t", 600, "<0>"}, {'T', "p", t259 + "t", 600, "<0>"},
-    // the tail below a base: letter case in code page 1252, '..' resolved and never above the root,
-    // mixed separators; result sizes and working limits
+    // the tail below a base: case in code page 1252, '..' resolved never above the root, mixed separators, sizes, limits
     {'D', "C:\\Proj\\src\\a.c", "c:\\proj", G, "src\\a.c"}, {'D', "C:\\Proj\\src\\a.c", "C:\\pro", G, "C:\\Proj\\src\\a.c"},
     {'D', "C:\\proj\\x\\..\\a.c", "C:\\proj\\", G, "a.c"}, {'D', "D:\\other\\a.c", "C:\\proj\\", G, "D:\\other\\a.c"},
     {'D', "C:\\dir\\", "C:\\dir\\", G, ""}, {'D', "C:\\dir", "C:\\dir", G, "C:\\dir"}, {'D', "C:\\a.c", "C:", G, "a.c"},
@@ -86,8 +74,7 @@ const Fall Faelle[] = {
     {'R', "a/b", "", 0, "1"}, {'R', "\\", "", 0, "0"}, {'R', "\\a", "", 0, "0"}, {'R', "\\\\srv\\x", "", 0, "0"},
     {'R', "C:", "", 0, "0"}, {'R', "C:x", "", 0, "0"}, {'R', "D:/y", "", 0, "0"}, {'R', "1:", "", 0, "0"}, {'R', "\xC4:", "", 0, "0"},
 #ifndef _WIN32
-    // POSIX: '/' separates too and a leading '/' is a root; and Windows' results that the stand-in keeps
-    // where wine's service answers otherwise (on Windows the system's own answer holds)
+    // '/' separates too, a leading '/' is a root; and Windows' results the stand-in keeps where wine answers otherwise
     {'T', "C:\\dir\\", "/x", G, "/x"}, {'D', "/home/me/../you/a.c", "/home", G, "you\\a.c"}, {'R', "/", "", 0, "0"},
     {'R', "/x", "", 0, "0"}, {'K', "C:..", "", K, "C:\\"}, {'K', "..", "", K, "\\"}, {'K', ".", "", K, "\\"},
     {'K', "C:\\a\\.", "", K, "C:\\a"}, {'K', "C:\\..a\\", "", K, "C:\\..a\\"}, {'K', "C:\\...\\", "", K, "C:\\...\\"},
