@@ -159,40 +159,32 @@ TEST(Handle, KlonDerDateiquelle)
     }
 }
 
-TEST(Handle, OhneQuelleOderHandle)
+// Without a handle or a source nothing is read, and a take-back does not
+// look at the source.  A callback source of the caller's own gets all three
+// operations, and '#' lines arrive as they stand; counting is its business.
+TEST(Handle, OhneQuelleOderMitRueckrufen)
 {
     Zugriffshandle h{};
     h.laenge = 10;
     EXPECT_EQ(KR_Zeichen_lesen(nullptr) + KR_positionieren(nullptr, 0) - KR_Zeichen_ruecklesen(nullptr), -2);
     EXPECT_EQ(KR_Zeichen_lesen(&h) - KR_positionieren(&h, 0) - KR_Zeichen_ruecklesen(&h), -1);
-    h.position = 2; // a take-back does not look at the source
+    h.position = 2;
     EXPECT_EQ(KR_Zeichen_ruecklesen(&h), 1);
     EXPECT_EQ(h.position, 1);
-}
-
-// A callback source of the caller's own: all three operations go to it, and
-// '#' lines arrive as they stand; counting is its business.
-int KR_CALL Eigenes_Lesen(Zugriffshandle *h)
-{
-    const char *t = static_cast<const char *>(h->quelle);
-    return t[h->position] ? static_cast<unsigned char>(t[h->position++]) : -1;
-}
-int KR_CALL Eigenes_Zurueck(Zugriffshandle *h) { return h->position > 0 ? (--h->position, 1) : 0; }
-int KR_CALL Eigenes_Positionieren(Zugriffshandle *h, unsigned int p) { return h->position = static_cast<int32_t>(p), 1; }
-
-TEST(Handle, RueckrufeGewinnen)
-{
     char anderer[] = "zzzz";
-    Zugriffshandle h{};
+    h = {};
     h.quelle = const_cast<char *>("a\n#b");
     h.puffer = anderer;
     h.laenge = 4;
-    h.lesefunktion = Eigenes_Lesen;
-    h.ruecklesefunktion = Eigenes_Zurueck;
-    h.positionierfunktion = Eigenes_Positionieren;
+    h.lesefunktion = [](Zugriffshandle *z) {
+        const char *t = static_cast<const char *>(z->quelle);
+        return t[z->position] ? static_cast<unsigned char>(t[z->position++]) : -1;
+    };
+    h.ruecklesefunktion = [](Zugriffshandle *z) { return z->position > 0 ? (--z->position, 1) : 0; };
+    h.positionierfunktion = [](Zugriffshandle *z, unsigned int p) { return z->position = static_cast<int32_t>(p), 1; };
     std::string s;
     for (int c; (c = KR_Zeichen_lesen(&h)) != -1;)
-        s.push_back(static_cast<char>(c));
+        s += static_cast<char>(c);
     EXPECT_EQ(s + std::to_string(KR_Zeichen_ruecklesen(&h) + KR_positionieren(&h, 77)), "a\n#b2");
     EXPECT_EQ(h.position + h.zeile, 77);
 }
