@@ -8,7 +8,7 @@
 set(system_header
   "unistd\\.h|windows\\.h|fcntl\\.h|dirent\\.h|pthread\\.h|io\\.h|direct\\.h|signal\\.h|spawn\\.h|poll\\.h"
   "|termios\\.h|dlfcn\\.h|pwd\\.h|grp\\.h|sched\\.h|semaphore\\.h|utime\\.h|fnmatch\\.h|glob\\.h|ftw\\.h"
-  "|libgen\\.h|netdb\\.h|process\\.h|share\\.h|conio\\.h|malloc\\.h|alloca\\.h|mntent\\.h|syslog\\.h"
+  "|libgen\\.h|netdb\\.h|process\\.h|share\\.h|conio\\.h|malloc\\.h|alloca\\.h|mntent\\.h|syslog\\.h|getopt\\.h"
   "|shlwapi\\.h|shlobj\\.h|shellapi\\.h|winreg\\.h|winbase\\.h|winnt\\.h|winuser\\.h|winsock2?\\.h"
   "|fileapi\\.h|handleapi\\.h|processthreadsapi\\.h|synchapi\\.h|tchar\\.h"
   "|(sys|linux|asm|mach|netinet|arpa|bits|android)/[^>]*")

@@ -2,9 +2,9 @@
 // arguments with getopt_long in the GNU manner: options anywhere (or only
 // before the first operand), "--" ends them, -h and --help at any place.
 #include "befehl.h"
+#include "system/system.h"
 
 #include <cstdio>
-#include <getopt.h>
 
 namespace {
 
@@ -37,9 +37,9 @@ Operandenzahl Zaehlen(const char *operanden)
     return z;
 }
 
-// The option as the user wrote it, for an error line: getopt_long tells
-// a short one, or the number of a long one, in optopt; else (an unknown
-// long option) it is the argument read last.
+// The option as the user wrote it, for an error line: the scan tells a
+// short one, or the number of a long one; else (an unknown long option)
+// it is the argument read last.
 std::string Geschrieben(const Unterbefehl &b, int kurz, const char *argument)
 {
     if (kurz >= 256)
@@ -84,33 +84,25 @@ std::string Aufruf(const Unterbefehl &b)
 
 int Argumente_lesen(const Unterbefehl &b, int argc, char **argv, Werte *w)
 {
-    // Long options are numbered from 256 in the table's order; -h is the
-    // only short one.
-    std::vector<option> lang;
-    for (size_t i = 0; i < b.optionen.size(); ++i)
-        lang.push_back({b.optionen[i].lang, b.optionen[i].wert ? required_argument : no_argument, nullptr,
-                        256 + static_cast<int>(i)});
-    lang.push_back({"help", no_argument, nullptr, 'h'});
-    lang.push_back({nullptr, 0, nullptr, 0});
-    // '+' stops at the first operand, ':' reports a missing value apart.
-    const char *kurz = b.optionen_vorn ? "+:h" : ":h";
-    optind = 0; // a new scan
-    opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, kurz, lang.data(), nullptr)) != -1;) {
-        if (c == 'h') {
+    std::vector<Langoption> lang;
+    for (const Option &o : b.optionen)
+        lang.push_back({o.lang, o.wert != nullptr});
+    std::vector<Optionsschritt> schritte = Optionen_lesen(argc, argv, lang, b.optionen_vorn);
+    for (const Optionsschritt &s : schritte) {
+        if (s.art == 'h') {
             Hilfe_ausgeben(b);
             return Status_ok;
         }
-        if (c == '?' && optopt >= 256)
-            return Nutzungsfehler(&b, "the option '" + Geschrieben(b, optopt, nullptr) + "' takes no value");
-        if (c == '?')
-            return Nutzungsfehler(&b, "unknown option '" + Geschrieben(b, optopt, argv[optind - 1]) + "'");
-        if (c == ':')
-            return Nutzungsfehler(&b, "the option '" + Geschrieben(b, optopt, argv[optind - 1]) + "' needs a value");
-        const Option &o = b.optionen[static_cast<size_t>(c - 256)];
-        w->optionen.emplace_back(o.lang, optarg ? optarg : "");
+        if (s.art == '?' && s.welche >= 256)
+            return Nutzungsfehler(&b, "the option '" + Geschrieben(b, s.welche, nullptr) + "' takes no value");
+        if (s.art == '?')
+            return Nutzungsfehler(&b, "unknown option '" + Geschrieben(b, s.welche, argv[s.weiter - 1]) + "'");
+        if (s.art == ':')
+            return Nutzungsfehler(&b, "the option '" + Geschrieben(b, s.welche, argv[s.weiter - 1]) + "' needs a value");
+        if (s.art >= 256)
+            w->optionen.emplace_back(b.optionen[static_cast<size_t>(s.art - 256)].lang, s.wert ? s.wert : "");
     }
-    w->operanden.assign(argv + optind, argv + argc);
+    w->operanden.assign(argv + schritte.back().weiter, argv + argc);
     Operandenzahl z = Zaehlen(b.operanden);
     size_t n = w->operanden.size();
     if (n < z.mindestens)
