@@ -125,8 +125,6 @@ TEST_F(Preprozess, Faelle)
          {{"main.c", "eins\r\n#define X\r\n#include \"a.h\"\r\nzwei\r\n\r\n"},
           {"a.h", "a1\r\n#include <sub/b.h>\r\na2"}, {"sub/b.h", "b1\r\nb2\r\n"}},
          "<1 main.c>eins\r\n<1 a.h>a1\n<1 sub\\b.h>b1\nb2\n<2 a.h>a2\r\n<3 main.c>zwei\n\n"},
-        {"leere Datei, Direktive am Ende", {{"main.c", "#include \"l.h\"\n#include \"l.h\""}, {"l.h", ""}},
-         "<1 main.c><1 l.h><1 main.c><1 l.h><2 main.c>"},
         {"verworfene Direktiven zaehlen mit; eine ohne Namen scheitert",
          {{"main.c", "#define X 1\n  # pragma once\n# 12 \"x.c\"\n#\n\t#includ\n#INCLUDE \"a.h\"\nx\n#include\n"}},
          "<1 main.c>x\n", 2, 8, "main.c", "", "#include\n"},
@@ -158,6 +156,14 @@ TEST_F(Preprozess, Faelle)
          {{"main.c", "m\n#include \"a.h\"\n"}, {"a.h", "#include \"b.h\"\n"}, {"b.h", "B\n"}},
          "<1 main.c>m\n<1 a.h><1 b.h>", 2, 1, "a.h", "b.h", "#include \"b.h\"\n", 1},
     };
+    // 201 empty files one after another, the last directive at the end: each
+    // return leaves the nesting depth as it was.
+    Fall folge{"leere Dateien in Folge", {{"main.c", ""}, {"l.h", ""}}, "<1 main.c>"};
+    for (int i = 1; i <= 201; ++i) {
+        folge.dateien[0].second += i < 201 ? "#include \"l.h\"\n" : "#include \"l.h\"";
+        folge.aus += "<1 l.h><" + std::to_string(i) + " main.c>";
+    }
+    faelle.push_back(folge);
     // 200 levels of includes are read, one more fails.
     Fall selbst{"sich selbst", {{"main.c", "#include \"s.h\"\n"}, {"s.h", "#include \"s.h\"\n"}}, "<1 main.c>", 2, 1,
                 "s.h", "s.h", "#include \"s.h\"\n"};
@@ -165,14 +171,17 @@ TEST_F(Preprozess, Faelle)
         selbst.aus += "<1 s.h>";
     faelle.push_back(selbst);
     // A name too long for its buffer, or for the join, is looked up as the
-    // bare top directory; the longest name that joins is found.
-    const std::string lang(259 - oben().size(), 'n');
-    for (size_t n : {size_t{260}, size_t{259}, lang.size() + 1}) {
-        const std::string zeile = "#include \"" + std::string(n, 'n') + "\"\n";
+    // bare top directory; the longest name that joins, or (from the root)
+    // that fits, is found.
+    const std::string lang(259 - oben().size(), 'n'), absolut = pfad(std::string(259 - pfad("").size(), 'a'));
+    for (const std::string &n : {absolut + "a", std::string(259, 'n'), lang + "n"}) {
+        const std::string zeile = "#include \"" + n + "\"\n";
         faelle.push_back({"Name zu lang", {{"main.c", zeile}}, "<1 main.c>", 2, 1, "main.c", ".", zeile});
     }
     faelle.push_back({"laengster Name", {{"main.c", "#include \"" + lang + "\"\n"}, {lang, "N\n"}},
                       "<1 main.c><1 " + lang + ">N\n<1 main.c>"});
+    faelle.push_back({"laengster Name von der Wurzel", {{"main.c", "#include <" + absolut + ">\n"}, {absolut, "A\n"}},
+                      "<1 main.c>" + Marke(1, absolut) + "A\n<1 main.c>"});
     // A folder, a device or a pipe fails as a file that cannot be opened,
     // instead of being read for ever.
     std::vector<std::string> endlos = {"sub"};
