@@ -2,11 +2,7 @@
 // and positioning characters over every source.
 #include "testhilfe.h"
 
-#include "quidel32.h"
-
 #include <cstring>
-#include <filesystem>
-#include <string>
 
 namespace {
 

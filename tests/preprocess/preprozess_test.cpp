@@ -1,7 +1,6 @@
 // The preprocessor: byte-exact outputs with their line markers, and every
 // way a call can fail.
 #include "haken.h"
-#include "korvan.h"
 #include "platform/plattform.h"
 #include "preprocess/preprozess.h"
 #include "testhilfe.h"
@@ -10,9 +9,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -3,17 +3,13 @@
 #include "testhilfe.h"
 
 #include "platform/ganzdatei.h"
-#include "quidel32.h"
 
 #include <cerrno>
 #include <algorithm>
-#include <chrono>
 #include <cstddef>
 #include <cstdlib>
-#include <filesystem>
 #include <iterator>
 #include <random>
-#include <string>
 #include <thread>
 
 namespace fs = std::filesystem;

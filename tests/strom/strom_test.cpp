@@ -5,9 +5,7 @@
 #include "platform/plattform.h"
 #include "testhilfe.h"
 
-#include <string>
 #include <tuple>
-#include <vector>
 
 namespace {
 
