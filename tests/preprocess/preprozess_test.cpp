@@ -1,5 +1,4 @@
-// The preprocessor: byte-exact outputs with their line markers, and every
-// way a call can fail.
+// The preprocessor: byte-exact outputs with their line markers, and every way a call can fail.
 #include "haken.h"
 #include "platform/plattform.h"
 #include "preprocess/preprozess.h"
@@ -76,9 +75,8 @@ protected:
         }
         return r;
     }
-    // With and without an error record the call gives the same result and
-    // output; the record's other fields stay untouched unless an error is
-    // recorded.  With `speicher`, so many allocations succeed in each call.
+    // With and without an error record the call gives the same result and output; the record's other fields
+    // stay untouched unless an error is recorded.  With `speicher`, so many allocations succeed in each call.
     int lauf(const std::string &ein, const std::string &aus, std::string &ausgabe, int speicher = -1)
     {
         Speicher_reicht_fuer = speicher;
@@ -164,9 +162,8 @@ TEST_F(Preprozess, Faelle)
     for (int i = 0; i < 200; ++i)
         selbst.aus += "<1 s.h>";
     faelle.push_back(selbst);
-    // A name too long for its buffer, or for the join, is looked up as the
-    // bare top directory; the longest name that joins, or (from the root)
-    // that fits, is found.
+    // A name too long for its buffer, or for the join, is looked up as the bare top directory; the longest
+    // name that joins, or (from the root) that fits, is found.
     const std::string lang(259 - oben().size(), 'n'), absolut = pfad(std::string(259 - pfad("").size(), 'a'));
     for (const std::string &n : {absolut + "a", std::string(259, 'n'), lang + "n"}) {
         const std::string zeile = "#include \"" + n + "\"\n";
@@ -176,8 +173,7 @@ TEST_F(Preprozess, Faelle)
                       "<1 main.c><1 " + lang + ">N\n<1 main.c>"});
     faelle.push_back({"laengster Name von der Wurzel", {{"main.c", "#include <" + absolut + ">\n"}, {absolut, "A\n"}},
                       "<1 main.c>" + Marke(1, absolut) + "A\n<1 main.c>"});
-    // A folder, a device or a pipe fails as a file that cannot be opened,
-    // instead of being read for ever.
+    // A folder, a device or a pipe fails as a file that cannot be opened, instead of being read for ever.
     std::vector<std::string> endlos = {"sub"};
 #ifndef _WIN32
     ASSERT_EQ(std::system(("mkfifo '" + pfad("rohr") + "'").c_str()), 0);
@@ -285,8 +281,7 @@ TEST_F(Preprozess, RelativeNamen)
     fs::current_path(vorher);
 }
 
-// Devices open for bytes as stored (the file source reads them) but not in
-// text mode, folders in neither.
+// Devices open for bytes as stored (the file source reads them) but not in text mode, folders in neither.
 TEST(Strom, GeraeteNurAlsRoheBytes)
 {
     kt::Tempordner d;

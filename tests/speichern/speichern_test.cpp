@@ -22,8 +22,7 @@ extern "C" void _exit(int status);
 namespace {
 enum Aufruf { Schreiben, Sichern, Umbenennen, Rechte, Besitzer, Schliessen, Aufrufe };
 int bis_fehler[Aufrufe] = {-1, -1, -1, -1, -1, -1}; // calls let through before one fails; -1: never
-// The bits of the file at each write (or'ed), and whether a child holds at
-// the fsync of a file.
+// The bits of the file at each write (or'ed), and whether a child holds at the fsync of a file.
 unsigned rechte_beim_schreiben = 0;
 bool beim_fsync_haengen = false;
 
@@ -63,9 +62,8 @@ constexpr auto Objekt = kt::Quelle::Objekt; // a memory object that holds the te
 
 long Dateien_im_Ordner(const fs::path &p) { return std::distance(fs::directory_iterator(p), {}); }
 
-// Exact bytes into a new file, no temporary file left; a save through a link
-// replaces the file it names; wrong arguments and read-only files are
-// refused and change nothing.
+// Exact bytes into a new file, no temporary file left; a save through a link replaces the file it names;
+// wrong arguments and read-only files are refused and change nothing.
 TEST(Speichern, BytesRechteVerweiseUndAblehnungen)
 {
     kt::Tempordner d;
@@ -88,9 +86,8 @@ TEST(Speichern, BytesRechteVerweiseUndAblehnungen)
     EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 2);
 }
 
-// Writes come back short, so a save writes in many calls.  Each call of
-// each kind fails in turn: the old file keeps every byte and no temporary
-// file is left; the first save that meets no failure writes every byte.
+// Writes come back short, so a save writes in many calls.  Each call of each kind fails in turn: the old file
+// keeps every byte and no temporary file is left; the first save that meets no failure writes every byte.
 TEST(Speichern, JederFehlschlagLaesstDieAlteDateiStehen)
 {
     kt::Tempordner d;
@@ -175,9 +172,8 @@ TEST(Speichern, ResteGetoeteterSpeichervorgaenge)
     EXPECT_EQ(kt::Datei_lesen(ziel), "neu");
 }
 
-// A process saving a large file in a loop, killed at random moments: the
-// file holds the old or the new bytes whole, and the next save leaves no
-// temporary file behind.
+// A process saving a large file in a loop, killed at random moments: the file holds the old or the new bytes
+// whole, and the next save leaves no temporary file behind.
 TEST(Speichern, AbsturzMittenImSpeichern)
 {
     kt::Tempordner d;
