@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <cstdlib>
 #include <iterator>
-#include <random>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -170,31 +169,6 @@ TEST(Speichern, ResteGetoeteterSpeichervorgaenge)
     EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), o.get()), 0);
     EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1);
     EXPECT_EQ(kt::Datei_lesen(ziel), "neu");
-}
-
-// A process saving a large file in a loop, killed at random moments: the file holds the old or the new bytes
-// whole, and the next save leaves no temporary file behind.
-TEST(Speichern, AbsturzMittenImSpeichern)
-{
-    kt::Tempordner d;
-    const std::string ziel = d / "gross.cfg", a(2 << 20, 'a'), b((3 << 19) + 7, 'b');
-    kt::Testhandle ha(Objekt, a), hb(Objekt, b);
-    ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get()), 0);
-    std::mt19937 zufall(std::random_device{}());
-    std::uniform_int_distribution<long> moment(0, 30000); // in microseconds: a few saves
-    for (int runde = 0; runde < 24; ++runde) {
-        int pid = fork(), status;
-        while (pid == 0) {
-            KR_Konfig_Datei_schreiben(ziel.c_str(), hb.get());
-            KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get());
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(moment(zufall)));
-        kill(pid, 9), waitpid(pid, &status, 0);
-        std::string jetzt = kt::Datei_lesen(ziel);
-        ASSERT_TRUE(jetzt == a || jetzt == b) << "round " << runde << ": " << jetzt.size() << " bytes";
-        ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get()), 0);
-        ASSERT_EQ(Dateien_im_Ordner(d.pfad()), 1) << "round " << runde;
-    }
 }
 
 } // namespace
