@@ -6,7 +6,6 @@
 #include "tamsel.h"
 
 #include <algorithm>
-#include <cstring>
 #include <regex>
 #include <tuple>
 

@@ -1,13 +1,11 @@
-// The configuration readers and editors as scripts: each row is a text, the
-// calls made on one handle in turn, and what they gave; the rows run over
-// every source.  (Many edits of one object: tests/nebenlaeufig; saving:
+// The configuration readers and editors as scripts: each row is a text, the calls made on one handle in turn,
+// and what they gave; the rows run over every source.  (Many edits of one object: tests/nebenlaeufig; saving:
 // tests/speichern.)
 #include "testhilfe.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <string>
 
 namespace {
 

@@ -3,15 +3,11 @@
 #include "haken.h"
 
 #include "argumentwerte.h"
-#include "quidel32.h"
 #include "testhilfe.h"
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -2,11 +2,7 @@
 // and positioning characters over every source.
 #include "testhilfe.h"
 
-#include "quidel32.h"
-
 #include <cstring>
-#include <filesystem>
-#include <string>
 
 namespace {
 
@@ -18,10 +14,9 @@ const Zugriffshandle Leer{}; // the records are packed: every byte zero
 class Zeichen : public kt::Quellentest {};
 KT_ALLE_QUELLEN(Zeichen);
 
-// Each row: a text, steps (r read, b take back, R read to the end, C clone,
-// P<digit> or X (0xFFFFFFFF) position, e elementanfang,symbolstatus, set to 3,2), what
-// they gave ($: the end; 1, 0, -: a result), zeile,spalte,position; and what
-// the file source gives where it differs ("-": not run there).
+// Each row: a text, steps (r read, b take back, R read to the end, C clone, P<digit> or X (0xFFFFFFFF)
+// position, e elementanfang,symbolstatus, set to 3,2), what they gave ($: the end; 1, 0, -: a result),
+// zeile,spalte,position; and what the file source gives where it differs ("-": not run there).
 TEST_P(Zeichen, Schritte)
 {
     const struct {

@@ -1,14 +1,12 @@
 // The memory libraries: objects (handles, bytes, sizes, files), blocks and pools.
 #include "testhilfe.h"
 
-#include "quidel32.h"
 #include "tamsel.h"
 
 #include <cstdint>
 #include <cstring>
 #include <numeric>
 #include <set>
-#include <vector>
 
 namespace {
 

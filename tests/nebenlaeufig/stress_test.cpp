@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
-#include <string>
 #include <thread>
 
 namespace {

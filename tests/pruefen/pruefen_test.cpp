@@ -3,7 +3,6 @@
 #include "pruefen.h"
 #include "testhilfe.h"
 
-#include <string>
 #include <utility>
 
 namespace {

@@ -3,17 +3,12 @@
 #include "testhilfe.h"
 
 #include "platform/ganzdatei.h"
-#include "quidel32.h"
 
 #include <cerrno>
 #include <algorithm>
-#include <chrono>
 #include <cstddef>
 #include <cstdlib>
-#include <filesystem>
 #include <iterator>
-#include <random>
-#include <string>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -26,8 +21,7 @@ extern "C" void _exit(int status);
 namespace {
 enum Aufruf { Schreiben, Sichern, Umbenennen, Rechte, Besitzer, Schliessen, Aufrufe };
 int bis_fehler[Aufrufe] = {-1, -1, -1, -1, -1, -1}; // calls let through before one fails; -1: never
-// The bits of the file at each write (or'ed), and whether a child holds at
-// the fsync of a file.
+// The bits of the file at each write (or'ed), and whether a child holds at the fsync of a file.
 unsigned rechte_beim_schreiben = 0;
 bool beim_fsync_haengen = false;
 
@@ -67,9 +61,8 @@ constexpr auto Objekt = kt::Quelle::Objekt; // a memory object that holds the te
 
 long Dateien_im_Ordner(const fs::path &p) { return std::distance(fs::directory_iterator(p), {}); }
 
-// Exact bytes into a new file, no temporary file left; a save through a link
-// replaces the file it names; wrong arguments and read-only files are
-// refused and change nothing.
+// Exact bytes into a new file, no temporary file left; a save through a link replaces the file it names;
+// wrong arguments and read-only files are refused and change nothing.
 TEST(Speichern, BytesRechteVerweiseUndAblehnungen)
 {
     kt::Tempordner d;
@@ -92,9 +85,8 @@ TEST(Speichern, BytesRechteVerweiseUndAblehnungen)
     EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 2);
 }
 
-// Writes come back short, so a save writes in many calls.  Each call of
-// each kind fails in turn: the old file keeps every byte and no temporary
-// file is left; the first save that meets no failure writes every byte.
+// Writes come back short, so a save writes in many calls.  Each call of each kind fails in turn: the old file
+// keeps every byte and no temporary file is left; the first save that meets no failure writes every byte.
 TEST(Speichern, JederFehlschlagLaesstDieAlteDateiStehen)
 {
     kt::Tempordner d;
@@ -177,32 +169,6 @@ TEST(Speichern, ResteGetoeteterSpeichervorgaenge)
     EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), o.get()), 0);
     EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 1);
     EXPECT_EQ(kt::Datei_lesen(ziel), "neu");
-}
-
-// A process saving a large file in a loop, killed at random moments: the
-// file holds the old or the new bytes whole, and the next save leaves no
-// temporary file behind.
-TEST(Speichern, AbsturzMittenImSpeichern)
-{
-    kt::Tempordner d;
-    const std::string ziel = d / "gross.cfg", a(2 << 20, 'a'), b((3 << 19) + 7, 'b');
-    kt::Testhandle ha(Objekt, a), hb(Objekt, b);
-    ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get()), 0);
-    std::mt19937 zufall(std::random_device{}());
-    std::uniform_int_distribution<long> moment(0, 30000); // in microseconds: a few saves
-    for (int runde = 0; runde < 24; ++runde) {
-        int pid = fork(), status;
-        while (pid == 0) {
-            KR_Konfig_Datei_schreiben(ziel.c_str(), hb.get());
-            KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get());
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(moment(zufall)));
-        kill(pid, 9), waitpid(pid, &status, 0);
-        std::string jetzt = kt::Datei_lesen(ziel);
-        ASSERT_TRUE(jetzt == a || jetzt == b) << "round " << runde << ": " << jetzt.size() << " bytes";
-        ASSERT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), ha.get()), 0);
-        ASSERT_EQ(Dateien_im_Ordner(d.pfad()), 1) << "round " << runde;
-    }
 }
 
 } // namespace

@@ -1,13 +1,10 @@
-// strom_test.cpp - the readers' character stream, which copies its source in
-// pieces, against the exported one; the platform's block streams across their
-// blocks.  (Their other results: tests/plattform.)
+// strom_test.cpp - the readers' character stream, which copies its source in pieces, against the exported
+// one; the platform's block streams across their blocks.  (Their other results: tests/plattform.)
 #include "handle/strom.h"
 #include "platform/plattform.h"
 #include "testhilfe.h"
 
-#include <string>
 #include <tuple>
-#include <vector>
 
 namespace {
 
