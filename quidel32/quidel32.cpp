@@ -100,6 +100,20 @@ Quidel_Status Objekt_eintragen(unsigned char *daten, uint32_t groesse, uint32_t 
     return QUIDEL_STATUS_OK;
 }
 
+// Quidel_Lesen for any length, and the failures of a read of one byte.
+__attribute__((noinline)) Quidel_Status Lesen_allgemein(const Objekt *o, uint32_t laenge, uint32_t offset, void *ziel, uint32_t reserviert)
+{
+    if (!o)
+        return QUIDEL_STATUS_HANDLE;
+    if ((!ziel && laenge) || reserviert != 0)
+        return QUIDEL_STATUS_ARGUMENT;
+    if (!Im_Bereich(o, offset, laenge))
+        return QUIDEL_STATUS_BEREICH;
+    if (laenge)
+        std::memcpy(ziel, o->daten + offset, laenge);
+    return QUIDEL_STATUS_OK;
+}
+
 Quidel_Status Dateistatus_abbilden(Dateistatus s)
 {
     switch (s) {
@@ -153,21 +167,14 @@ Quidel_Status QUIDEL_CALL Quidel_Schreiben(Quidel_Handle handle, uint32_t laenge
 
 Quidel_Status QUIDEL_CALL Quidel_Lesen(Quidel_Handle handle, uint32_t laenge, uint32_t offset, void *ziel, uint32_t reserviert)
 {
+    // One byte, the read of a character reader: its tests in one branch and
+    // the byte copied, with no frame; every other case is Lesen_allgemein's.
     Objekt *o = Objekt_holen(handle);
-    // One byte, the read of a character reader, with the fewest tests.
-    if (o && ((laenge - 1) | reserviert) == 0 && ziel && offset < o->groesse) {
+    if (__builtin_expect(o != nullptr && ((laenge - 1) | reserviert) == 0 && ziel != nullptr && offset < o->groesse, 1)) {
         *static_cast<unsigned char *>(ziel) = o->daten[offset];
         return QUIDEL_STATUS_OK;
     }
-    if (!o)
-        return QUIDEL_STATUS_HANDLE;
-    if ((!ziel && laenge) || reserviert != 0)
-        return QUIDEL_STATUS_ARGUMENT;
-    if (!Im_Bereich(o, offset, laenge))
-        return QUIDEL_STATUS_BEREICH;
-    if (laenge)
-        std::memcpy(ziel, o->daten + offset, laenge);
-    return QUIDEL_STATUS_OK;
+    return Lesen_allgemein(o, laenge, offset, ziel, reserviert);
 }
 
 Quidel_Status QUIDEL_CALL Quidel_Kopieren(Quidel_Handle ziel, uint32_t zieloffset, Quidel_Handle quelle, uint32_t quelloffset, uint32_t laenge, uint32_t reserviert)
