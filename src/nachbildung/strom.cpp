@@ -26,6 +26,8 @@ struct Plattform_Strom {
     size_t naechstes;     // reading: the next byte; writing: the bytes held
     size_t fuellung;      // reading: the bytes in the block
     size_t besonders;     // no zero byte (nor CR or 0x1A in text mode) in the block before this
+    bool kennung_bekannt; // the identity came with the open
+    Dateikennung kennung;
     unsigned char block[Blockgroesse];
 };
 
@@ -92,7 +94,9 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
 {
     if (!pfad)
         return nullptr;
-    intptr_t datei = Systemdatei_oeffnen(pfad, modus);
+    Dateikennung kennung{};
+    bool bekannt = false;
+    intptr_t datei = Systemdatei_oeffnen(pfad, modus, &kennung, &bekannt);
     if (datei < 0)
         return nullptr;
     auto *s = static_cast<Plattform_Strom *>(heapaufrufe.belegen(sizeof(Plattform_Strom)));
@@ -107,6 +111,8 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
     s->zurueck = -1;
     s->blockanfang = 0;
     s->naechstes = s->fuellung = s->besonders = 0;
+    s->kennung_bekannt = bekannt;
+    s->kennung = kennung;
     return s;
 }
 
@@ -252,6 +258,21 @@ const char *Strom_Zeile_ansehen(Plattform_Strom *strom, size_t n, size_t *laenge
     return reinterpret_cast<const char *>(anfang);
 }
 
+const char *Strom_Block_ansehen(Plattform_Strom *strom, size_t *laenge)
+{
+    if (strom->schreiben || strom->ende || strom->zurueck >= 0 || strom->naechstes >= strom->fuellung)
+        return nullptr;
+    if (strom->besonders < strom->naechstes)
+        strom->besonders = Besonderes_suchen(strom, strom->naechstes);
+    *laenge = strom->besonders - strom->naechstes;
+    return reinterpret_cast<const char *>(strom->block + strom->naechstes);
+}
+
+void Strom_weiter(Plattform_Strom *strom, size_t n)
+{
+    strom->naechstes += n;
+}
+
 size_t Strom_schreiben(Plattform_Strom *strom, const void *quelle, size_t n)
 {
     if (!strom->schreiben || strom->fehler)
@@ -313,7 +334,12 @@ bool Strom_Fehler(Plattform_Strom *strom)
     return strom->fehler;
 }
 
+// An open file keeps its identity: the one the open told is asked no more.
 bool Strom_Kennung(Plattform_Strom *strom, Dateikennung *kennung)
 {
+    if (strom->kennung_bekannt) {
+        *kennung = strom->kennung;
+        return true;
+    }
     return Systemdatei_Kennung(strom->datei, kennung);
 }
