@@ -1,10 +1,10 @@
 // quidel32.cpp - memory objects under 16-bit handles.
 //
-// The handle table holds the objects themselves, one slot per handle, so
-// that a read reaches its bytes with no lock and no test of the handle on
-// its own: a free slot has size 0, so no read lies within it.  Only handing
-// out and taking back handles is serialised.  Slot 0 stays free: 0 is never
-// a handle.
+// The handle table holds each object's size and bytes under its handle, so
+// that a read reaches them with no lock and no test of the handle on its
+// own: a free handle has size 0, so no read lies within it.  Only handing
+// out and taking back handles is serialised.  Handle 0 stays free: 0 is
+// never a handle.
 #include "quidel32.h"
 
 // Its two file operations come from the whole-file piece of the system
