@@ -1,46 +1,56 @@
 // quidel32.cpp - memory objects under 16-bit handles.
 //
-// The handle table has one slot per handle, so that a read reaches its
-// object with one load and no lock; only handing out and taking back
-// handles is serialised.  Slot 0 stays empty: 0 is never a handle.
+// The handle table holds each object's size and bytes under its handle, so
+// that a read reaches them with no lock and no test of the handle on its
+// own: a free handle has size 0, so no read lies within it.  Only handing
+// out and taking back handles is serialised.  Handle 0 stays free: 0 is
+// never a handle.
 #include "quidel32.h"
 
 // Its two file operations come from the whole-file piece of the system
 // layer, which needs nothing else of Korvan.
 #include "../src/platform/ganzdatei.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 namespace {
 
-struct Objekt {
-    unsigned char *daten;
-    uint32_t groesse;
-    uint32_t kapazitaet;
+// The objects, by handle, in arrays side by side: a read finds its size and
+// its bytes from one address.  A handle's entries are touched only by the
+// thread its object belongs to, and by Handle_vergeben and
+// Handle_zuruecknehmen before and after that.
+struct Tabelle {
+    unsigned char *daten[65536]; // null while the handle names no object
+    uint32_t groesse[65536];     // 0 while the handle names no object
+    uint32_t kapazitaet[65536];
+    bool belegt[65536];          // under tabellensperre
 };
 
 // Zero at the start, in memory the system gives only where it is touched.
-std::atomic<Objekt *> tabelle[65536];
+Tabelle tabelle;
 std::mutex tabellensperre;
 uint32_t naechster_versuch = 1; // under tabellensperre
 
-inline Objekt *Objekt_holen(Quidel_Handle h)
+// A live object has bytes: at least one is always allocated.
+inline bool Objekt_da(Quidel_Handle h)
 {
-    return tabelle[h].load(std::memory_order_acquire);
+    return tabelle.daten[h] != nullptr;
 }
 
 // Finds a free handle from the last one handed out on, so released handles
-// come round again; 0 when all are in use.
-Quidel_Handle Handle_vergeben(Objekt *o)
+// come round again, and gives it the bytes; 0 when all are in use.
+Quidel_Handle Handle_vergeben(unsigned char *daten, uint32_t groesse, uint32_t kapazitaet)
 {
     std::lock_guard<std::mutex> sperre(tabellensperre);
     for (uint32_t n = 0; n < 65535; ++n) {
         uint32_t h = (naechster_versuch + n - 1) % 65535 + 1;
-        if (tabelle[h].load(std::memory_order_relaxed) == nullptr) {
-            tabelle[h].store(o, std::memory_order_release);
+        if (!tabelle.belegt[h]) {
+            tabelle.belegt[h] = true;
+            tabelle.daten[h] = daten;
+            tabelle.groesse[h] = groesse;
+            tabelle.kapazitaet[h] = kapazitaet;
             naechster_versuch = h % 65535 + 1;
             return static_cast<Quidel_Handle>(h);
         }
@@ -48,55 +58,69 @@ Quidel_Handle Handle_vergeben(Objekt *o)
     return 0;
 }
 
-Objekt *Handle_zuruecknehmen(Quidel_Handle h)
+// The bytes of the handle's object, the handle free again; null when it
+// names no object.
+unsigned char *Handle_zuruecknehmen(Quidel_Handle h)
 {
     if (h == 0)
         return nullptr;
     std::lock_guard<std::mutex> sperre(tabellensperre);
-    return tabelle[h].exchange(nullptr, std::memory_order_acq_rel);
+    if (!tabelle.belegt[h])
+        return nullptr;
+    unsigned char *daten = tabelle.daten[h];
+    tabelle.daten[h] = nullptr;
+    tabelle.groesse[h] = tabelle.kapazitaet[h] = 0;
+    tabelle.belegt[h] = false;
+    return daten;
 }
 
-bool Im_Bereich(const Objekt *o, uint32_t offset, uint32_t laenge)
+bool Im_Bereich(Quidel_Handle h, uint32_t offset, uint32_t laenge)
 {
-    return offset <= o->groesse && laenge <= o->groesse - offset;
+    uint32_t groesse = tabelle.groesse[h];
+    return offset <= groesse && laenge <= groesse - offset;
 }
 
 // Makes room for groesse bytes; appends double the capacity so that a
 // series of small appends stays linear.
-bool Platz_schaffen(Objekt *o, uint32_t groesse)
+bool Platz_schaffen(Quidel_Handle h, uint32_t groesse)
 {
-    if (groesse <= o->kapazitaet)
+    if (groesse <= tabelle.kapazitaet[h])
         return true;
-    uint64_t kap = static_cast<uint64_t>(o->kapazitaet) * 2;
+    uint64_t kap = static_cast<uint64_t>(tabelle.kapazitaet[h]) * 2;
     if (kap < groesse)
         kap = groesse;
     if (kap > UINT32_MAX)
         kap = UINT32_MAX;
-    auto *neu = static_cast<unsigned char *>(std::realloc(o->daten, kap ? kap : 1));
+    auto *neu = static_cast<unsigned char *>(std::realloc(tabelle.daten[h], kap ? kap : 1));
     if (!neu)
         return false;
-    o->daten = neu;
-    o->kapazitaet = static_cast<uint32_t>(kap);
+    tabelle.daten[h] = neu;
+    tabelle.kapazitaet[h] = static_cast<uint32_t>(kap);
     return true;
 }
 
 Quidel_Status Objekt_eintragen(unsigned char *daten, uint32_t groesse, uint32_t kapazitaet, Quidel_Handle *handle)
 {
-    auto *o = static_cast<Objekt *>(std::malloc(sizeof(Objekt)));
-    if (!o) {
-        std::free(daten);
-        return QUIDEL_STATUS_KEIN_SPEICHER;
-    }
-    o->daten = daten;
-    o->groesse = groesse;
-    o->kapazitaet = kapazitaet;
-    Quidel_Handle h = Handle_vergeben(o);
+    Quidel_Handle h = Handle_vergeben(daten, groesse, kapazitaet);
     if (h == 0) {
         std::free(daten);
-        std::free(o);
         return QUIDEL_STATUS_KEIN_HANDLE;
     }
     *handle = h;
+    return QUIDEL_STATUS_OK;
+}
+
+// Quidel_Lesen for any length, and the failures of a read of one byte.
+__attribute__((noinline)) Quidel_Status Lesen_allgemein(Quidel_Handle handle, uint32_t laenge, uint32_t offset, void *ziel, uint32_t reserviert)
+{
+    if (!Objekt_da(handle))
+        return QUIDEL_STATUS_HANDLE;
+    if ((!ziel && laenge) || reserviert != 0)
+        return QUIDEL_STATUS_ARGUMENT;
+    if (!Im_Bereich(handle, offset, laenge))
+        return QUIDEL_STATUS_BEREICH;
+    if (laenge)
+        std::memcpy(ziel, tabelle.daten[handle] + offset, laenge);
     return QUIDEL_STATUS_OK;
 }
 
@@ -129,72 +153,62 @@ Quidel_Status QUIDEL_CALL Quidel_Anlegen(uint32_t groesse, Quidel_Handle *handle
 
 Quidel_Status QUIDEL_CALL Quidel_Freigeben(Quidel_Handle handle)
 {
-    Objekt *o = Handle_zuruecknehmen(handle);
-    if (!o)
+    unsigned char *daten = Handle_zuruecknehmen(handle);
+    if (!daten)
         return QUIDEL_STATUS_HANDLE;
-    std::free(o->daten);
-    std::free(o);
+    std::free(daten);
     return QUIDEL_STATUS_OK;
 }
 
 Quidel_Status QUIDEL_CALL Quidel_Schreiben(Quidel_Handle handle, uint32_t laenge, uint32_t offset, const void *quelle, uint32_t reserviert)
 {
-    Objekt *o = Objekt_holen(handle);
-    if (!o)
+    if (!Objekt_da(handle))
         return QUIDEL_STATUS_HANDLE;
     if ((!quelle && laenge) || reserviert != 0)
         return QUIDEL_STATUS_ARGUMENT;
-    if (!Im_Bereich(o, offset, laenge))
+    if (!Im_Bereich(handle, offset, laenge))
         return QUIDEL_STATUS_BEREICH;
     if (laenge)
-        std::memcpy(o->daten + offset, quelle, laenge);
+        std::memcpy(tabelle.daten[handle] + offset, quelle, laenge);
     return QUIDEL_STATUS_OK;
 }
 
 Quidel_Status QUIDEL_CALL Quidel_Lesen(Quidel_Handle handle, uint32_t laenge, uint32_t offset, void *ziel, uint32_t reserviert)
 {
-    Objekt *o = Objekt_holen(handle);
-    // One byte, the read of a character reader, with the fewest tests.
-    if (o && ((laenge - 1) | reserviert) == 0 && ziel && offset < o->groesse) {
-        *static_cast<unsigned char *>(ziel) = o->daten[offset];
+    // One byte, the read of a character reader: its tests in one branch (a
+    // free slot fails the range) and the byte copied, with no frame; every
+    // other case is Lesen_allgemein's.
+    const size_t i = handle;
+    if (__builtin_expect(((laenge - 1) | reserviert) == 0 && ziel != nullptr && offset < tabelle.groesse[i], 1)) {
+        *static_cast<unsigned char *>(ziel) = tabelle.daten[i][offset];
         return QUIDEL_STATUS_OK;
     }
-    if (!o)
-        return QUIDEL_STATUS_HANDLE;
-    if ((!ziel && laenge) || reserviert != 0)
-        return QUIDEL_STATUS_ARGUMENT;
-    if (!Im_Bereich(o, offset, laenge))
-        return QUIDEL_STATUS_BEREICH;
-    if (laenge)
-        std::memcpy(ziel, o->daten + offset, laenge);
-    return QUIDEL_STATUS_OK;
+    return Lesen_allgemein(handle, laenge, offset, ziel, reserviert);
 }
 
 Quidel_Status QUIDEL_CALL Quidel_Kopieren(Quidel_Handle ziel, uint32_t zieloffset, Quidel_Handle quelle, uint32_t quelloffset, uint32_t laenge, uint32_t reserviert)
 {
-    Objekt *z = Objekt_holen(ziel);
-    Objekt *q = Objekt_holen(quelle);
-    if (!z || !q)
+    if (!Objekt_da(ziel) || !Objekt_da(quelle))
         return QUIDEL_STATUS_HANDLE;
     if (reserviert != 0)
         return QUIDEL_STATUS_ARGUMENT;
-    if (!Im_Bereich(z, zieloffset, laenge) || !Im_Bereich(q, quelloffset, laenge))
+    if (!Im_Bereich(ziel, zieloffset, laenge) || !Im_Bereich(quelle, quelloffset, laenge))
         return QUIDEL_STATUS_BEREICH;
     if (laenge)
-        std::memmove(z->daten + zieloffset, q->daten + quelloffset, laenge);
+        std::memmove(tabelle.daten[ziel] + zieloffset, tabelle.daten[quelle] + quelloffset, laenge);
     return QUIDEL_STATUS_OK;
 }
 
 Quidel_Status QUIDEL_CALL Quidel_Groesse_aendern(Quidel_Handle handle, uint32_t groesse)
 {
-    Objekt *o = Objekt_holen(handle);
-    if (!o)
+    if (!Objekt_da(handle))
         return QUIDEL_STATUS_HANDLE;
-    if (!Platz_schaffen(o, groesse))
+    if (!Platz_schaffen(handle, groesse))
         return QUIDEL_STATUS_KEIN_SPEICHER;
-    if (groesse > o->groesse)
-        std::memset(o->daten + o->groesse, 0, groesse - o->groesse);
-    o->groesse = groesse;
+    uint32_t alt = tabelle.groesse[handle];
+    if (groesse > alt)
+        std::memset(tabelle.daten[handle] + alt, 0, groesse - alt);
+    tabelle.groesse[handle] = groesse;
     return QUIDEL_STATUS_OK;
 }
 
@@ -202,10 +216,9 @@ Quidel_Status QUIDEL_CALL Quidel_Speichern(const char *pfad, Quidel_Handle handl
 {
     if (!pfad || !*pfad)
         return QUIDEL_STATUS_ARGUMENT;
-    Objekt *o = Objekt_holen(handle);
-    if (!o)
+    if (!Objekt_da(handle))
         return QUIDEL_STATUS_HANDLE;
-    return Dateistatus_abbilden(Datei_ersetzen(pfad, o->daten, o->groesse));
+    return Dateistatus_abbilden(Datei_ersetzen(pfad, tabelle.daten[handle], tabelle.groesse[handle]));
 }
 
 Quidel_Status QUIDEL_CALL Quidel_Laden(const char *pfad, Quidel_Handle *handle, uint32_t *groesse)

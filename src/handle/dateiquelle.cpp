@@ -37,6 +37,8 @@ Dateisatz *Satz_anlegen(const char *pfad)
     return s;
 }
 
+// Only the handle is kept across the stream's read, and the record taken
+// from it afresh, so that the frame is one saved register.
 int KR_CALL Datei_Zeichen(Zugriffshandle *h)
 {
     Dateisatz *s = Satz(h);
@@ -45,6 +47,7 @@ int KR_CALL Datei_Zeichen(Zugriffshandle *h)
     int c = Strom_Zeichen(s->strom);
     if (c < 0)
         return -1;
+    s = Satz(h);
     ++h->position;
     int32_t spalte = h->spalte;
     if (strom::Zaehlen(h, s->letztes_zeichen, c))

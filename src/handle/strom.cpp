@@ -98,16 +98,19 @@ int Kommentarzeile(Leser &l)
 
 // The byte at the position is read alone, as a window would be copied for
 // nothing; a '#', the end of the text and a failed read take the readers' way.
+// Only the handle is kept across the read, whose position is taken afresh
+// after it: the frame is one saved register and the byte.
 int Objekt_Zeichen(Zugriffshandle *h)
 {
     int32_t p = h->position;
-    unsigned char c;
-    if (p >= 0 && p < static_cast<int32_t>(h->laenge) &&
-        Quidel_Lesen(h->objekt, 1, static_cast<uint32_t>(p), &c, 0) == 0 && c != '#') {
-        h->position = p + 1;
-        Zaehlen(h, h->letztes_zeichen, c);
-        h->letztes_zeichen = c;
-        return c;
+    if (p >= 0 && p < static_cast<int32_t>(h->laenge)) {
+        unsigned char c;
+        if (Quidel_Lesen(h->objekt, 1, static_cast<uint32_t>(p), &c, 0) == 0 && c != '#') {
+            ++h->position;
+            Zaehlen(h, h->letztes_zeichen, c);
+            h->letztes_zeichen = c;
+            return c;
+        }
     }
     return Zeichen_lesen(h);
 }

@@ -27,7 +27,8 @@ inline bool Zaehlen(Zugriffshandle *h, int vorher, int c)
         h->spalte = 0;
         return true;
     }
-    if (c != LF && c != CR)
+    // Most bytes lie above CR: one comparison tells them.
+    if (c > CR || (c != LF && c != CR))
         ++h->spalte;
     return false;
 }

@@ -26,6 +26,9 @@ struct Plattform_Strom {
     size_t naechstes;     // reading: the next byte; writing: the bytes held
     size_t fuellung;      // reading: the bytes in the block
     size_t besonders;     // no zero byte (nor CR or 0x1A in text mode) in the block before this
+    size_t direkt_bis;    // Strom_Zeichen takes the bytes from naechstes to here as they stand
+    bool kennung_bekannt; // the identity came with the open
+    Dateikennung kennung;
     unsigned char block[Blockgroesse];
 };
 
@@ -62,7 +65,7 @@ size_t Besonderes_suchen(const Plattform_Strom *s, size_t ab)
 bool Nachfuellen(Plattform_Strom *s)
 {
     s->blockanfang += static_cast<int64_t>(s->fuellung);
-    s->naechstes = s->fuellung = 0;
+    s->naechstes = s->fuellung = s->besonders = 0;
     ptrdiff_t r = Systemdatei_lesen(s->datei, s->block, Blockgroesse);
     if (r < 0)
         s->fehler = true;
@@ -92,7 +95,9 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
 {
     if (!pfad)
         return nullptr;
-    intptr_t datei = Systemdatei_oeffnen(pfad, modus);
+    Dateikennung kennung{};
+    bool bekannt = false;
+    intptr_t datei = Systemdatei_oeffnen(pfad, modus, &kennung, &bekannt);
     if (datei < 0)
         return nullptr;
     auto *s = static_cast<Plattform_Strom *>(heapaufrufe.belegen(sizeof(Plattform_Strom)));
@@ -106,7 +111,9 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
     s->ende = s->fehler = false;
     s->zurueck = -1;
     s->blockanfang = 0;
-    s->naechstes = s->fuellung = s->besonders = 0;
+    s->naechstes = s->fuellung = s->besonders = s->direkt_bis = 0;
+    s->kennung_bekannt = bekannt;
+    s->kennung = kennung;
     return s;
 }
 
@@ -125,7 +132,7 @@ namespace {
 
 // Text mode as the Windows runtime reads it: CR LF gives LF, a lone CR stays,
 // 0x1A ends the file for good.
-__attribute__((noinline)) int Zeichen_einzeln(Plattform_Strom *strom)
+int Zeichen_nach_Regel(Plattform_Strom *strom)
 {
     if (strom->ende)
         return -1;
@@ -151,18 +158,38 @@ __attribute__((noinline)) int Zeichen_einzeln(Plattform_Strom *strom)
     return c;
 }
 
+// A byte read by the rule; then how far the bytes after it may be taken as
+// they stand: in binary mode the rest of the block, in text mode up to the
+// next zero byte, CR or 0x1A (a zero byte needs no rule, but the search that
+// the lines share stops there).  None after the end, nor while a byte waits
+// beyond the block.
+__attribute__((noinline)) int Zeichen_einzeln(Plattform_Strom *strom)
+{
+    int c = Zeichen_nach_Regel(strom);
+    if (strom->ende || strom->zurueck >= 0 || strom->schreiben) {
+        strom->direkt_bis = 0;
+    } else if (!strom->text) {
+        strom->direkt_bis = strom->fuellung;
+    } else {
+        if (strom->besonders < strom->naechstes)
+            strom->besonders = Besonderes_suchen(strom, strom->naechstes);
+        strom->direkt_bis = strom->besonders;
+    }
+    return c;
+}
+
 } // namespace
 
-// A byte of the block that needs no rule of text mode is taken in place,
-// with no stack frame; the rest is read apart.
+// A byte that needs no rule is taken in place, with no stack frame and one
+// comparison; the rest is read apart.  Only Zeichen_einzeln widens the
+// bound; a move back (but over a byte that needs no rule) or a byte pushed
+// back beyond the block clears it.
 int Strom_Zeichen(Plattform_Strom *strom)
 {
-    if (!strom->ende && strom->zurueck < 0 && strom->naechstes < strom->fuellung) {
-        int c = strom->block[strom->naechstes];
-        if (!strom->text || (c != 0x1A && c != '\r')) {
-            ++strom->naechstes;
-            return c;
-        }
+    size_t i = strom->naechstes;
+    if (i < strom->direkt_bis) {
+        strom->naechstes = i + 1;
+        return strom->block[i];
     }
     return Zeichen_einzeln(strom);
 }
@@ -173,12 +200,16 @@ int Strom_zurueck(Plattform_Strom *strom, int zeichen)
 {
     if (zeichen < 0 || strom->schreiben)
         return 0;
-    if (strom->zurueck < 0 && strom->naechstes > 0 && strom->block[strom->naechstes - 1] == zeichen)
+    if (strom->zurueck < 0 && strom->naechstes > 0 && strom->block[strom->naechstes - 1] == zeichen) {
         --strom->naechstes;
-    else if (strom->zurueck < 0)
+        if (strom->text && (zeichen == '\r' || zeichen == 0x1A))
+            strom->direkt_bis = 0;
+    } else if (strom->zurueck < 0) {
         strom->zurueck = zeichen;
-    else
+        strom->direkt_bis = 0;
+    } else {
         return 0;
+    }
     strom->ende = false;
     return 1;
 }
@@ -252,6 +283,21 @@ const char *Strom_Zeile_ansehen(Plattform_Strom *strom, size_t n, size_t *laenge
     return reinterpret_cast<const char *>(anfang);
 }
 
+const char *Strom_Block_ansehen(Plattform_Strom *strom, size_t *laenge)
+{
+    if (strom->schreiben || strom->ende || strom->zurueck >= 0 || strom->naechstes >= strom->fuellung)
+        return nullptr;
+    if (strom->besonders < strom->naechstes)
+        strom->besonders = Besonderes_suchen(strom, strom->naechstes);
+    *laenge = strom->besonders - strom->naechstes;
+    return reinterpret_cast<const char *>(strom->block + strom->naechstes);
+}
+
+void Strom_weiter(Plattform_Strom *strom, size_t n)
+{
+    strom->naechstes += n;
+}
+
 size_t Strom_schreiben(Plattform_Strom *strom, const void *quelle, size_t n)
 {
     if (!strom->schreiben || strom->fehler)
@@ -300,6 +346,7 @@ int Strom_setzen(Plattform_Strom *strom, int64_t position)
     }
     strom->zurueck = -1;
     strom->ende = false;
+    strom->direkt_bis = 0;
     return 0;
 }
 
@@ -313,7 +360,12 @@ bool Strom_Fehler(Plattform_Strom *strom)
     return strom->fehler;
 }
 
+// An open file keeps its identity: the one the open told is asked no more.
 bool Strom_Kennung(Plattform_Strom *strom, Dateikennung *kennung)
 {
+    if (strom->kennung_bekannt) {
+        *kennung = strom->kennung;
+        return true;
+    }
     return Systemdatei_Kennung(strom->datei, kennung);
 }

@@ -51,6 +51,13 @@ size_t Strom_Zeile(Plattform_Strom *strom, char *ziel, size_t n);
 // *laenge; the stream moves past it.
 // Null, with nothing changed, for any other line: Strom_Zeile then reads it.
 const char *Strom_Zeile_ansehen(Plattform_Strom *strom, size_t n, size_t *laenge);
+// All the bytes the stream holds from its next one on that Strom_Zeile would
+// copy as they stand (no CR or 0x1A in text mode, no zero byte): a pointer to
+// them, valid as the one of Strom_Zeile_ansehen, and their count in *laenge;
+// the stream stays where it is.  Null where Strom_Zeile_ansehen gives null
+// for want of bytes.  Strom_weiter then moves it past the first n of them.
+const char *Strom_Block_ansehen(Plattform_Strom *strom, size_t *laenge);
+void Strom_weiter(Plattform_Strom *strom, size_t n);
 // Writes n bytes; the count written.
 size_t Strom_schreiben(Plattform_Strom *strom, const void *quelle, size_t n);
 // Byte offset of the next read from the start of the file, or -1.

@@ -17,8 +17,9 @@
 
 // Opens the file for the stream's mode: -1 when it cannot be opened, is a
 // folder, or in text mode or lesen_datei is no regular file (which would
-// never end).
-intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus);
+// never end).  A side that learns the file's identity in the open stores it
+// in *kennung and sets *bekannt; otherwise *bekannt is false.
+intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus, Dateikennung *kennung, bool *bekannt);
 // 0, or -1 when the system reports a failure.
 int Systemdatei_schliessen(intptr_t datei);
 // Up to n bytes: the count read, 0 at the end of the file, -1 on failure.

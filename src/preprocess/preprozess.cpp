@@ -285,22 +285,29 @@ void Verarbeiten(Lauf &l)
         }
 
         // Whole lines that the stream holds as they stand and that are no
-        // directives are written from there, as many as follow one another
-        // in its block at once; every other line is read into the chunk
-        // buffer, as the stream would copy this one.
+        // directives are found in its block and written from there, as many
+        // as follow one another at once: each a chunk of its own, as it ends
+        // with a line feed within a read's length.  Every other line is read
+        // into the chunk buffer, as the stream would copy it.
         size_t n;
-        if (const char *zeile = Strom_Zeile_ansehen(l.eingabe, Lesegroesse, &n)) {
-            const char *lauf = zeile;
+        if (const char *block = Strom_Block_ansehen(l.eingabe, &n)) {
             size_t m = 0;
-            while (zeile && zeile == lauf + m && !Direktive(zeile)) {
+            for (;;) {
+                size_t k = n - m < Lesegroesse - 1 ? n - m : Lesegroesse - 1;
+                const void *lf = std::memchr(block + m, '\n', k);
+                if (!lf || Direktive(block + m))
+                    break;
                 l.zeile = Weiterzaehlen(l.zeile);
-                m += n;
-                zeile = Strom_Zeile_ansehen(l.eingabe, Lesegroesse, &n);
+                m = static_cast<size_t>(static_cast<const char *>(lf) - block) + 1;
             }
-            if (m > 0 && !Schreiben(l, lauf, m))
-                return;
-            if (!zeile)
+            if (m > 0) {
+                Strom_weiter(l.eingabe, m);
+                if (!Schreiben(l, block, m))
+                    return;
                 continue;
+            }
+        }
+        if (const char *zeile = Strom_Zeile_ansehen(l.eingabe, Lesegroesse, &n)) {
             l.zeile = Weiterzaehlen(l.zeile);
             if (!Direktive(zeile)) {
                 if (!Schreiben(l, zeile, n))

@@ -8,8 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus)
+intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus, Dateikennung *kennung, bool *bekannt)
 {
+    *bekannt = false;
     Posix_Pfad sys(pfad);
     if (!sys.gut)
         return -1;
@@ -29,6 +30,10 @@ intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus)
     if (!schreiben && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (nur_datei && !S_ISREG(st.st_mode)))) {
         ::close(fd);
         return -1;
+    }
+    if (!schreiben) {
+        *kennung = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+        *bekannt = true;
     }
     return fd;
 }

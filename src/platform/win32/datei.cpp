@@ -17,8 +17,9 @@
 // the runtime's own text mode reports wrong positions in files whose lines
 // end in a bare LF, and positions must stay byte offsets into the file, so
 // the streams read text mode's rules over the bytes themselves.
-intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus)
+intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus, Dateikennung *, bool *bekannt)
 {
+    *bekannt = false;
     int fd = modus == Strommodus::schreiben_binaer
                  ? _open(pfad, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE)
                  : _open(pfad, _O_RDONLY | _O_BINARY);
