@@ -3,7 +3,8 @@
 // block is never used beyond its last byte, a failed call keeps nothing, pool mode and a large block agree.
 #include "fuzzhilfe.h"
 
-#include "args/argumente.h"
+#define KT_PRUEFEN KF_PRUEFEN
+#include "argumentwerte.h"
 #include "korvan.h"
 #include "tamsel.h"
 
@@ -26,50 +27,15 @@ struct Lauf {
     ~Lauf() { KR_Konfig_Datei_schliessen(&satz.zugriffshandle); }
 };
 
-// Bytes at p lie in the block, short of its last byte (or anywhere without one).
-void Im_Block(const void *p, size_t n, kf::Puffer *block)
-{
-    auto *q = static_cast<const char *>(p);
-    KF_PRUEFEN(q && (!block || (q >= block->daten() && q + n <= block->daten() + block->groesse - 1)));
-}
-
-std::string Text(const void *p, kf::Puffer *block, size_t hoechstens)
-{
-    size_t n = p ? std::strlen(static_cast<const char *>(p)) : 0;
-    Im_Block(p, n + 1, block);
-    KF_PRUEFEN(n <= hoechstens);
-    return static_cast<const char *>(p);
-}
-
-// Every slot as text, checked against its item's kind.
+// Every slot as the tests read it; a required item always gets a value.
 std::string Werte(const Lauf &l, void *const *werte, kf::Puffer *block)
 {
     std::string s = "ok";
-    for (int i = 0; i < l.anzahl; ++i) {
-        uint16_t f = l.flags[i];
-        void *w = werte[i];
-        // A required item always gets a value; a required switch or rest of line may take the multiple item's last.
-        KF_PRUEFEN(w != Unbeschrieben || !(f & Arg_Pflicht));
-        bool nachgereicht = (f & Arg_Pflicht) && (f & (Arg_Schalter | Arg_Rest)) && w != reinterpret_cast<void *>(intptr_t{1});
-        bool liste = f & Arg_Mehrfach;
-        s += '|';
-        if (w == Unbeschrieben || ((f & Arg_Schalter) && !nachgereicht)) {
-            s += w == Unbeschrieben ? "" : "=1";
-        } else if (nachgereicht && (f & Arg_Zahl)) {
-            Im_Block(w, 4, block);
-        } else if ((f & Arg_Rest) || !(f & (Arg_Zahl | Arg_Mehrfach))) {
-            s += Text(w, block, !(f & Arg_Rest) ? 511 : nachgereicht ? 255 : 254);
-        } else {
-            auto *feld = liste ? static_cast<void *const *>(w) : &werte[i];
-            KF_PRUEFEN(!liste || (feld && !feld[Arg_Mehrfach_Eintraege]));
-            for (int k = 0; k < (liste ? Arg_Mehrfach_Eintraege : 1) && feld[k]; ++k) {
-                int32_t z = 0;
-                if (f & Arg_Zahl)
-                    Im_Block(feld[k], 4, block), std::memcpy(&z, feld[k], 4);
-                s += (f & Arg_Zahl) ? "#" + std::to_string(z) + "," : Text(feld[k], block, 511) + ",";
-            }
-        }
-    }
+    for (const std::string &w : kt::Argumentwerte(l.vorlage.c_str(), werte, Unbeschrieben, block ? block->daten() : nullptr,
+                                                  block ? static_cast<uint32_t>(block->groesse) : 0))
+        s += "|" + w;
+    for (int i = 0; i < l.anzahl; ++i)
+        KF_PRUEFEN(werte[i] != Unbeschrieben || !(l.flags[i] & Arg_Pflicht));
     return s;
 }
 

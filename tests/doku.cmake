@@ -1,17 +1,15 @@
 # Fails unless every function of an export table (DEF, the .def file) has a
 # comment right above its prototype in the header HEADER, and, when SEITE is
-# given, is named on that documentation page.
-file(STRINGS ${DEF} zeilen REGEX "^    [A-Za-z_0-9]+(@[0-9]+)? +@[0-9]+")
-file(READ ${HEADER} header)
+# given, is named on that documentation page; the paths below QUELLE.
+file(STRINGS ${QUELLE}/${DEF} zeilen REGEX "^    [A-Za-z_0-9]+(@[0-9]+)? +@[0-9]+")
+file(READ ${QUELLE}/${HEADER} header)
 if(SEITE)
-  file(READ ${SEITE} seite)
+  file(READ ${QUELLE}/${SEITE} seite)
 endif()
 set(fehlt)
-set(anzahl 0)
 foreach(zeile IN LISTS zeilen)
   string(REGEX MATCH "^    ([A-Za-z_0-9]+)" _ "${zeile}")
   set(name ${CMAKE_MATCH_1})
-  math(EXPR anzahl "${anzahl} + 1")
   # The prototype's line, and the line before it, which must close a comment.
   if(NOT header MATCHES "\\*/\n[^\n]*[ *]${name}\\(")
     list(APPEND fehlt "${name} (no comment above its prototype in ${HEADER})")
@@ -20,6 +18,7 @@ foreach(zeile IN LISTS zeilen)
     list(APPEND fehlt "${name} (not named in ${SEITE})")
   endif()
 endforeach()
+list(LENGTH zeilen anzahl)
 if(anzahl EQUAL 0)
   message(FATAL_ERROR "no exports read from ${DEF}")
 endif()

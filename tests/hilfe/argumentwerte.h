@@ -4,7 +4,10 @@
 
 #include "args/argumente.h"
 
+#ifndef KT_PRUEFEN // the fuzz targets bring their own
 #include <gtest/gtest.h>
+#define KT_PRUEFEN(b) EXPECT_TRUE(b)
+#endif
 
 #include <cstring>
 #include <string>
@@ -13,13 +16,14 @@
 namespace kt {
 
 // Each slot by its item's kind: "-" still `unberuehrt`, "=1" a switch, "#n" a number, "[a|b]" a
-// multiple-value array, else the text; given a fixed block, every value must lie in it before its last byte.
+// multiple-value array, "?" a required rest of line with N (a number when it took the multiple item's last
+// value, else a text), else the text; given a fixed block, every value must lie in it before its last byte.
 inline std::vector<std::string> Argumentwerte(const char *vorlage, void *const *werte, const void *unberuehrt,
                                               const char *block = nullptr, uint32_t groesse = 0)
 {
-    auto drin = [&](const char *p, size_t n) { EXPECT_TRUE(!block || (p >= block && p + n < block + groesse)); };
+    auto drin = [&](const char *p, size_t n) { KT_PRUEFEN(!block || (p >= block && p + n < block + groesse)); };
     auto eintrag = [&](const char *p, uint16_t f) {
-        drin(p, 4);
+        drin(p, (f & Arg_Zahl) ? 4 : std::strlen(p) + 1);
         int32_t z;
         std::memcpy(&z, p, 4);
         return (f & Arg_Zahl) ? "#" + std::to_string(z) : std::string(p);
@@ -41,6 +45,9 @@ inline std::vector<std::string> Argumentwerte(const char *vorlage, void *const *
             aus.push_back(s + "]");
         } else if ((f & Arg_Zahl) && !(f & Arg_Rest)) {
             aus.push_back(eintrag(p, f));
+        } else if ((f & Arg_Zahl) && (f & Arg_Pflicht)) {
+            drin(p, 1);
+            aus.push_back("?");
         } else {
             drin(p, std::strlen(p) + 1);
             aus.push_back(p);

@@ -89,7 +89,7 @@ TEST(Bearbeiten, NurDieEigenenZeilenOderNichts)
         {"[a]\nx: 1\n", Loeschen("c"), "!missing"}, {"[a]\nx: 1\n", Loeschen("a", "y"), "!missing"},
         {"[a]\n", [](kr::Zugriff &z) { return z.block_anfuegen("\"x\n", '('); }, "!a block begins with '[' or '{'"},
         // The library's removal must take exactly the block the walk shows.
-        {"[a]\nx: 1\n[b]\ny: 2\n", Entfernen("A"), "[b]\ny: 2\n", true},
+        {"[a]\nx: {1\n[b]\ny: 2\n", Entfernen("A"), "[b]\ny: 2\n", true},
         {"; head\n[a]\n#c\n; d\nx: 1\n{1.2}\ny: 2", Entfernen("a"), "; head\n{1.2}\ny: 2", true},
         {"[a]\r\nx: 1\r\n{1.2}\r\ny: 2\r\n", Entfernen("1.2"), "[a]\r\nx: 1\r\n", true},
         {"[a]\nx: 1\n", Entfernen("b"), "!no block named \"b\"", true},
@@ -98,6 +98,7 @@ TEST(Bearbeiten, NurDieEigenenZeilenOderNichts)
          "!" + kein + lang + "\" at line 1: the header search takes names of at most 40 characters", true},
         {"[" + lang + "]\n[b]\n", Entfernen("b"), "!" + kein + "b" + nicht, true},
         {"[x\n[abc]\nk: 1\n", Entfernen("abc"), "!" + kein + "abc" + nicht, true},
+        {"[x\n[b]\nk: 1\n[b]\n", Entfernen("b"), "!" + kein + "b" + nicht, true}, // it finds the second
         // A replaced block goes to the end; a new one is appended.
         {"[a]\nx: 1\n[b]\ny: 2\n", Ersetzen("a", "[a]\nx: 2\n"), "[b]\ny: 2\n[a]\nx: 2\n"},
         {"[a]\nx: 1", Ersetzen("c", "{c}\n"), "[a]\nx: 1\n{c}\n"}, {"[a]\r\nx: 1\r\n", Ersetzen("a", "[a]\r\nx: 2"), "[a]\r\nx: 2\r\n"},
@@ -126,41 +127,6 @@ TEST(Bearbeiten, NurDieEigenenZeilenOderNichts)
     EXPECT_EQ(Text(*neu), std::string("\x1a\0\r\n", 4) + "[c]\nk: 1\r\n");
     EXPECT_EQ(neu->block("c")->zeile, 2);
     EXPECT_EQ(neu->anhaengen("k: 1\n").fehler(), "a block text begins with its header line, '[' or '{' in its first byte");
-}
-
-// Generated texts from a fixed seed: a removal either takes exactly the block
-// the walk shows, or is refused and changes nothing.
-TEST(Bearbeiten, EntfernenNimmtGenauDenBlock)
-{
-    auto ohne_b = [](kr::Zugriff &z, bool auslassen) {
-        std::string s;
-        auto bloecke = z.bloecke();
-        for (const kr::Block &b : *bloecke) {
-            if (!(auslassen && b.name == "b" && !(auslassen = false))) {
-                s += b.klammer + b.name + "\n";
-                for (const kr::Eintrag &e : b.eintraege)
-                    s += e.name + "|" + e.text + "\n";
-            }
-        }
-        return s;
-    };
-    const char *const stuecke[] = {"\n[a]", "\n[b]", "\n [b]", "\n[b", "\n{b}", "\nk: ", "\n#", "\n;",
-                                   "\n", "\r", "\r\n", "\"", "v", "[", "\n\"x\n["};
-    uint32_t zufall = 4711;
-    int entfernt = 0, verweigert = 0;
-    for (int n = 0; n < 300; ++n) {
-        std::string text;
-        for (int i = 0; i < n % 20 + 1; ++i)
-            text += stuecke[((zufall = zufall * 1103515245u + 12345u) >> 16) % std::size(stuecke)];
-        auto z = kr::Zugriff::Puffer(text);
-        std::string erwartet = ohne_b(z, true);
-        auto r = z.entfernen("b");
-        entfernt += bool(r);
-        verweigert += !r && r.fehler() != "no block named \"b\"";
-        EXPECT_EQ(r ? ohne_b(z, false) : Text(z), r ? erwartet : text) << testing::PrintToString(text);
-    }
-    EXPECT_GT(entfernt, 50);
-    EXPECT_GT(verweigert, 10);
 }
 
 // Every entry set to another value and back, over the bundled examples and a
