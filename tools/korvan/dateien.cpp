@@ -93,14 +93,15 @@ void Marke_schraeg(std::string &zeile)
     zeile.replace(anfang + 1, pfad.size(), Pfadform(pfad, true));
 }
 
-// The failure that the error record of KR_Preprozess tells, in one line.
-std::string Preprozess_Meldung(const Preprozess_Fehler &f, bool schraeg)
+// The failure that the error record of KR_Preprozess tells, in one line;
+// an IN that cannot be opened is named as the user wrote it.
+std::string Preprozess_Meldung(const Preprozess_Fehler &f, const std::string &ein, bool schraeg)
 {
     std::string name = Pfadform(f.fehlername, schraeg);
     if (f.code == 3)
         return "cannot write " + name;
     if (f.zeile == 0 && !f.datei[0])
-        return "cannot open " + name + " for reading";
+        return "cannot open " + ein + " for reading";
     std::string ort = Pfadform(f.datei, schraeg) + ":" + std::to_string(f.zeile) + ": ";
     std::string text = f.zeilentext;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
@@ -164,18 +165,34 @@ bool Schreiben(std::FILE *d, const std::string &text)
     return std::fwrite(text.data(), 1, text.size(), d) == text.size() && std::fflush(d) == 0;
 }
 
+// The library records an included file by the including file's folder
+// joined with the include name, and reopens it by that name when the file
+// that it includes ends.  An IN without a folder would give the files it
+// includes names from the root, which do not open again; so such an IN is
+// read by its full path (or as .\IN when that is too long), and the
+// markers and messages name it so.
+std::string Mit_Ordner(const std::string &ein)
+{
+    if (ein.empty() || KR_Basisname(ein.c_str()) != ein.c_str())
+        return ein;
+    char voll[260];
+    if (Verzeichnis_aktuell(voll, sizeof voll) && KR_Teil_hinzu(voll, ein.c_str(), sizeof voll) == 1)
+        return voll;
+    return ".\\" + ein;
+}
+
 } // namespace
 
 int Befehl_preprocess(const Unterbefehl &b, const Werte &w)
 {
     bool schraeg = Schraeg(w);
-    std::string ein = w.operand(0), text;
+    std::string ein = Mit_Ordner(w.operand(0)), text;
     Preprozess_Fehler f;
     if (w.operanden.size() > 1) {
         // The library writes OUT; its markers get their '/' after.
         std::string ziel = w.operand(1);
         if (!KR_Preprozess(ein.c_str(), ziel.c_str(), &f))
-            return Fehler(b, Status_Fehler, Preprozess_Meldung(f, schraeg));
+            return Fehler(b, Status_Fehler, Preprozess_Meldung(f, w.operand(0), schraeg));
         if (!schraeg)
             return Status_ok;
         std::FILE *d = nullptr;
@@ -192,7 +209,7 @@ int Befehl_preprocess(const Unterbefehl &b, const Werte &w)
         return Fehler(b, Status_Fehler, "cannot make a temporary file for the output");
     int status = Status_ok;
     if (!KR_Preprozess(ein.c_str(), aus.c_str(), &f))
-        status = Fehler(b, Status_Fehler, Preprozess_Meldung(f, schraeg));
+        status = Fehler(b, Status_Fehler, Preprozess_Meldung(f, w.operand(0), schraeg));
     else if (!Ausgabe_lesen(aus, schraeg, &text) || !Schreiben(stdout, text))
         status = Fehler(b, Status_Fehler, "cannot write the output");
     std::remove(aus.c_str());

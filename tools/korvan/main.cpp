@@ -82,8 +82,10 @@ const std::vector<Unterbefehl> Tabelle = {
     {"preprocess", "IN [OUT]", "expand include directives into one file",
      "Writes IN with its include directives expanded, and line markers, to OUT\n"
      "or to standard output.  Other lines that begin with '#' are dropped.\n"
-     "Include files are looked up beside IN.  When an include file cannot be\n"
-     "opened, tells the file and line of the directive, the name and the line.\n",
+     "Include files are looked up beside IN; an IN named without a folder is\n"
+     "read by its full path, as the markers say.  When an include file cannot\n"
+     "be opened, tells the file and line of the directive, the name and the\n"
+     "line.\n",
      {Opt_backslash}, false, Befehl_preprocess},
     {"tree", "DIR [PATTERN]", "list a directory tree",
      "Prints the files below DIR whose names match PATTERN (default *.*; '*'\n"
