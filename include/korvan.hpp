@@ -1276,6 +1276,11 @@ inline Ergebnis<std::vector<Vorlagenposten>> Vorlage_lesen(std::string_view vorl
         Vorlagenposten &v = posten[static_cast<size_t>(i)];
         v.name.assign(roh[i].name, roh[i].namenlaenge);
         v.optionen = flags[i];
+        // A rest of the line is text, but a required item that takes the
+        // multiple item's last value would be given it as a number by N: a
+        // value whose kind only the reader knew.  Refused as M with S or F.
+        if ((v.optionen & Option_F) && (v.optionen & Option_N))
+            return Fehler{"template item " + std::to_string(i + 1) + " (" + v.name + "): F cannot go with N"};
         // The aliases: "=A=B" names two.
         std::string_view aliase(roh[i].aliase, roh[i].aliaslaenge);
         for (size_t p = 0; p < aliase.size();) {

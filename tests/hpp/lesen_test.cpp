@@ -58,6 +58,7 @@ TEST(Argumente, FehlerDerVorlageUndZeile)
         {"NAME/K=ALIAS", "x",
          "template item 1 (NAME): '=' after an option letter (names and aliases come before the options)"},
         {"A/M/S", "x", vor + "M cannot go with S or F"}, {hundert, "x", "the template has more than 100 items"},
+        {"V/M,R/F/N/A", "1 -1", "template item 2 (R): F cannot go with N"},
         {std::string("A\0", 2), "x", "the template holds a zero byte"},
         {"FROM/M/A,TO/A", "a", "required item without a value: FROM"},
         {"A/A,B/K,C/A", "b=1", "required item without a value: A, C"}, {"COUNT/N", "4x", "COUNT: \"4x\" " + zahl},
