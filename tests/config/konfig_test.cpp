@@ -22,12 +22,11 @@ std::string Zeichen(int c)
 // to the last one written, a zero byte as '~'; none may lie past groesse.
 std::string Gespeichert(const char *p, int groesse)
 {
-    int n = std::clamp(groesse, 0, 64), letztes = n;
+    int n = std::clamp(groesse, 0, 64);
     for (int i = n; i < 64; ++i)
         EXPECT_EQ(p[i], '#') << "written past the buffer at " << i;
-    while (letztes > 0 && p[letztes - 1] == '#')
-        --letztes;
-    std::string s(p, letztes);
+    std::string s(p, n);
+    s.erase(s.find_last_not_of('#') + 1);
     std::replace(s.begin(), s.end(), '\0', '~');
     return s;
 }
