@@ -244,12 +244,11 @@ int Expl(const char *datei, const char *endung, unsigned *f) { return KR_Standar
 
 TEST_F(Werkzeug, BefehlszeilenUndFehler)
 {
-    u.setzen("KR_ORDNER", t.pfad().string());
+    for (const std::string &name : {std::string("KR_ORDNER"), std::string(255, 'V'), std::string(256, 'V')})
+        u.setzen(name, t.pfad().string());
     u.setzen("KR_WERT", "wert");
     u.setzen("KR_UNGESETZT", std::nullopt);
     const std::string w = werkzeug, nein = "<0>", ungueltig = "<" + std::to_string(Fehlercode_ungueltiger_Name()) + ">";
-    u.setzen(std::string(255, 'V'), t.pfad().string());
-    u.setzen(std::string(256, 'V'), t.pfad().string());
     auto lang = [&](size_t n) { return std::string(n - w.size() - 5, 'd') + ".kvt"; }; // a command line of n bytes
     // A command line of 780, a variable name of 256 bytes is too long.
     const struct { std::string befehl, datei, aufrufen, expl; } faelle[] = {
