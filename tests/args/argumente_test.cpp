@@ -37,8 +37,7 @@ TEST(Vorlage, FlagsUndAblehnung)
     };
     for (const auto &f : faelle) {
         uint16_t flags[Arg_Hoechstzahl];
-        int mehrfach = 7;
-        int n = Arg_Vorlage_lesen(f.vorlage, flags, &mehrfach);
+        int mehrfach = 7, n = Arg_Vorlage_lesen(f.vorlage, flags, &mehrfach);
         ASSERT_EQ(n, f.anzahl) << (f.vorlage ? f.vorlage : "(null)");
         EXPECT_TRUE(n < 0 || (mehrfach == f.mehrfach && std::vector<uint16_t>(flags, flags + n) == f.flags)) << f.vorlage;
     }
