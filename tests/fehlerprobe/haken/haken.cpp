@@ -1,4 +1,4 @@
-// haken.cpp - forwarders in front of the memory libraries' renamed requests (their *_echt), and the heap table.
+// haken.cpp - forwarders in front of the memory libraries' renamed requests (*_echt), and the heap table.
 #include "haken.h"
 
 #include "platform/ganzdatei.h"
