@@ -37,8 +37,7 @@ TEST(Vorlage, FlagsUndAblehnung)
     };
     for (const auto &f : faelle) {
         uint16_t flags[Arg_Hoechstzahl];
-        int mehrfach = 7;
-        int n = Arg_Vorlage_lesen(f.vorlage, flags, &mehrfach);
+        int mehrfach = 7, n = Arg_Vorlage_lesen(f.vorlage, flags, &mehrfach);
         ASSERT_EQ(n, f.anzahl) << (f.vorlage ? f.vorlage : "(null)");
         EXPECT_TRUE(n < 0 || (mehrfach == f.mehrfach && std::vector<uint16_t>(flags, flags + n) == f.flags)) << f.vorlage;
     }
@@ -174,14 +173,10 @@ TEST(Speicher, PufferGrenzen)
 {
     // A value of 511 characters fits the value buffer, one of 512 does not.
     for (size_t n : {511u, 512u}) {
-        std::string zeile(n, 'v');
-        Zugriffshandle h{};
-        h.puffer = zeile.data();
-        h.laenge = static_cast<uint32_t>(n);
-        Satz s(Modus::Pool, "");
+        Satz s(Modus::Pool, ""), wert(Modus::Pool, std::string(n, 'v'));
         ASSERT_TRUE(s.lesen(""));
         uint16_t flags[1] = {0};
-        EXPECT_EQ(Arg_Wert_lesen(&h, &s.satz, 0, flags, s.werte, nullptr), n == 511 ? 0 : 2);
+        EXPECT_EQ(Arg_Wert_lesen(&wert.satz.zugriffshandle, &s.satz, 0, flags, s.werte, nullptr), n == 511 ? 0 : 2);
     }
     // The value with its zero byte must end before the block's last byte.
     const struct { const char *vorlage, *zeile; uint32_t groesse; } faelle[] = {
@@ -272,7 +267,7 @@ TEST(Speicher, Zuteilungen)
         Satz s(modus, zeile, 256);
         allocs = pools = 0;
         ASSERT_TRUE(s.lesen(v));
-        EXPECT_EQ(std::to_string(allocs) + "/" + std::to_string(pools), std::to_string(a) + "/" + std::to_string(p)) << v;
+        EXPECT_EQ(std::pair(allocs, pools), std::pair(a, p)) << v;
         if (modus == Modus::Pool) {
             EXPECT_EQ(s.slots(v), (std::vector<std::string>{"[a.c|b.c]", "out.o", "probe", "=1", "#42", "fast build", "=1", "-"}));
         }

@@ -1,5 +1,4 @@
-// haken.cpp - the forwarders in front of the renamed requests of the memory
-// libraries (their *_echt), and the heap table through the hook.
+// haken.cpp - forwarders in front of the memory libraries' renamed requests (*_echt), and the heap table.
 #include "haken.h"
 
 #include "platform/ganzdatei.h"
