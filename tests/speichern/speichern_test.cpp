@@ -1,4 +1,4 @@
-// Saving: exact bytes, owner and bits kept, read-only files refused, the old file whole after failure or death.
+// Saving: exact bytes, owner and bits kept, read-only files refused, the old file whole after any failure.
 #include "testhilfe.h"
 
 #include "platform/ganzdatei.h"
