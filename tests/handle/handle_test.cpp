@@ -1,5 +1,4 @@
-// Handles: creating, opening, cloning and closing them; reading, taking back
-// and positioning characters over every source.
+// Handles: creating, opening, cloning, closing; reading, taking back and positioning over every source.
 #include "testhilfe.h"
 
 #include <cstring>
@@ -154,9 +153,8 @@ TEST(Handle, KlonDerDateiquelle)
     }
 }
 
-// Without a handle or a source nothing is read, and a take-back does not
-// look at the source.  A callback source of the caller's own gets all three
-// operations, and '#' lines arrive as they stand; counting is its business.
+// Without a source nothing is read, and a take-back does not look at it; a caller's callback source gets
+// all three operations, and '#' lines arrive as they stand (counting is its business).
 TEST(Handle, OhneQuelleOderMitRueckrufen)
 {
     Zugriffshandle h{};
