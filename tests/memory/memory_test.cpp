@@ -88,8 +88,7 @@ TEST(Tamsel, BloeckeUndPools)
     for (void *x : {p, leer, riesig, static_cast<void *>(nullptr)})
         Tamsel_Free(x);
 
-    // Small and large pool blocks across many chunks, aligned and apart; 0 bytes still give a block; an
-    // emptied pool is released again and serves.
+    // Pool blocks small and large over many chunks, aligned, apart; 0 bytes give a block; an emptied pool serves.
     auto *kopf = static_cast<uint32_t *>(Tamsel_Alloc(TAMSEL_POOLKOPF));
     kopf[0] = kopf[1] = 0;
     std::vector<std::pair<void *, uint32_t>> bloecke;
