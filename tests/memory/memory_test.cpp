@@ -88,7 +88,7 @@ TEST(Tamsel, BloeckeUndPools)
     for (void *x : {p, leer, riesig, static_cast<void *>(nullptr)})
         Tamsel_Free(x);
 
-    // Pool blocks small and large over many chunks, aligned, apart; 0 bytes give a block; emptied pools serve.
+    // Small and large pool blocks in many chunks, aligned, apart; 0 bytes still a block; emptied pools serve.
     auto *kopf = static_cast<uint32_t *>(Tamsel_Alloc(TAMSEL_POOLKOPF));
     kopf[0] = kopf[1] = 0;
     std::vector<std::pair<void *, uint32_t>> bloecke;
