@@ -85,7 +85,6 @@ public:
     ~Testhandle() { KR_Konfig_Datei_schliessen(&h_); }
     Zugriffshandle *operator->() { return &h_; }
     Zugriffshandle *get() { return &h_; }
-    // What KR_Zeichen_lesen delivers from here to the end.
     std::string rest()
     {
         std::string s;
