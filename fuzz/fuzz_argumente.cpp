@@ -1,6 +1,5 @@
-// fuzz_argumente.cpp - the argument reader under the fuzzer: template, text and reader calls (pool mode or a
-// fixed block of any size, from any position) from the input.  Slots hold values of their item's kind, a fixed
-// block is never used beyond its last byte, a failed call keeps nothing, pool mode and a large block agree.
+// fuzz_argumente.cpp - the argument reader under the fuzzer, in pool mode or a fixed block of any size: slots
+// hold their item's kind, no block is used past its end, a failure keeps nothing, pool and large block agree.
 #include "fuzzhilfe.h"
 
 #define KT_PRUEFEN KF_PRUEFEN

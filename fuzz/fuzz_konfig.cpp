@@ -1,7 +1,5 @@
-// fuzz_konfig.cpp - the configuration readers under the fuzzer: the input's
-// text in one of the handle's sources, driven through reads, searches,
-// removals, appends and clones.  Results stay in their range, buffers get a
-// terminated text or keep every byte, and edits change the text as described.
+// fuzz_konfig.cpp - the configuration readers under the fuzzer: reads, searches, removals, appends, clones.
+// Results stay in range, buffers get a terminated text or keep every byte, edits change the text as told.
 #include "fuzzhilfe.h"
 
 #include "korvan.h"
@@ -55,8 +53,7 @@ std::string Name(const kf::Schritt &s, const std::string &text)
     return (s.c & 2) ? std::string(s.b % 700, static_cast<char>('a' + s.a % 26)) : text.substr(s.a % (text.size() + 1), s.b % 48);
 }
 
-// The readers into a caller's buffer of any size (near the top of the 16-bit
-// range too) or none: a result of its range, a terminated text or no change.
+// Into a buffer of any size (up to the top of 16 bits) or none: a result in range, a terminated text or none.
 void Lesen(Zugriffshandle *h, const kf::Schritt &s, int art)
 {
     size_t n = !(s.c & 0x80) ? s.b % 300 : s.b >= 0xFF00 ? 0xFFFFu - (s.b & 0xFF) : s.b % 4400;

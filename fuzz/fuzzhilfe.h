@@ -1,5 +1,4 @@
-// fuzzhilfe.h - what the fuzz targets share.  Memory errors and leaks are the
-// sanitizers' to find; the targets check what the library promises on top.
+// fuzzhilfe.h - what the fuzz targets share; they check what the library promises beyond the sanitizers.
 #ifndef KORVAN_FUZZHILFE_H
 #define KORVAN_FUZZHILFE_H
 
@@ -38,7 +37,6 @@ struct Puffer {
     bool terminiert() const { return groesse > 0 && std::memchr(speicher.data(), 0, groesse); }
 };
 
-// One step of the program that drives a target: what to do, and parameters.
 struct Schritt {
     uint8_t art;
     uint16_t a, b;
