@@ -1,7 +1,5 @@
-# Fails unless every dynamic symbol that the library defines is one of its
-# own functions (PRAEFIX, KR_ by default); with FREMD, also when its symbol
-# table holds a function of Korvan's other layers (a regular expression over
-# the demangled names), as a library linked with the whole platform has.
+# Fails unless each dynamic symbol the library defines is its own (PRAEFIX, KR_ by default); with FREMD (a
+# regex over demangled names), also when it holds other layers' functions, as one linked with all of them does.
 if(NOT PRAEFIX)
   set(PRAEFIX KR_)
 endif()

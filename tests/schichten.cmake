@@ -1,10 +1,6 @@
-# The layers' include rules, over the source tree (QUELLE):
-# - only the system layer (src/platform/posix, src/platform/win32) and the
-#   command's own (tools/korvan/system) include an operating-system header;
-# - the memory libraries include nothing of Korvan but the whole-file piece
-#   of the system layer (the memory-object library alone).
-# bench/ measures the library against the system's own calls, so it is not
-# held to the first rule.
+# The layers' include rules over QUELLE: only src/platform/posix, src/platform/win32 and tools/korvan/system
+# include an operating-system header (bench/ too, which measures against the system's calls); the memory
+# libraries include nothing of Korvan but the system layer's whole-file piece (the memory-object library).
 set(system_header
   "unistd\\.h|windows\\.h|fcntl\\.h|dirent\\.h|pthread\\.h|io\\.h|direct\\.h|signal\\.h|spawn\\.h|poll\\.h"
   "|termios\\.h|dlfcn\\.h|pwd\\.h|grp\\.h|sched\\.h|semaphore\\.h|utime\\.h|fnmatch\\.h|glob\\.h|ftw\\.h"
