@@ -1,5 +1,5 @@
 # Fails unless each dynamic symbol the library defines is its own (PRAEFIX, KR_ by default); with FREMD (a
-# regex over demangled names), also when it holds other layers' functions, as one linked with all of them does.
+# regex over demangled names), also when it holds other layers' functions, as one linked with all does.
 if(NOT PRAEFIX)
   set(PRAEFIX KR_)
 endif()
