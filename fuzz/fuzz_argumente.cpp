@@ -38,7 +38,6 @@ std::string Werte(const Lauf &l, void *const *werte, kf::Puffer *block)
     return s;
 }
 
-// One call from `start` in pool mode or a fixed block (or none): its values, and the record released again.
 std::string Lesen(Lauf &l, int32_t start, bool fest, size_t groesse, bool ohne_block)
 {
     Argumentsatz &satz = l.satz;

@@ -47,7 +47,6 @@ void Pruefen(const Lauf &l)
 bool Klammer(int c) { return c == '[' || c == '{'; }
 unsigned long Zahl(uint16_t x, uint8_t c) { return (c & 0x10) ? ULONG_MAX - x : x % 16u; }
 
-// A name: a piece of the text, or a long run of one letter.
 std::string Name(const kf::Schritt &s, const std::string &text)
 {
     return (s.c & 2) ? std::string(s.b % 700, static_cast<char>('a' + s.a % 26)) : text.substr(s.a % (text.size() + 1), s.b % 48);

@@ -37,7 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
     kf::Eingabe e = kf::Zerlegen(daten, n, 4);
     if (!angelegt || !Brauchbar(e.text))
         return 0;
-    // The files: lengths from the steps, the last file takes the rest.
     std::string inhalt[4];
     for (size_t i = 0, von = 0; i < 4; ++i) {
         size_t rest = e.text.size() - von;
@@ -46,7 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
         von += laenge;
         Schreiben(baum / Dateinamen[i], inhalt[i]);
     }
-    // The input name: absolute, relative, or of 250 to 265 characters.
     std::string eingabe = (baum / "haupt.c").string();
     size_t lang = 250 + (e.steuer >> 2) % 16 - baum.string().size() - 1;
     if (e.steuer % 3 == 1)
