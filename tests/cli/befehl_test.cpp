@@ -67,8 +67,7 @@ int Ausfuehren(const std::string &befehl, const std::string &ordner, const kt::T
     return std::atoi(kt::Datei_lesen(bin / "status").c_str());
 }
 #else
-// The command interpreter runs the line (double quotes only, which the runtime splits as the POSIX shell
-// does); -1: the interpreter did not start (seen under wine on a loaded machine).
+// The interpreter runs the line (double quotes only, split as sh does); -1: it did not start (wine, loaded).
 int Ausfuehren(const std::string &befehl, const std::string &ordner, const kt::Tempordner &bin)
 {
     std::string s = "cd /d \"" + ordner + "\" && \"" + fs::absolute(KORVAN_BEFEHL).string() + "\"" +

@@ -153,8 +153,7 @@ TEST(Handle, KlonDerDateiquelle)
     }
 }
 
-// Without a source nothing is read, and a take-back does not look at it; a caller's callback source gets
-// all three operations, and '#' lines arrive as they stand (counting is its business).
+// No source: nothing read, a take-back blind to it; a callback source gets all three calls, '#' lines raw.
 TEST(Handle, OhneQuelleOderMitRueckrufen)
 {
     Zugriffshandle h{};

@@ -58,7 +58,6 @@ inline std::string Datei_lesen(const std::string &pfad)
     return s.str();
 }
 
-// The bytes of a handle's memory object, which must hold exactly laenge of them.
 inline std::string Objekttext(const Zugriffshandle &h)
 {
     std::string s(h.laenge, '\0');

@@ -14,7 +14,6 @@ kt::Tempordner &Ordner()
     return o;
 }
 
-// A memory object loaded from a file that holds the text; a new, empty one for no text.
 kr::Zugriff Objekt(const std::string &text)
 {
     kt::Datei_schreiben(Ordner() / "t.cfg", text);

@@ -17,7 +17,6 @@ std::string Wert(const char *abschnitt, const char *eintrag, Zugriffshandle *h)
                    KR_Element_lesen_2(wert, sizeof wert, h) > 0 ? wert : "?";
 }
 
-// Handles of the thread's own over each source: read, read through a clone, edited, saved.
 void Eigene(const std::string &ziel)
 {
     for (kt::Quelle q : {kt::Quelle::Puffer, kt::Quelle::Objekt, kt::Quelle::Datei}) {

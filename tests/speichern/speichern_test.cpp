@@ -109,8 +109,7 @@ TEST(Speichern, JederFehlschlagLaesstDieAlteDateiStehen)
     }
 }
 
-// A new inode, private until the target's bits are on it; as root owner, group and setuid/setgid bits stay
-// (where the owner cannot be given back, those bits go).
+// A new inode, private until it has the target's bits; as root owner, group, setuid/setgid stay if they can.
 TEST(Speichern, NeueDateiMitDenRechtenUndDemBesitzerDerAlten)
 {
     kt::Tempordner d;

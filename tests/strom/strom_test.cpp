@@ -12,8 +12,7 @@ auto Nach(int c, const Zugriffshandle *h)
     return std::tuple(c, h->position, h->zeile, h->spalte, h->letztes_zeichen);
 }
 
-// Both read to the end, taking back every third character; at step 700 both are positioned to `wohin`
-// (-1: not) after a line feed, where a '#' opens a comment line.
+// Both read, taking back every third character; at step 700 both go to `wohin` (-1: not) after a LF.
 void Gleich_lesen(Zugriffshandle *mit_leser, Zugriffshandle *exportiert, int wohin)
 {
     strom::Leser l(mit_leser);
@@ -37,8 +36,7 @@ void Gleich_lesen(Zugriffshandle *mit_leser, Zugriffshandle *exportiert, int woh
 class Leser : public kt::Quellentest {};
 KT_ALLE_QUELLEN(Leser);
 
-// Straight through, back before the piece, back to 0, a memory object shorter than the handle claims (-2);
-// comment lines, runs of them, CR LF and '#' within a line fall on every offset.
+// Through, back before the piece, back to 0, an object shorter than laenge (-2); comments at every offset.
 TEST_P(Leser, LiestWieDieExportierteFunktion)
 {
     std::string text = "#x\nstart\n";
@@ -56,8 +54,7 @@ TEST_P(Leser, LiestWieDieExportierteFunktion)
     }
 }
 
-// Lines in chunks of n bytes, in place or copied, against bytes one by one: CR LF, lone CRs, NUL and 0x1A
-// on both sides of the first block's end (65536 bytes), in both modes.
+// Lines in n-byte chunks, in place or copied, against bytes: CR LF, CR, NUL, 0x1A round 65536, both modes.
 TEST(Blockstrom, ZeilenUeberDieBlockgrenze)
 {
     kt::Tempordner d;
