@@ -1,5 +1,4 @@
-// fuzz_argumente.cpp - the argument reader under the fuzzer, in pool mode or a fixed block of any size: slots
-// hold their item's kind, no block is used past its end, a failure keeps nothing, pool and large block agree.
+// fuzz_argumente.cpp - the argument reader fuzzed: slots of their item's kind, no block overrun, no leftovers.
 #include "fuzzhilfe.h"
 
 #define KT_PRUEFEN KF_PRUEFEN

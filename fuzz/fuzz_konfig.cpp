@@ -1,5 +1,4 @@
-// fuzz_konfig.cpp - the configuration readers under the fuzzer: reads, searches, removals, appends, clones.
-// Results stay in range, buffers get a terminated text or keep every byte, edits change the text as told.
+// fuzz_konfig.cpp - the configuration readers fuzzed: results in range, edits change the text as described.
 #include "fuzzhilfe.h"
 
 #include "korvan.h"

@@ -1,5 +1,4 @@
-// fuzz_pfad.cpp - the path functions under the fuzzer: pieces joined, cut and made canonical into buffers of
-// any size; a result is written only when it fits whole, a buffer that gets none keeps every byte.
+// fuzz_pfad.cpp - the path functions under the fuzzer: a result is written whole, else the buffer is kept.
 #include "fuzzhilfe.h"
 
 #include "korvan.h"

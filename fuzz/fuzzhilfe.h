@@ -43,8 +43,7 @@ struct Schritt {
     uint8_t c;
 };
 
-// The input: a text, then steps of 6 bytes, a control byte and the number of
-// steps, read from the end so that the program stays while the text changes.
+// A text, 6-byte steps, a control byte and the step count, read from the end: steps stay as the text changes.
 struct Eingabe {
     std::string text;
     std::vector<Schritt> schritte;

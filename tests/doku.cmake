@@ -1,5 +1,4 @@
-# Fails unless every function of the .def file DEF has a comment right above its prototype in HEADER and,
-# with SEITE, is named on that documentation page; the paths below QUELLE.
+# Fails unless each function in DEF (.def) has a comment above its prototype in HEADER and is named in SEITE.
 file(STRINGS ${QUELLE}/${DEF} zeilen REGEX "^    [A-Za-z_0-9]+(@[0-9]+)? +@[0-9]+")
 file(READ ${QUELLE}/${HEADER} header)
 if(SEITE)

@@ -1,6 +1,5 @@
-# The layers' include rules over QUELLE: only src/platform/posix, src/platform/win32 and tools/korvan/system
-# include an operating-system header (bench/ too, which measures against the system's calls); the memory
-# libraries include nothing of Korvan but the system layer's whole-file piece (the memory-object library).
+# The layers' include rules (bench/, measured against the system's calls, is left out): system headers only
+# in the system layer, and the memory libraries include nothing of Korvan but the whole-file piece.
 set(system_header
   "unistd\\.h|windows\\.h|fcntl\\.h|dirent\\.h|pthread\\.h|io\\.h|direct\\.h|signal\\.h|spawn\\.h|poll\\.h"
   "|termios\\.h|dlfcn\\.h|pwd\\.h|grp\\.h|sched\\.h|semaphore\\.h|utime\\.h|fnmatch\\.h|glob\\.h|ftw\\.h"

@@ -1,5 +1,4 @@
-// The korvan command as a user meets it: each "$ " line of faelle/*.txt (on Windows those not marked
-// "# posix") and, on POSIX, of the examples in README.md and docs/*.md, run beside a copy of examples/.
+// The korvan command as a user meets it: each "$ " line of faelle/*.txt and (POSIX) README.md and docs/*.md.
 #include "testhilfe.h"
 
 #include <algorithm>
