@@ -1,4 +1,4 @@
-// fuzz_argumente.cpp - the argument reader fuzzed: slots of their item's kind, no block overrun, no leftovers.
+// fuzz_argumente.cpp - the argument reader fuzzed: slots of their item's kind, no overrun, no leftovers.
 #include "fuzzhilfe.h"
 
 #define KT_PRUEFEN KF_PRUEFEN
