@@ -25,7 +25,6 @@ struct Lauf {
     }
 };
 
-// A memory source's text; a memory object is exactly laenge bytes long.
 std::string Inhalt(const Zugriffshandle &h)
 {
     std::string s(h.laenge, '\0');

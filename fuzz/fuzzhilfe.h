@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-// A broken promise: the run ends with a crash that the fuzzer records.
 #define KF_PRUEFEN(b) ((b) ? (void)0 : (std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #b), std::abort()))
 
 namespace kf {

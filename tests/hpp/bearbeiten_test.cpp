@@ -125,8 +125,7 @@ TEST(Bearbeiten, NurDieEigenenZeilenOderNichts)
     EXPECT_EQ(neu->anhaengen("k: 1\n").fehler(), "a block text begins with its header line, '[' or '{' in its first byte");
 }
 
-// Every entry set to another value and back (by value where the text is the value's own writing, else by
-// text) gives the bytes again: the examples, and every entry form with LF, with CR LF and no final line end.
+// Each entry set to another value and back (by value, or by text where not its own writing) gives the bytes.
 TEST(Bearbeiten, HinUndZurueckGibtDieBytes)
 {
     std::vector<std::string> texte;

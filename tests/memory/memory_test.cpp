@@ -12,7 +12,6 @@ namespace {
 
 constexpr int A = QUIDEL_STATUS_ARGUMENT, H = QUIDEL_STATUS_HANDLE, B = QUIDEL_STATUS_BEREICH;
 
-// The first n bytes of an object, after resizing it to groesse bytes.
 std::string Inhalt(Quidel_Handle h, uint32_t n, int64_t groesse = -1)
 {
     std::string s(n, '#');
