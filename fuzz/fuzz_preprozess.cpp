@@ -1,5 +1,4 @@
-// fuzz_preprozess.cpp - the preprocessor under the fuzzer: an include tree from the input, its name absolute,
-// relative or near 260 bytes; the record untouched past its fields and, after a success, in all but the code.
+// fuzz_preprozess.cpp - the preprocessor fuzzed on include trees: the error record kept past its fields.
 #include "fuzzhilfe.h"
 
 #include "korvan.h"

@@ -1,5 +1,4 @@
-# Fails unless each dynamic symbol the library defines is its own (PRAEFIX, KR_ by default); with FREMD (a
-# regex over demangled names), also when it holds other layers' functions, as one linked with all does.
+# Fails unless the library exports only its own (PRAEFIX) functions and holds no other layer's code (FREMD).
 if(NOT PRAEFIX)
   set(PRAEFIX KR_)
 endif()
