@@ -1,6 +1,4 @@
-// fuzz_argumente.cpp - the argument reader under the fuzzer: template, text and reader calls (pool mode or a
-// fixed block of any size, from any position) from the input.  Slots hold values of their item's kind, a fixed
-// block is never used beyond its last byte, a failed call keeps nothing, pool mode and a large block agree.
+// fuzz_argumente.cpp - the argument reader fuzzed: slots of their item's kind, no overrun, no leftovers.
 #include "fuzzhilfe.h"
 
 #define KT_PRUEFEN KF_PRUEFEN
@@ -39,7 +37,6 @@ std::string Werte(const Lauf &l, void *const *werte, kf::Puffer *block)
     return s;
 }
 
-// One call from `start` in pool mode or a fixed block (or none): its values, and the record released again.
 std::string Lesen(Lauf &l, int32_t start, bool fest, size_t groesse, bool ohne_block)
 {
     Argumentsatz &satz = l.satz;

@@ -1,7 +1,4 @@
-// fuzz_konfig.cpp - the configuration readers under the fuzzer: the input's
-// text in one of the handle's sources, driven through reads, searches,
-// removals, appends and clones.  Results stay in their range, buffers get a
-// terminated text or keep every byte, and edits change the text as described.
+// fuzz_konfig.cpp - the configuration readers fuzzed: results in range, edits change the text as described.
 #include "fuzzhilfe.h"
 
 #include "korvan.h"
@@ -28,7 +25,6 @@ struct Lauf {
     }
 };
 
-// A memory source's text; a memory object is exactly laenge bytes long.
 std::string Inhalt(const Zugriffshandle &h)
 {
     std::string s(h.laenge, '\0');
@@ -49,14 +45,12 @@ void Pruefen(const Lauf &l)
 bool Klammer(int c) { return c == '[' || c == '{'; }
 unsigned long Zahl(uint16_t x, uint8_t c) { return (c & 0x10) ? ULONG_MAX - x : x % 16u; }
 
-// A name: a piece of the text, or a long run of one letter.
 std::string Name(const kf::Schritt &s, const std::string &text)
 {
     return (s.c & 2) ? std::string(s.b % 700, static_cast<char>('a' + s.a % 26)) : text.substr(s.a % (text.size() + 1), s.b % 48);
 }
 
-// The readers into a caller's buffer of any size (near the top of the 16-bit
-// range too) or none: a result of its range, a terminated text or no change.
+// Into a buffer of any size (up to the top of 16 bits) or none: a result in range, a terminated text or none.
 void Lesen(Zugriffshandle *h, const kf::Schritt &s, int art)
 {
     size_t n = !(s.c & 0x80) ? s.b % 300 : s.b >= 0xFF00 ? 0xFFFFu - (s.b & 0xFF) : s.b % 4400;

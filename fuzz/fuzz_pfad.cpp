@@ -1,6 +1,4 @@
-// fuzz_pfad.cpp - the path functions under the fuzzer: the pieces of the input between zero bytes, joined,
-// cut and made canonical into buffers of any size.  A result is written only when it fits whole;
-// a buffer that gets none keeps every byte.
+// fuzz_pfad.cpp - the path functions under the fuzzer: a result is written whole, else the buffer is kept.
 #include "fuzzhilfe.h"
 
 #include "korvan.h"

@@ -1,7 +1,4 @@
-// fuzz_preprozess.cpp - the preprocessor under the fuzzer: a small include
-// tree whose contents come from the input, preprocessed under an input name
-// that is absolute, relative, or near the 260-byte limit.  The error record
-// is untouched behind its fields and, after a success, in all but the code.
+// fuzz_preprozess.cpp - the preprocessor fuzzed on include trees: the error record kept past its fields.
 #include "fuzzhilfe.h"
 
 #include "korvan.h"
@@ -19,8 +16,7 @@ void Schreiben(const fs::path &p, const std::string &text)
     std::ofstream(p, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-// The tree stays inside its folder (no include name is absolute or climbs),
-// with few include directives, so that no run expands into millions of lines.
+// In its folder (no include name absolute or climbing), few includes: no run expands into millions of lines.
 bool Brauchbar(const std::string &text)
 {
     size_t n = 0;
@@ -40,7 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
     kf::Eingabe e = kf::Zerlegen(daten, n, 4);
     if (!angelegt || !Brauchbar(e.text))
         return 0;
-    // The files: lengths from the steps, the last file takes the rest.
     std::string inhalt[4];
     for (size_t i = 0, von = 0; i < 4; ++i) {
         size_t rest = e.text.size() - von;
@@ -49,7 +44,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
         von += laenge;
         Schreiben(baum / Dateinamen[i], inhalt[i]);
     }
-    // The input name: absolute, relative, or of 250 to 265 characters.
     std::string eingabe = (baum / "haupt.c").string();
     size_t lang = 250 + (e.steuer >> 2) % 16 - baum.string().size() - 1;
     if (e.steuer % 3 == 1)
@@ -73,8 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *daten, size_t n)
     if (mit_satz && r == 0) {
         KF_PRUEFEN(f->code != 0 && f->reserve == 0 && std::memchr(f->datei, 0, sizeof f->datei) &&
                    std::memchr(f->fehlername, 0, sizeof f->fehlername) && std::memchr(f->zeilentext, 0, sizeof f->zeilentext));
-        // An input that did not open leaves no output; an error elsewhere
-        // names the file and its line.
+        // An input that did not open leaves no output; an error elsewhere names the file and its line.
         KF_PRUEFEN(f->zeile != 0 || f->code != 2 || (eingabe.substr(0, 259) == f->fehlername && !fs::exists(ausgabe)));
     }
     return 0;

@@ -1,5 +1,4 @@
-// fuzzhilfe.h - what the fuzz targets share.  Memory errors and leaks are the
-// sanitizers' to find; the targets check what the library promises on top.
+// fuzzhilfe.h - what the fuzz targets share; they check what the library promises beyond the sanitizers.
 #ifndef KORVAN_FUZZHILFE_H
 #define KORVAN_FUZZHILFE_H
 
@@ -15,7 +14,6 @@
 #include <string>
 #include <vector>
 
-// A broken promise: the run ends with a crash that the fuzzer records.
 #define KF_PRUEFEN(b) ((b) ? (void)0 : (std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #b), std::abort()))
 
 namespace kf {
@@ -38,15 +36,13 @@ struct Puffer {
     bool terminiert() const { return groesse > 0 && std::memchr(speicher.data(), 0, groesse); }
 };
 
-// One step of the program that drives a target: what to do, and parameters.
 struct Schritt {
     uint8_t art;
     uint16_t a, b;
     uint8_t c;
 };
 
-// The input: a text, then steps of 6 bytes, a control byte and the number of
-// steps, read from the end so that the program stays while the text changes.
+// A text, 6-byte steps, a control byte and the step count, read from the end: steps stay as the text changes.
 struct Eingabe {
     std::string text;
     std::vector<Schritt> schritte;

@@ -1,6 +1,4 @@
-# Fails unless every function of an export table (DEF, the .def file) has a
-# comment right above its prototype in the header HEADER, and, when SEITE is
-# given, is named on that documentation page; the paths below QUELLE.
+# Fails unless each function in DEF (.def) has a comment above its prototype in HEADER and is named in SEITE.
 file(STRINGS ${QUELLE}/${DEF} zeilen REGEX "^    [A-Za-z_0-9]+(@[0-9]+)? +@[0-9]+")
 file(READ ${QUELLE}/${HEADER} header)
 if(SEITE)

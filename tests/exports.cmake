@@ -1,7 +1,4 @@
-# Fails unless every dynamic symbol that the library defines is one of its
-# own functions (PRAEFIX, KR_ by default); with FREMD, also when its symbol
-# table holds a function of Korvan's other layers (a regular expression over
-# the demangled names), as a library linked with the whole platform has.
+# Fails unless the library exports only its own (PRAEFIX) functions and holds no other layer's code (FREMD).
 if(NOT PRAEFIX)
   set(PRAEFIX KR_)
 endif()

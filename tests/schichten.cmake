@@ -1,10 +1,5 @@
-# The layers' include rules, over the source tree (QUELLE):
-# - only the system layer (src/platform/posix, src/platform/win32) and the
-#   command's own (tools/korvan/system) include an operating-system header;
-# - the memory libraries include nothing of Korvan but the whole-file piece
-#   of the system layer (the memory-object library alone).
-# bench/ measures the library against the system's own calls, so it is not
-# held to the first rule.
+# The layers' include rules (bench/, measured against the system's calls, is left out): system headers only
+# in the system layer, and the memory libraries include nothing of Korvan but the whole-file piece.
 set(system_header
   "unistd\\.h|windows\\.h|fcntl\\.h|dirent\\.h|pthread\\.h|io\\.h|direct\\.h|signal\\.h|spawn\\.h|poll\\.h"
   "|termios\\.h|dlfcn\\.h|pwd\\.h|grp\\.h|sched\\.h|semaphore\\.h|utime\\.h|fnmatch\\.h|glob\\.h|ftw\\.h"

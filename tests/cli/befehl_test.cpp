@@ -1,6 +1,4 @@
-// The korvan command as a user meets it: each "$ " line of faelle/*.txt (on
-// Windows those not marked "# posix") and, on POSIX, of every example in
-// README.md and docs/*.md, run in a folder with a copy of examples/.
+// The korvan command as a user meets it: each "$ " line of faelle/*.txt and (POSIX) README.md and docs/*.md.
 #include "testhilfe.h"
 
 #include <algorithm>
@@ -12,8 +10,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A command; the lines after it are its standard output, "! text" a line of
-// standard error, "? N" an exit status other than 0.
+// A command; the lines after it are its standard output, "! text" standard error, "? N" a nonzero status.
 struct Schritt {
     std::string befehl, aus, fehler;
     int status = 0, zeile = 0;
@@ -51,8 +48,7 @@ std::string Wort(const std::string &s)
     return "'" + std::regex_replace(s, std::regex("'"), "'\\''") + "'";
 }
 
-// korvan is found in PATH (under the build's emulator), with a registry of
-// file types that opens .txt files with `true`, and no desktop of the machine.
+// korvan in PATH (under the build's emulator), a file type registry opening .txt with `true`, no desktop.
 int Ausfuehren(const std::string &befehl, const std::string &ordner, const kt::Tempordner &bin)
 {
     kt::Datei_schreiben(bin / "korvan", "#!/bin/sh\nexec " KORVAN_EMULATOR " " + Wort(KORVAN_BEFEHL) + " \"$@\"\n");
@@ -70,9 +66,7 @@ int Ausfuehren(const std::string &befehl, const std::string &ordner, const kt::T
     return std::atoi(kt::Datei_lesen(bin / "status").c_str());
 }
 #else
-// The command interpreter runs the line ("korvan ...", quoted with double
-// quotes only, which the runtime splits as the POSIX shell does).  -1: the
-// interpreter did not start (seen under wine on a loaded machine).
+// The interpreter runs the line (double quotes only, split as sh does); -1: it did not start (wine, loaded).
 int Ausfuehren(const std::string &befehl, const std::string &ordner, const kt::Tempordner &bin)
 {
     std::string s = "cd /d \"" + ordner + "\" && \"" + fs::absolute(KORVAN_BEFEHL).string() + "\"" +

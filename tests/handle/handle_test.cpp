@@ -1,5 +1,4 @@
-// Handles: creating, opening, cloning and closing them; reading, taking back
-// and positioning characters over every source.
+// Handles: creating, opening, cloning, closing; reading, taking back and positioning over every source.
 #include "testhilfe.h"
 
 #include <cstring>
@@ -28,14 +27,14 @@ TEST_P(Zeichen, Schritte)
         {"#x", "R", "#x 0,2,2"}, {"a\n#x", "R", "a\n# 1,1,4", "a\n#x 1,1,4"}, // the first byte is no line start
         {"a\n#\n#\n", "R", "a\n 2,0,6", "a\n#\n#\n 2,0,6"}, {"a\r\n#x\r\nb", "R", "a\r\nb 2,0,8", "a\r\n#x\r\nb 2,0,8"},
         {"a\n#x\r#y\nb", "R", "a\nb 2,0,9", "a\n#x\r#y\nb 2,0,9"}, // a CR does not end a comment line
-        // counting (bytes below CR move the column, a CR does not), taking back: the file source one byte only
+        // counting (bytes below CR move the column, a CR does not), taking back: the file source 1 byte only
         {"\t\x01", "rr", "\t\x01 0,2,2"}, {"ab\r\ncd", "rrrr", "ab\r\n 0,2,4"}, {"ab\r\ncd", "rrrrr", "ab\r\nc 1,0,5"},
         {"a\n#x\nb", "rrrr", "a\nb$ 2,0,6", "a\n#x 1,1,4"}, {"a\n#x\nb", "bRbbr", "0a\nb11\n 2,-2,5", "0a\n#x\nb10b 2,0,6"},
         {"ab", "b", "0 0,0,0"}, {"ab", "rrbbb", "ab110 0,0,0", "ab100 0,1,1"}, {"a\nb", "rrrb", "a\nb1 1,-1,2"},
         {"a\nb", "rrrbr", "a\nb1b 1,0,3"}, {"a\nxy", "rrbrbr", "a\n1\n1\n 0,1,2"}, {"a\n\nb", "rrrbrbr", "a\n\n1\n1\n 1,0,3"},
         {"a\r\nb", "rrrbrbr", "a\r\n1\n1\n 0,1,3"}, {"a\r\nb", "rrbrbr", "a\r1\r1\r 0,1,2"},
         {"ab\r\ncd\n\nx", "rrrrrrrbr", "ab\r\ncd\n1\n 1,1,7"},
-        // positioning: the end itself is allowed; memory forgets the symbol, the file source the byte read last
+        // positioning: the end itself is allowed; memory forgets the symbol, the file source the last byte
         {"ab\ncd", "P5rP6XP5e", "1$--1<3,0> 0,0,5", "-"}, {"", "P0P1", "1- 0,0,0", "-"},
         {"ab\ncd", "rrrrP3erbP0eb", "ab\nc1<3,0>c11<0,0>0 0,0,0", "ab\nc1<3,2>c11<3,2>0 0,0,0"},
         {"0123456789", "rrrrbCR", "01231<33>3456789 0,10,10"}, // the byte taken back is the clone's too
@@ -154,9 +153,7 @@ TEST(Handle, KlonDerDateiquelle)
     }
 }
 
-// Without a handle or a source nothing is read, and a take-back does not
-// look at the source.  A callback source of the caller's own gets all three
-// operations, and '#' lines arrive as they stand; counting is its business.
+// No source: nothing read, a take-back blind to it; a callback source gets all three calls, '#' lines raw.
 TEST(Handle, OhneQuelleOderMitRueckrufen)
 {
     Zugriffshandle h{};

@@ -15,9 +15,8 @@
 
 namespace kt {
 
-// Each slot by its item's kind: "-" still `unberuehrt`, "=1" a switch, "#n" a number, "[a|b]" a
-// multiple-value array, "?" a required rest of line with N (a number when it took the multiple item's last
-// value, else a text), else the text; given a fixed block, every value must lie in it before its last byte.
+// Slots: "-" still `unberuehrt`, "=1" a switch, "#n" a number, "[a|b]" a multiple array, else the text;
+// "?" a rest of line with N (a number if it took the multiple's last value); all before a block's last byte.
 inline std::vector<std::string> Argumentwerte(const char *vorlage, void *const *werte, const void *unberuehrt,
                                               const char *block = nullptr, uint32_t groesse = 0)
 {

@@ -1,5 +1,4 @@
-// probe.cpp - started by the process tests on Windows: writes its arguments, each "[a]\n", whole to
-// PROGRAM.out; with "--warten" first it waits up to 30 seconds for PROGRAM.los.
+// probe.cpp - child of the Windows process tests: its arguments, "[a]\n" each, to PROGRAM.out.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

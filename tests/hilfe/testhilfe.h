@@ -58,7 +58,6 @@ inline std::string Datei_lesen(const std::string &pfad)
     return s.str();
 }
 
-// The bytes of a handle's memory object, which must hold exactly laenge of them.
 inline std::string Objekttext(const Zugriffshandle &h)
 {
     std::string s(h.laenge, '\0');
@@ -85,7 +84,6 @@ public:
     ~Testhandle() { KR_Konfig_Datei_schliessen(&h_); }
     Zugriffshandle *operator->() { return &h_; }
     Zugriffshandle *get() { return &h_; }
-    // What KR_Zeichen_lesen delivers from here to the end.
     std::string rest()
     {
         std::string s;

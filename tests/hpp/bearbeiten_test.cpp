@@ -1,5 +1,4 @@
-// Owners of access handles, and editing with the C++ layer: each edit changes
-// only its own lines, byte for byte, or is refused and changes nothing.
+// Handle owners and editing with the C++ layer: an edit changes only its own lines or is refused.
 #include "korvan.hpp"
 #include "testhilfe.h"
 
@@ -15,8 +14,6 @@ kt::Tempordner &Ordner()
     return o;
 }
 
-// A memory object loaded from a file that holds the text; a new, empty one
-// for no text.
 kr::Zugriff Objekt(const std::string &text)
 {
     kt::Datei_schreiben(Ordner() / "t.cfg", text);
@@ -51,7 +48,6 @@ Bearbeitung Loeschen(std::string b, std::string n = "")
 Bearbeitung Entfernen(std::string b) { return [=](kr::Zugriff &z) { return z.entfernen(b); }; }
 Bearbeitung Ersetzen(std::string b, std::string t) { return [=](kr::Zugriff &z) { return z.ersetzen(b, t); }; }
 
-// Comments, blank lines, an indented block, an INI block, CR LF line ends.
 const std::string Datei = "; settings\r\n[main]\r\n  width: 80\r\n  ; the height follows\r\n  height:\t24\r\n\r\n"
                           "; the colours\r\n[colours]\r\nfg=\"light grey\"\r\nbg=black ; for now\r\n\r\n";
 
@@ -129,10 +125,7 @@ TEST(Bearbeiten, NurDieEigenenZeilenOderNichts)
     EXPECT_EQ(neu->anhaengen("k: 1\n").fehler(), "a block text begins with its header line, '[' or '{' in its first byte");
 }
 
-// Every entry set to another value and back, over the bundled examples and a
-// text of every form of entry, with LF and with CR LF and no final line end:
-// the original bytes again.  Back by value where the text is the value's own
-// writing, else by text.
+// Each entry set to another value and back (by value, or by text where not its own writing) gives the bytes.
 TEST(Bearbeiten, HinUndZurueckGibtDieBytes)
 {
     std::vector<std::string> texte;

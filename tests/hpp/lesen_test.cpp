@@ -1,5 +1,4 @@
-// Reading with the C++ layer: argument lines as typed values by item name,
-// and blocks and entries over all three sources.
+// Reading with the C++ layer: argument lines as typed values by name, blocks and entries over all sources.
 #include "korvan.hpp"
 #include "testhilfe.h"
 
@@ -97,8 +96,7 @@ TEST(Argumente, BesitzerDesSatzes)
     EXPECT_EQ(*reinterpret_cast<int32_t *>(a.werte()[1]), 6);
 }
 
-// Every block, "[name] @line", and entry, "  line name: text" or "  line name=text";
-// with `alles` also "|element|value|kind of element".
+// Blocks "[name] @line", entries "  line name: text" or "  line name=text"; `alles`: "|element|value|kind".
 std::string Gliederung(Zugriffshandle *h, bool alles = false)
 {
     kr::Blockleser leser(h);
@@ -123,8 +121,7 @@ TEST_P(Bloecke, KeineZeileUndKeinKopfGehtVerloren)
         // A value right before the next header; INI entries before a header.
         {"[a]\nx: 1\n[b]\ny: 2\n", "[a] @1\n  2 x: 1\n[b] @3\n  4 y: 2\n"},
         {"[a]\nk=v\n  [b]\n\tk2=v2\n", "[a] @1\n  2 k=v\n[b] @3\n  4 k2=v2\n"},
-        // Lines that are no entry do not end the block; blanks before ':' or
-        // '=' make no entry; quoted names directly followed by ':' or '='.
+        // Non-entries do not end the block; blanks before ':' or '=' make none; quoted names before ':', '='.
         {"[a]\nk=1\njust words\n\"q\" w\n\"d\" : 3\n; c\n\nk2: 2\n,\n]x: 3\n", "[a] @1\n  2 k=1\n  8 k2: 2\n  10 x: 3\n"},
         {"[a]\nk = 1\nk : 2\nk=3", "[a] @1\n  4 k=3\n"}, {"[a]\n\"a b\": 1\n\"c\"=2\n", "[a] @1\n  2 a b: 1\n  3 c=2\n"},
         // Line ends of every kind, and empty lines counted.
@@ -132,14 +129,12 @@ TEST_P(Bloecke, KeineZeileUndKeinKopfGehtVerloren)
         {"[a]\n\rx: 1\n\r\n\ry: 2\n\r[b]", "[a] @1\n  2 x: 1\n  4 y: 2\n[b] @5\n"},
         // Text before the first header belongs to no block; a class header.
         {"k: 0\n[a]\nk: 1", "[a] @2\n  3 k: 1\n"}, {"  [a]\nk: 0\n {12.3}\nk: 1", "{12.3} @3\n  4 k: 1\n"},
-        // Header names: blanks kept, the rest of the line ignored, a quoted
-        // name decoded, no closing bracket needed.
+        // Header names: blanks kept, the rest of the line ignored, quoted names decoded, no closing bracket.
         {"[ server one ] ; x\n[\"a]*\"b\"] rest\n[x\n{y", "[ server one ] @1\n[a]\"b] @2\n[x] @3\n{y} @4\n"},
         // Comment lines count as lines; '#' after a CR alone or after LF CR is ordinary.
         {"[a]\n#k: hidden\nx: 1\n#[b]\ny: 2\n", "[a] @1\n  3 x: 1\n  5 y: 2\n"}, {"[a]\r#k: 1", "[a] @1\n  2 #k: 1\n"},
         {"[a]\n\r#k: 1", "[a] @1\n  2 #k: 1\n"},
-        // Values as text, first element and value; a quoted string takes in
-        // the following lines up to its closing quote, but never a header.
+        // Text, first element, value; a quoted string takes in lines to its closing quote, never a header.
         {"[a]\nk: \"a b\"  \t\nk:\t a b \nk: \"a\" b\nk: \"x*Ny*Ez\"\nk: ; nothing\nk:\nk: \"open\n",
          "[a] @1\n  2 k: \"a b\"|a b|a b|2\n  3 k: a b|a|a b|1\n  4 k: \"a\" b|a|\"a\" b|2\n"
          "  5 k: \"x*Ny*Ez\"|x\ny\x1bz|x\ny\x1bz|2\n  6 k: ; nothing||; nothing|0\n  7 k: |||0\n  8 k: \"open|open|open|2\n"},

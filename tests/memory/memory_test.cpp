@@ -12,7 +12,6 @@ namespace {
 
 constexpr int A = QUIDEL_STATUS_ARGUMENT, H = QUIDEL_STATUS_HANDLE, B = QUIDEL_STATUS_BEREICH;
 
-// The first n bytes of an object, after resizing it to groesse bytes.
 std::string Inhalt(Quidel_Handle h, uint32_t n, int64_t groesse = -1)
 {
     std::string s(n, '#');
@@ -88,8 +87,7 @@ TEST(Tamsel, BloeckeUndPools)
     for (void *x : {p, leer, riesig, static_cast<void *>(nullptr)})
         Tamsel_Free(x);
 
-    // Small and large pool blocks across many chunks, aligned and apart; 0 bytes still give a block; an
-    // emptied pool is released again and serves.
+    // Small and large pool blocks in many chunks, aligned, apart; 0 bytes still a block; emptied pools serve.
     auto *kopf = static_cast<uint32_t *>(Tamsel_Alloc(TAMSEL_POOLKOPF));
     kopf[0] = kopf[1] = 0;
     std::vector<std::pair<void *, uint32_t>> bloecke;

@@ -1,5 +1,4 @@
-// Threads with handles, argument lines, include trees and path names of their own, and one memory
-// object shared by clones that passes from thread to thread, under the tsan preset's sanitizer.
+// Threads with handles, argument lines, trees and paths of their own, and one memory object shared by clones.
 #include "testhilfe.h"
 
 #include <algorithm>
@@ -18,7 +17,6 @@ std::string Wert(const char *abschnitt, const char *eintrag, Zugriffshandle *h)
                    KR_Element_lesen_2(wert, sizeof wert, h) > 0 ? wert : "?";
 }
 
-// Handles of the thread's own over each source: read, read through a clone, edited, saved.
 void Eigene(const std::string &ziel)
 {
     for (kt::Quelle q : {kt::Quelle::Puffer, kt::Quelle::Objekt, kt::Quelle::Datei}) {
@@ -36,7 +34,6 @@ void Eigene(const std::string &ziel)
     }
 }
 
-// Argument lines in pool mode and in a fixed block; a tree preprocessed; path names joined and cut.
 void Argumente_Preprozess_Pfade(const kt::Tempordner &d, int t)
 {
     const std::string n = std::to_string(t), haupt = d / ("haupt" + n + ".c"), aus = d / ("aus" + n + ".i"),

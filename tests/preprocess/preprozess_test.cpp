@@ -54,8 +54,7 @@ protected:
         std::replace(s.begin(), s.end(), '/', '\\');
         return s;
     }
-    // "main.c" is the input as given, "." the top directory as given; names
-    // from the root stay, others are looked up (and recorded) in the top one.
+    // "main.c", "." are input and top directory as given; rooted names stay, others are found in the top one.
     std::string name(const std::string &n) const
     {
         return n.empty() || n[0] == '/' ? n : n == "main.c" ? pfad(n) : n == "." ? pfad("") : oben() + n;
@@ -75,8 +74,7 @@ protected:
         }
         return r;
     }
-    // With and without an error record the call gives the same result and output; the record's other fields
-    // stay untouched unless an error is recorded.  With `speicher`, so many allocations succeed in each call.
+    // Same result and output with and without a record, its fields untouched on success; `speicher` as above.
     int lauf(const std::string &ein, const std::string &aus, std::string &ausgabe, int speicher = -1)
     {
         Speicher_reicht_fuer = speicher;
@@ -92,7 +90,6 @@ protected:
         EXPECT_TRUE(rc == 0 || f.zeile == 0x5A5A5A5A);
         return rc;
     }
-    // The record: code, line, reserve, file, name and line text.
     void fehler(int code, int zeile, const std::string &datei, const std::string &name, const std::string &text)
     {
         EXPECT_EQ(std::to_string(f.code) + " " + std::to_string(f.zeile) + " " + std::to_string(f.reserve) + " " +
@@ -148,8 +145,7 @@ TEST_F(Preprozess, Faelle)
          {{"main.c", "m\n#include \"a.h\"\n"}, {"a.h", "#include \"b.h\"\n"}, {"b.h", "B\n"}},
          "<1 main.c>m\n<1 a.h><1 b.h>", 2, 1, "a.h", "b.h", "#include \"b.h\"\n", 1},
     };
-    // 201 empty files one after another, the last directive at the end: each
-    // return leaves the nesting depth as it was.
+    // 201 empty files in a row, the last directive at the end: each return leaves the depth as it was.
     Fall folge{"leere Dateien in Folge", {{"main.c", ""}, {"l.h", ""}}, "<1 main.c>"};
     for (int i = 1; i <= 201; ++i) {
         folge.dateien[0].second += i < 201 ? "#include \"l.h\"\n" : "#include \"l.h\"";
@@ -162,8 +158,7 @@ TEST_F(Preprozess, Faelle)
     for (int i = 0; i < 200; ++i)
         selbst.aus += "<1 s.h>";
     faelle.push_back(selbst);
-    // A name too long for its buffer, or for the join, is looked up as the bare top directory; the longest
-    // name that joins, or (from the root) that fits, is found.
+    // A name too long for its buffer or the join is looked up as the top directory; the longest is found.
     const std::string lang(259 - oben().size(), 'n'), absolut = pfad(std::string(259 - pfad("").size(), 'a'));
     for (const std::string &n : {absolut + "a", std::string(259, 'n'), lang + "n"}) {
         const std::string zeile = "#include \"" + n + "\"\n";
@@ -210,8 +205,7 @@ TEST_F(Preprozess, EingabeOderAusgabeScheitert)
         fehler(2, 0, "", ein.substr(0, 259), "");
         EXPECT_EQ(aus, "bleibt");
     }
-    // Below a regular file nothing can be created, not even by root; on a
-    // full device the failed write shows when the output is closed.
+    // Nothing can be created below a file, even by root; on a full device the write fails at the close.
     kt::Datei_schreiben(pfad("main.c"), "x\n");
     for (std::string a : {pfad("alt.i/out.i"), std::string("/dev/full")}) {
         if (!fs::exists(a) && a == "/dev/full")
@@ -231,8 +225,7 @@ TEST_F(Preprozess, EingabeOderAusgabeScheitert)
     EXPECT_EQ(f.code, 3);
 }
 
-// An output that is the input under any name fails before it is opened, so
-// the input keeps its bytes; one that an include names fails there.
+// An output that is the input under any name fails before opening; one that an include names fails there.
 TEST_F(Preprozess, AusgabeIstEineEingabe)
 {
     const std::string text = "m\n#include \"a.h\"\n";
@@ -255,7 +248,6 @@ TEST_F(Preprozess, AusgabeIstEineEingabe)
     EXPECT_EQ(kt::Datei_lesen(pfad("main.c")), text);
 }
 
-// Relative input names are taken from the current directory.
 TEST_F(Preprozess, RelativeNamen)
 {
     const fs::path vorher = fs::current_path();
@@ -269,8 +261,7 @@ TEST_F(Preprozess, RelativeNamen)
     EXPECT_EQ(aus, Marke(1, "./src/main.c") + Marke(1, unten + "a.h") + Marke(1, unten + "b.h") + "B\n" +
                        Marke(1, ".\\src\\a.h") + "a2\n" + Marke(1, "./src/main.c"));
 
-    // Without a directory part the first-level files are recorded as "\a.h":
-    // one with includes of its own cannot be reopened.
+    // Without a directory part first-level files are recorded as "\a.h": one with includes can't be reopened.
     kt::Datei_schreiben("main.c", "#include \"kr-pfad-a.h\"\n");
     kt::Datei_schreiben("kr-pfad-a.h", "a1\n#include \"kr-pfad-b.h\"\na3\n");
     kt::Datei_schreiben("kr-pfad-b.h", "B\n");

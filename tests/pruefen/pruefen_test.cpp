@@ -1,5 +1,4 @@
-// korvan check: each kind of line that the readers skip or read otherwise,
-// with the exact lines that Pruefen_ausgeben writes for it.
+// korvan check: each kind of line the readers skip or read otherwise, with the lines Pruefen_ausgeben writes.
 #include "pruefen.h"
 #include "testhilfe.h"
 

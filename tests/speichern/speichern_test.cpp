@@ -1,5 +1,4 @@
-// Saving: exact bytes, owner and bits kept, read-only files refused, the old file whole after
-// any failure or death part-way.  A save's system calls are replaced in the whole-file table.
+// Saving: exact bytes, owner and bits kept, read-only files refused, the old file whole after any failure.
 #include "testhilfe.h"
 
 #include "platform/ganzdatei.h"
@@ -61,8 +60,7 @@ constexpr auto Objekt = kt::Quelle::Objekt; // a memory object that holds the te
 
 long Dateien_im_Ordner(const fs::path &p) { return std::distance(fs::directory_iterator(p), {}); }
 
-// Exact bytes into a new file, no temporary file left; a save through a link replaces the file it names;
-// wrong arguments and read-only files are refused and change nothing.
+// A save through a link replaces the file it names; wrong arguments and read-only files change nothing.
 TEST(Speichern, BytesRechteVerweiseUndAblehnungen)
 {
     kt::Tempordner d;
@@ -85,8 +83,7 @@ TEST(Speichern, BytesRechteVerweiseUndAblehnungen)
     EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 2);
 }
 
-// Writes come back short, so a save writes in many calls.  Each call of each kind fails in turn: the old file
-// keeps every byte and no temporary file is left; the first save that meets no failure writes every byte.
+// Each call of each kind fails in turn: the old file keeps every byte, no temporary file is left.
 TEST(Speichern, JederFehlschlagLaesstDieAlteDateiStehen)
 {
     kt::Tempordner d;
@@ -112,9 +109,7 @@ TEST(Speichern, JederFehlschlagLaesstDieAlteDateiStehen)
     }
 }
 
-// A new inode, readable by this process alone until the target's bits are
-// on it, even for a name of 250 bytes.  As root the owner, group and
-// setuid/setgid bits stay; where the owner cannot be given back, those go.
+// A new inode, private until it has the target's bits; as root owner, group, setuid/setgid stay if they can.
 TEST(Speichern, NeueDateiMitDenRechtenUndDemBesitzerDerAlten)
 {
     kt::Tempordner d;
@@ -148,8 +143,7 @@ TEST(Speichern, NeueDateiMitDenRechtenUndDemBesitzerDerAlten)
     umask(maske);
 }
 
-// A save killed after its temporary file was written leaves it behind; the
-// next save removes it, but never the file of a save still running.
+// A killed save leaves its temporary file; the next save removes it, never that of a save still running.
 TEST(Speichern, ResteGetoeteterSpeichervorgaenge)
 {
     kt::Tempordner d;

@@ -1,5 +1,4 @@
-// strom_test.cpp - the readers' character stream, which copies its source in pieces, against the exported
-// one; the platform's block streams across their blocks.  (Their other results: tests/plattform.)
+// The readers' stream, copying its source in pieces, against the exported one; block streams across blocks.
 #include "handle/strom.h"
 #include "platform/plattform.h"
 #include "testhilfe.h"
@@ -13,9 +12,7 @@ auto Nach(int c, const Zugriffshandle *h)
     return std::tuple(c, h->position, h->zeile, h->spalte, h->letztes_zeichen);
 }
 
-// Both handles read to the end, the one through a strom::Leser, taking back
-// and reading again every third character; at step 700 both are positioned to
-// `wohin` (-1: not) after a line feed, where a '#' opens a comment line.
+// Both read, taking back every third character; at step 700 both go to `wohin` (-1: not) after a LF.
 void Gleich_lesen(Zugriffshandle *mit_leser, Zugriffshandle *exportiert, int wohin)
 {
     strom::Leser l(mit_leser);
@@ -39,9 +36,7 @@ void Gleich_lesen(Zugriffshandle *mit_leser, Zugriffshandle *exportiert, int woh
 class Leser : public kt::Quellentest {};
 KT_ALLE_QUELLEN(Leser);
 
-// Straight through, back before the current piece, back to 0; and a memory
-// object shorter than the handle claims, read byte by byte to its end.  Comment
-// lines, runs of them, CR LF and '#' within a line fall on every offset.
+// Through, back before the piece, back to 0, an object shorter than laenge (-2); comments at every offset.
 TEST_P(Leser, LiestWieDieExportierteFunktion)
 {
     std::string text = "#x\nstart\n";
@@ -59,9 +54,7 @@ TEST_P(Leser, LiestWieDieExportierteFunktion)
     }
 }
 
-// Lines in chunks of n bytes, seen in place where the stream holds them or
-// copied, against reading byte by byte: CR LF, lone CRs, NUL bytes and 0x1A
-// on both sides of the first block's end (65536 bytes), in both modes.
+// Lines in n-byte chunks, in place or copied, against bytes: CR LF, CR, NUL, 0x1A round 65536, both modes.
 TEST(Blockstrom, ZeilenUeberDieBlockgrenze)
 {
     kt::Tempordner d;
