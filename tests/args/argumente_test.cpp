@@ -1,5 +1,4 @@
-// The argument reader: templates, name lookup, lines in a pool and in a fixed
-// block, storage, numbers; allocations counted through tests/fehlerprobe/haken.
+// The argument reader: templates, lookup, lines in a pool and a fixed block, storage, numbers, allocations.
 #include "argumentwerte.h"
 #include "haken.h"
 #include "korvan.h"
@@ -74,8 +73,7 @@ TEST(Vorlage, Finden)
 enum class Modus { Pool, Fest };
 char unberuehrt; // what every slot holds before a call
 
-// The record over one line, in either storage mode.  A fixed block has guard
-// bytes behind it; its last byte must stay unused.
+// The record over one line, in either storage mode; a fixed block's last byte and guard bytes stay unused.
 struct Satz {
     Argumentsatz satz{};
     std::string text;
@@ -126,18 +124,15 @@ TEST_P(Lesen, Zeilen)
         {"P,Q", "x #y", {"x", "#y"}}, {"P,Q", "\"q\" \"A=1\"", {"q", "A=1"}}, {"FILE,OUT/T", "x y", {"x", "-"}},
         {"A,B/A", ";only a remark", {}}, {"A,B", "", {"-", "-"}}, {"A,B", "x\r\ny", {"x", "-"}},
         {"A,B", std::string("x\0y", 3), {"x", "-"}}, // a 0 byte ends the line
-        // Keywords.
         {"NAME/K,QUIET/S", "quiet name=x", {"x", "=1"}}, {"NAME/K,QUIET/S", "QUIET", {"-", "=1"}},
         {"NAME/K,QUIET/S", "name", {}}, {"NAME/K,QUIET/S", "name=", {}}, {"QUIET/S,X", "QUIET=1", {"=1", "1"}},
         {"TO", "TOTAL=5", {"5"}}, {"T,TO", "TO=1", {"1", "-"}}, {"A,B", "A=1 A=2", {"2", "-"}},
         {"A,B", "zz=1 q, r", {"r", "-"}}, {"A,B", "zz=1 q B=s", {"-", "s"}}, {"A,B", "a b", {"b", "-"}},
         {"FILE,OUT/T", "OUT=z", {"-", "z"}}, {"V/M/K", "V=a v=b", {"[a|b]"}},
-        // The rest of the line.
         {"CMD/F", "  run  this; now", {"run  this; now"}}, {"CMD/F", "CMD= x y", {" x y"}},
         {"CMD/F", "CMD x y", {"x y"}}, {"CMD/F", "CMD", {""}}, {"CMD/F", "CMD\n", {""}},
         {"CMD/F", "a=b \"c*\"", {"a=b \"c*\""}}, {"A,CMD/F", "x ,y z", {"x", ",y z"}},
         {"CMD/F", w(254), {w(254)}}, {"CMD/F", w(255), {}},
-        // Numbers.
         {"COUNT/N", "count=42", {"#42"}}, {"COUNT/N", "2147483648", {}}, {"COUNT/N", "\"\"", {"#0"}},
         {"V/M/N", "1 2147483648", {}}, {"V/M/N", "2147483647 -2147483648", {"[#2147483647|#-2147483648]"}},
         {"V/M/N,LAST/N/A", "1 2 3", {"[#1|#2]", "#3"}},
@@ -232,7 +227,6 @@ TEST(Speicher, FalscheEingabenModusUndFreigabe)
     }
     s.satz.speicher = nullptr;
     EXPECT_EQ(KR_Argumente_lesen("A", nullptr, &s.satz), nullptr);
-    // The empty template reads the line and gives nothing.
     ASSERT_EQ(KR_Argumente_lesen("", nullptr, &s.satz), &s.satz);
     EXPECT_EQ(s.satz.zugriffshandle.position, 1);
 
@@ -253,8 +247,7 @@ TEST(Speicher, FalscheEingabenModusUndFreigabe)
     }
 }
 
-// Pool: the head and the array, then a pool block per value; a fixed block: the array alone, or nothing.
-// Without the pool head the line is not read; in a fixed block the array fails after the line.
+// Pool: head, array, a block per value (no head: no line read); fixed block: the array alone, after the line.
 TEST(Speicher, Zuteilungen)
 {
     const char *const vorlage = "FROM/M,TO/A,NAME/K,QUIET/S,COUNT/N/K,MODE/K,VERBOSE/S,LIMIT/N";

@@ -1,6 +1,5 @@
-// The configuration readers and editors as scripts: each row is a text, the calls made on one handle in turn,
-// and what they gave; the rows run over every source.  (Many edits of one object: tests/nebenlaeufig; saving:
-// tests/speichern.)
+// The configuration readers and editors as scripts: a text, the calls made on one handle in turn, what they
+// gave; every row runs over every source.
 #include "testhilfe.h"
 
 #include <algorithm>
@@ -17,8 +16,7 @@ std::string Zeichen(int c)
     return c == -1 ? "$" : c > ' ' && c < 127 ? std::string(1, static_cast<char>(c)) : std::to_string(c);
 }
 
-// The bytes a call wrote into a buffer of groesse bytes filled with '#', up to the last one written, a zero
-// byte as '~'; none may lie past groesse.
+// What a call wrote into groesse bytes of '#', up to its last byte, zero as '~'; nothing past groesse.
 std::string Gespeichert(const char *p, int groesse)
 {
     int n = std::clamp(groesse, 0, 64);
@@ -156,7 +154,6 @@ const Fall Lesen[] = {
     {"x: 1\n[a]\n k: v\n  {b} rest\n[\n[" + N41 + "]\n", "U", "[a|{b|[|[|"},
     {"[abcd]", "n0 c", "[: a"}, {"[abcd]", "n1 c", "[:~ c"}, {"[abcd]", "n4 c", "[:~bcd $"},
     {"[abcd]", "n5 c", "[:abcd~ ]"}, {"[abcd]", "n*41 c", "[: a"},
-    // entries
     {T, "Aa Ey e64", "[ 1 3:2~"}, {T, "Aa EY e64", "[ 1 3:2~"}, {T, "Aa Ez", "[ 0"},
     {"[a]\nkey: colon\nkey=ini", "Aa IKEY e64", "[ 1 3:ini~"}, {"[a]\nkey=ini\nkey: colon", "Aa Ekey e64", "[ 1 3:colon~"},
     {"[a]\nkey: colon", "Aa Ikey", "[ 0"}, {"[a]\n  x: 1\n ; y: 0\n\n\ty: 2", "Aa Ey e64", "[ 1 3:2~"},
@@ -170,7 +167,6 @@ const Fall Lesen[] = {
     {"[a]\nx: 1\nw rest", "Aa N41 e64 N41 c", "[ 1:x~ 3:1~ 1:w~ 32"}, // after a word: its terminator
     {"[a]\nx=1\n ; c\n\n y=2\nz: 3\nw=4", "Aa J", "[ x|y|"}, {"[a]\nx=1\n[b]\ny=2", "Aa J c", "[ x| ]"},
     {"[a]\nx: 1\n", "Aa N0 Aa N1 Aa N2", "[ 0: [ 0:x [ 1:x~"},
-    // elements
     {"  name: value", "e64 c", "1:name~ :"}, {"key=v", "e64 c", "2:key~ ="}, {"]value}", "e64 c", "6:value~ }"},
     {"[sec]", "e64 c", "5:[sec~ ]"}, {"word rest", "e64 c", "3:word~ 32"}, {"a;b", "e64 c", "3:a~ ;"},
     {"a\"b\"", "e64 c", "3:a\"b\"~ $"}, {"\"a*\"b*Nc\" x", "e64 c", "4:a\"b\nc~ 32"},
@@ -182,7 +178,6 @@ const Fall Lesen[] = {
     {"x", "e2 c", "3:x~ $"}, {"  abc \"de\"", "e16 @ e16 @", "3:abc~ 3 4:de~ 7"}, // past the opening quote
     {"  name: value", "a64 c", "3:name:~ 32"}, {"key=v", "a64 c", "2:key~ ="}, {"a]b}c[d{ x", "a64 c", "3:a]b}c[d{~ 32"},
     {"= , x", "a64 c", "3:x~ $"}, {": x", "a64 c", "3::~ 32"}, {";b", "a64 c", "0: ;"}, {"\"q r\"", "a64 c", "4:q r~ $"},
-    // lines
     {"a\n  ; remark\n  x=1", "z c", "1 x"}, {"last line", "z c", "0 $"}, {"a\r\n\r\n\tb", "z c", "1 b"},
     {"a\rb", "z c", "1 b"}, {"a\n\rb", "z c", "1 b"}, {"a\n;c", "z c", "0 $"}, {"a\n;1\r;2\n b", "z c", "1 b"},
     {"ab\r\n\r\nc", "l16 c", "6:ab\r\n\r\n~ c"}, {"abc\n", "l3 c", "4:ab~ $"}, {"abc", "l16 c", "3:abc~ $"},
@@ -193,7 +188,6 @@ const Fall Lesen[] = {
     {"abc\nd", "s2 c", "2:a~ d"}, {"abc\nd", "s1 c", "1:~ d"}, {"abc\nd", "s0 c", "1: d"}, {"", "s16", "0:"},
     {"a\nbb\r\nc\n\rd\re\n\n[f]", "Z8 c", "a|bb|c|d|e|| ["}, {"ab\n", "s8 s8", "3:ab~ 0:"},
     {"abc\r\nde", "l*8 s*8 c", "5: 1: $"},
-    // symbols
     {"a b\nc", "Y16", "w(a)w(b)|w(c)"}, {"x=1,y\n", "Y16", "w(x=1,y)"}, {"a ; remark\nb", "Y16", "w(a)|w(b)"},
     {"a\n;1\n;2\nb", "Y16", "w(a)||w(b)"}, {"a\r\rb", "Y16", "w(a)|w(b)"}, {"a\n\rb\r\nc", "Y16", "w(a)|w(b)|w(c)"},
     {"(abc", "Y16", "w((abc)"}, {"( x", "Y16", "w(()w(x)"}, {"(* c *) abc", "Y16", "|w(abc)"},

@@ -1,5 +1,4 @@
-// Each memory request (or each read of a memory object) fails in turn through the fault hook: the operation
-// gives its failure result and leaves the caller's text, block, files and handles.  Leaks: the sanitizers.
+// Each memory request (or memory-object read) fails in turn: a failure result, the caller's data untouched.
 #include "haken.h"
 
 #include "argumentwerte.h"
@@ -103,8 +102,7 @@ std::vector<std::string> Pfade(const char *liste, int anzahl)
     return pfade;
 }
 
-// The memory library's failures fail the listing; a folder searched without heap lists as empty, the others
-// keep their order.  A deletion stops at a folder it cannot search, never touching what is beside the tree.
+// A failed request fails the listing (a folder searched without heap is empty); a deletion stops there.
 TEST(Fehlerprobe, VerzeichnisbaumListenUndLoeschen)
 {
     kt::Tempordner d;
@@ -193,8 +191,7 @@ std::string Rest(Zugriffshandle *h)
     return s;
 }
 
-// A configuration loaded or created, edited, saved and read again through a file source and its clone: an
-// opening without memory leaves the handle empty, an append without memory gives 0 and keeps the text.
+// Load, create, edit, save, reread and clone: without memory the handle stays empty, an append gives 0.
 TEST(Fehlerprobe, KonfigurationUndDateiquelle)
 {
     kt::Tempordner d;
@@ -236,8 +233,7 @@ TEST(Fehlerprobe, KonfigurationUndDateiquelle)
     }
 }
 
-// A failed read of a memory object reads as the text's end: every reader gives a result of its range, stays
-// inside the text and changes no byte.
+// A failed memory-object read is the text's end: results in range, inside the text, no byte changed.
 TEST(Fehlerprobe, LesefehlerGeltenAlsTextende)
 {
     kt::Tempordner d;

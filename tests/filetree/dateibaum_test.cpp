@@ -59,8 +59,7 @@ Liste Listen(const std::string &dir, const char *muster, unsigned flags)
 
 fs::perms Rechte(const fs::path &p) { return fs::symlink_status(p).permissions(); }
 
-// On POSIX the search matches as Windows does for long names; on Windows the system matches, so only
-// the cases all its versions agree on are asked there.  Names arrive sorted by bytes, past the first eight too.
+// Matching as Windows' for long names (there, only what all its versions agree on); names sorted by bytes.
 TEST(Suche, MusterSortiertNachBytes)
 {
     kt::Tempordner t;
@@ -94,8 +93,7 @@ TEST(Suche, MusterSortiertNachBytes)
     }
 }
 
-// Flags choose what is listed, the pattern holds at every level, dot names are left out, the prefix is
-// the directory as given; a call with a list appends to it, without a directory nothing is done.
+// Flags, the pattern at every level, no dot names, the directory as given; a list is appended to.
 TEST(Listen, FlagsMusterPraefixUndFolgeaufruf)
 {
     kt::Tempordner t;
@@ -198,8 +196,7 @@ TEST(Attribut, NormalStatusUndEntfernen)
 }
 
 #ifndef _WIN32
-// Another thread keeps swapping a folder of the tree and its subfolder for links to a folder
-// outside while the tree is deleted: nothing outside is touched.
+// A folder and its subfolder swapped for links outside while the tree is deleted: nothing outside goes.
 TEST(Loeschen, OrdnerGegenVerweisGetauscht)
 {
     kt::Tempordner t;

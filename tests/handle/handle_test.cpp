@@ -13,9 +13,8 @@ const Zugriffshandle Leer{}; // the records are packed: every byte zero
 class Zeichen : public kt::Quellentest {};
 KT_ALLE_QUELLEN(Zeichen);
 
-// Each row: a text, steps (r read, b take back, R read to the end, C clone, P<digit> or X (0xFFFFFFFF)
-// position, e elementanfang,symbolstatus, set to 3,2), what they gave ($: the end; 1, 0, -: a result),
-// zeile,spalte,position; and what the file source gives where it differs ("-": not run there).
+// Rows: a text; steps (r read, b back, R to the end, C clone, P<digit>/X (0xFFFFFFFF) position, e set
+// elementanfang,symbolstatus to 3,2); results ($ end; 1 0 -), zeile,spalte,position; the file source's or -.
 TEST_P(Zeichen, Schritte)
 {
     const struct {

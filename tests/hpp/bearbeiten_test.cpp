@@ -77,7 +77,6 @@ TEST(Bearbeiten, NurDieEigenenZeilenOderNichts)
         {"[a]\nx:\n", Setzen("a", "x", "1"), "[a]\nx:1\n"},
         {"[a]\n", Setzen("a", "b c", "1", kr::Eintragsart::INI), "[a]\n\"b c\"=1\n"},
         {"", Setzen("a b", "k", "v"), "[a b]\nk: v\n"},
-        // Neither as it is nor quoted does it read back.
         {"[a]\nx: 1\n", Setzen("a", "x", "*\n"), "!the edit would not read back as asked"},
         {"[a]\nx: 1\n", Setzen("a", "", "1"), "!an entry needs a name"},
         {"[a]\nx: 1\n", Setzen("a", "b c*", "1"), "!the entry name \"b c*\" cannot be written"},
@@ -95,7 +94,6 @@ TEST(Bearbeiten, NurDieEigenenZeilenOderNichts)
         {"[" + lang + "]\n[b]\n", Entfernen("b"), "!" + kein + "b" + nicht, true},
         {"[x\n[abc]\nk: 1\n", Entfernen("abc"), "!" + kein + "abc" + nicht, true},
         {"[x\n[b]\nk: 1\n[b]\n", Entfernen("b"), "!" + kein + "b" + nicht, true}, // it finds the second
-        // A replaced block goes to the end; a new one is appended.
         {"[a]\nx: 1\n[b]\ny: 2\n", Ersetzen("a", "[a]\nx: 2\n"), "[b]\ny: 2\n[a]\nx: 2\n"},
         {"[a]\nx: 1", Ersetzen("c", "{c}\n"), "[a]\nx: 1\n{c}\n"}, {"[a]\r\nx: 1\r\n", Ersetzen("a", "[a]\r\nx: 2"), "[a]\r\nx: 2\r\n"},
         {"", Ersetzen("a", "[a]"), "[a]\n"},

@@ -1,5 +1,4 @@
-// Path utilities and the platform's path services, with Windows' documented results; on POSIX '/'
-// separates too and a leading '/' is a root.
+// Path utilities and the platform's path services: Windows' results; on POSIX '/' separates and is a root.
 #include "testhilfe.h"
 
 #include "nachbildung/nachbildung.h"
@@ -66,7 +65,6 @@ const Fall Faelle[] = {
     {'K', "\\\\srv\\share\\x", "", K, "\\\\srv\\share\\x"}, {'K', "C:\\one\\..\\..\\..\\x", "", K, "C:\\x"},
     {'K', "\\..\\..\\a", "", K, "\\a"}, {'K', "..\\..\\a", "", K, "\\a"}, {'K', "C:\\\xC4rger\\\xFF\\..\\\x80.", "", K, "C:\\\xC4rger\\\x80."},
     {'K', k259, "", K, k259}, {'K', k259 + "b", "", K, "<0>"}, {'K', k259 + "\\..", "", K, "<0>"}, // too long before resolved
-    // base names and relative paths
     {'B', "C:\\dir\\file.txt", "", 0, "file.txt"}, {'B', "dir/", "", 0, ""}, {'B', "C:file", "", 0, "file"},
     {'B', "file", "", 0, "file"}, {'B', "", "", 0, ""}, {'B', "a/b\\c:\xC4\xFF", "", 0, "\xC4\xFF"},
     {'R', "", "", 0, "1"}, {'R', "a", "", 0, "1"}, {'R', "a\\b", "", 0, "1"}, {'R', ".\\a", "", 0, "1"}, {'R', "ab:", "", 0, "1"},

@@ -47,7 +47,6 @@ protected:
     Preprozess_Fehler f;
 
     std::string pfad(const std::string &n) const { return d / n; }
-    // The top directory of an input in the folder, as joins give it.
     std::string oben() const
     {
         std::string s = pfad("");

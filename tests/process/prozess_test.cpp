@@ -171,8 +171,7 @@ TEST(Ausfuehren, AsyncUndVererbt)
 #endif
 }
 
-// Each test has its own registry: on POSIX a .reg file and desktop folders; on Windows keys below the
-// user's and the machine's file types (wine shows only the machine's in HKEY_CLASSES_ROOT), removed at the end.
+// A registry per test: a .reg file and desktop folders, or user and machine keys (wine reads the latter).
 class Werkzeug : public ::testing::Test {
 protected:
     void SetUp() override
@@ -345,8 +344,7 @@ TEST_F(Werkzeug, RegistryLesen)
 }
 
 #ifndef _WIN32
-// Read afresh at every lookup, in either header, UTF-8 or UTF-16 (a lone surrogate as '?'); a file that is
-// broken, missing, no ordinary file or over 4 MiB names no key.
+// Read afresh each lookup, UTF-8 or UTF-16 (lone surrogate: '?'); broken, missing, odd or over 4 MiB: no key.
 TEST_F(Werkzeug, RegDatei)
 {
     Reg("[HKEY_CLASSES_ROOT\\.a]\r\n@=\"neu\"\r\n", "REGEDIT4");

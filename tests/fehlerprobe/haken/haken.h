@@ -1,6 +1,5 @@
-// haken.h - the fault hook of the test programs (kr_fehlerhaken in tests/CMakeLists.txt): every fallible
-// request of the memory libraries and the heap table asks the hook first and, when it says so, fails as
-// when memory runs out (a read of a memory object as a read error).
+// haken.h - the test programs' fault hook: every fallible request of the memory libraries and the heap
+// table asks it first and, told so, fails as when memory runs out (a memory-object read as a read error).
 #ifndef KORVAN_HAKEN_H
 #define KORVAN_HAKEN_H
 
