@@ -110,18 +110,25 @@ Quidel_Status Objekt_eintragen(unsigned char *daten, uint32_t groesse, uint32_t 
     return QUIDEL_STATUS_OK;
 }
 
-// Quidel_Lesen for any length, and the failures of a read of one byte.
-__attribute__((noinline)) Quidel_Status Lesen_allgemein(Quidel_Handle handle, uint32_t laenge, uint32_t offset, void *ziel, uint32_t reserviert)
+// The tests of a read or a write of laenge bytes at offset through puffer.
+Quidel_Status Zugriff_pruefen(Quidel_Handle handle, uint32_t laenge, uint32_t offset, const void *puffer, uint32_t reserviert)
 {
     if (!Objekt_da(handle))
         return QUIDEL_STATUS_HANDLE;
-    if ((!ziel && laenge) || reserviert != 0)
+    if ((!puffer && laenge) || reserviert != 0)
         return QUIDEL_STATUS_ARGUMENT;
     if (!Im_Bereich(handle, offset, laenge))
         return QUIDEL_STATUS_BEREICH;
-    if (laenge)
-        std::memcpy(ziel, tabelle.daten[handle] + offset, laenge);
     return QUIDEL_STATUS_OK;
+}
+
+// Quidel_Lesen for any length, and the failures of a read of one byte.
+__attribute__((noinline)) Quidel_Status Lesen_allgemein(Quidel_Handle handle, uint32_t laenge, uint32_t offset, void *ziel, uint32_t reserviert)
+{
+    Quidel_Status s = Zugriff_pruefen(handle, laenge, offset, ziel, reserviert);
+    if (s == QUIDEL_STATUS_OK && laenge)
+        std::memcpy(ziel, tabelle.daten[handle] + offset, laenge);
+    return s;
 }
 
 Quidel_Status Dateistatus_abbilden(Dateistatus s)
@@ -162,15 +169,10 @@ Quidel_Status QUIDEL_CALL Quidel_Freigeben(Quidel_Handle handle)
 
 Quidel_Status QUIDEL_CALL Quidel_Schreiben(Quidel_Handle handle, uint32_t laenge, uint32_t offset, const void *quelle, uint32_t reserviert)
 {
-    if (!Objekt_da(handle))
-        return QUIDEL_STATUS_HANDLE;
-    if ((!quelle && laenge) || reserviert != 0)
-        return QUIDEL_STATUS_ARGUMENT;
-    if (!Im_Bereich(handle, offset, laenge))
-        return QUIDEL_STATUS_BEREICH;
-    if (laenge)
+    Quidel_Status s = Zugriff_pruefen(handle, laenge, offset, quelle, reserviert);
+    if (s == QUIDEL_STATUS_OK && laenge)
         std::memcpy(tabelle.daten[handle] + offset, quelle, laenge);
-    return QUIDEL_STATUS_OK;
+    return s;
 }
 
 Quidel_Status QUIDEL_CALL Quidel_Lesen(Quidel_Handle handle, uint32_t laenge, uint32_t offset, void *ziel, uint32_t reserviert)
