@@ -8,9 +8,13 @@
 #include "../platform/plattform.h"
 #include "korvan/intern/zeichen.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -118,9 +122,9 @@ bool Marke_schreiben(Lauf &l, int32_t zeile, const char *name)
 }
 
 // The counter wraps as a 32-bit word would rather than overflow.
-int32_t Weiterzaehlen(int32_t zeile)
+int32_t Weiterzaehlen(int32_t zeile, uint32_t um = 1)
 {
-    return static_cast<int32_t>(static_cast<uint32_t>(zeile) + 1u);
+    return static_cast<int32_t>(static_cast<uint32_t>(zeile) + um);
 }
 
 // The top directory: the current directory joined with the input name and
@@ -145,6 +149,65 @@ bool Direktive(const char *zeile)
     while (Leer(*zeile))
         ++zeile;
     return *zeile == '#';
+}
+
+// The line feeds among the 32 bytes at p, one bit each.
+constexpr size_t Fensterbreite = 32;
+
+uint32_t Zeilenvorschuebe(const char *p)
+{
+#ifdef __SSE2__
+    const __m128i lf = _mm_set1_epi8('\n');
+    __m128i vorn = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    __m128i hinten = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16));
+    auto maske = [&](__m128i bytes) { return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf))); };
+    return maske(vorn) | maske(hinten) << 16;
+#else
+    uint32_t maske = 0;
+    for (unsigned i = 0; i < Fensterbreite; ++i)
+        maske |= uint32_t{p[i] == '\n'} << i;
+    return maske;
+#endif
+}
+
+// The whole ordinary lines at the start of a block of n bytes, found in one
+// pass over it: the length of their run, and their count in *zeilen.  A line
+// belongs to the run when its line feed lies within a read's length of its
+// start (as a read would end it there) and it is no directive.
+struct Zeilenlauf {
+    const char *block;
+    size_t anfang = 0; // the next line's start: the run's length so far
+    uint32_t zeilen = 0;
+
+    // The line ending with the line feed at p: false where the run ends.
+    bool nehmen(size_t p)
+    {
+        if (p - anfang >= Lesegroesse - 1 || Direktive(block + anfang))
+            return false;
+        ++zeilen;
+        anfang = p + 1;
+        return true;
+    }
+};
+
+size_t Gewoehnliche_Zeilen(const char *block, size_t n, uint32_t *zeilen)
+{
+    Zeilenlauf lauf{block};
+    size_t i = 0;
+    bool weiter = true;
+    for (; weiter && i + Fensterbreite <= n; i += Fensterbreite) {
+        for (uint32_t lf = Zeilenvorschuebe(block + i); weiter && lf; lf &= lf - 1)
+            weiter = lauf.nehmen(i + static_cast<size_t>(std::countr_zero(lf)));
+        // No line feed within a read's length of the line's start: its end
+        // cannot belong to the run.
+        weiter = weiter && i + Fensterbreite - lauf.anfang < Lesegroesse - 1;
+    }
+    for (; weiter && i < n; ++i) {
+        if (block[i] == '\n')
+            weiter = lauf.nehmen(i);
+    }
+    *zeilen = lauf.zeilen;
+    return lauf.anfang;
 }
 
 // An ordinary line, written whole.  A chunk is a C string: a NUL byte ends
@@ -291,15 +354,9 @@ void Verarbeiten(Lauf &l)
         // into the chunk buffer, as the stream would copy it.
         size_t n;
         if (const char *block = Strom_Block_ansehen(l.eingabe, &n)) {
-            size_t m = 0;
-            for (;;) {
-                size_t k = n - m < Lesegroesse - 1 ? n - m : Lesegroesse - 1;
-                const void *lf = std::memchr(block + m, '\n', k);
-                if (!lf || Direktive(block + m))
-                    break;
-                l.zeile = Weiterzaehlen(l.zeile);
-                m = static_cast<size_t>(static_cast<const char *>(lf) - block) + 1;
-            }
+            uint32_t zeilen;
+            size_t m = Gewoehnliche_Zeilen(block, n, &zeilen);
+            l.zeile = Weiterzaehlen(l.zeile, zeilen);
             if (m > 0) {
                 Strom_weiter(l.eingabe, m);
                 if (!Schreiben(l, block, m))

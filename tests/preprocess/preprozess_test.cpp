@@ -108,7 +108,9 @@ struct Fall {
 
 TEST_F(Preprozess, Faelle)
 {
-    std::string a518 = std::string(518, 'a'), b519(519, 'b'), c519(519, 'c'), d600(600, ' ');
+    std::string a518 = std::string(518, 'a'), b519(519, 'b'), c519(519, 'c'), d600(600, ' '), kurz;
+    for (int k = 1; k <= 40; ++k)
+        kurz += std::string(k, static_cast<char>('a' + k % 26)) + "\n"; // 860 bytes: lines across 32-byte windows
     std::vector<Fall> faelle = {
         {"ohne Direktiven", {{"main.c", "a\r\n  b\n\tc"}}, "<1 main.c>a\r\n  b\n\tc\r\n"},
         {"CR LF bis zum ersten Einbinden, danach Textmodus",
@@ -127,6 +129,9 @@ TEST_F(Preprozess, Faelle)
          "<1 main.c>" + a518 + "\n" + b519 + "\r\n\n" + c519 + "\r\n" + c519 + "\r\n" + c519 + "\r\n" +
              std::string(442, 'c') + "\n" + a518 + "\r\n",
          2, 10, "main.c", "", "#include\n"},
+        {"kurze Zeilen, eine eingerueckte Direktive in der zweiten Haelfte eines Fensters",
+         {{"main.c", kurz + "  #include \"a.h\"\nx\n#include\n"}, {"a.h", "A\n"}},
+         "<1 main.c>" + kurz + "<1 a.h>A\n<41 main.c>x\n", 2, 43, "main.c", "", "#include\n"},
         {"lange Zeilen im Textmodus", {{"main.c", "#include \"a.h\"\n"}, {"a.h", a518 + "\r\n" + b519 + "\r\n"}},
          "<1 main.c><1 a.h>" + a518 + "\n" + b519 + "\r\n\n<1 main.c>"},
         {"lange Direktive geht nach der Rueckkehr weiter",
