@@ -11,9 +11,10 @@
 // layer, which needs nothing else of Korvan.
 #include "../src/platform/ganzdatei.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -30,8 +31,22 @@ struct Tabelle {
 
 // Zero at the start, in memory the system gives only where it is touched.
 Tabelle tabelle;
-std::mutex tabellensperre;
+// Handing out and taking back a handle takes a few stores: a lock that
+// yields while another thread holds it is enough, and it needs nothing of
+// the C++ runtime library, which a C program using Korvan need not load.
+std::atomic_flag tabellensperre;
 uint32_t naechster_versuch = 1; // under tabellensperre
+
+struct Tabellensperre {
+    Tabellensperre()
+    {
+        while (tabellensperre.test_and_set(std::memory_order_acquire))
+            std::this_thread::yield();
+    }
+    ~Tabellensperre() { tabellensperre.clear(std::memory_order_release); }
+    Tabellensperre(const Tabellensperre &) = delete;
+    Tabellensperre &operator=(const Tabellensperre &) = delete;
+};
 
 // A live object has bytes: at least one is always allocated.
 inline bool Objekt_da(Quidel_Handle h)
@@ -43,7 +58,7 @@ inline bool Objekt_da(Quidel_Handle h)
 // come round again, and gives it the bytes; 0 when all are in use.
 Quidel_Handle Handle_vergeben(unsigned char *daten, uint32_t groesse, uint32_t kapazitaet)
 {
-    std::lock_guard<std::mutex> sperre(tabellensperre);
+    Tabellensperre sperre;
     for (uint32_t n = 0; n < 65535; ++n) {
         uint32_t h = (naechster_versuch + n - 1) % 65535 + 1;
         if (!tabelle.belegt[h]) {
@@ -64,7 +79,7 @@ unsigned char *Handle_zuruecknehmen(Quidel_Handle h)
 {
     if (h == 0)
         return nullptr;
-    std::lock_guard<std::mutex> sperre(tabellensperre);
+    Tabellensperre sperre;
     if (!tabelle.belegt[h])
         return nullptr;
     unsigned char *daten = tabelle.daten[h];
