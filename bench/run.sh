@@ -186,6 +186,9 @@ for g in $(groessen_mb "$pp_mb"); do
   "$w" einbinden "$ein" "${g%MB}"
   mapfile -t blaetter <"$ein/reihenfolge.txt"
   for ((i = 0; i < reps; i++)); do
+    # The shell empties cat's output before cat starts; the outputs of the
+    # other two, which empty them themselves, are removed before they start.
+    rm -f "$arbeit/aus_k.i" "$arbeit/aus_c.i"
     zeit "$arbeit/pp_k_$g" "$w" preprozess "$ein/haupt.c" "$arbeit/aus_k.i"
     zeit "$arbeit/pp_c_$g" cpp -P "$ein/haupt.c" -o "$arbeit/aus_c.i"
     zeit "$arbeit/pp_t_$g" cat "${blaetter[@]}" >"$arbeit/aus_t.i"
