@@ -58,11 +58,10 @@ bool Wird_gelistet(bool verzeichnis, unsigned int flags)
     return !verzeichnis || (flags & KR_BAUM_VERZEICHNISSE);
 }
 
-// Makes room for the path and copies it behind the others.  A failed growth
-// frees the list and leaves the caller's pointer null.
-bool Pfad_anhaengen(const char *pfad, char **liste)
+// Makes room for the path of n bytes and copies it behind the others.  A
+// failed growth frees the list and leaves the caller's pointer null.
+bool Pfad_anhaengen(const char *pfad, uint32_t n, char **liste)
 {
-    uint32_t n = static_cast<uint32_t>(std::strlen(pfad));
     if (Listenfuellstand + n + 1 >= Listenkapazitaet) {
         void *block = Listenkapazitaet == 0 ? Tamsel_Alloc(Wachstum)
                                             : Tamsel_Resize(*liste, Listenkapazitaet + Wachstum);
@@ -107,7 +106,7 @@ int Verzeichnis_listen(Baumgang *gang, const char *verzeichnis, const char *must
     // Step 5
     int anzahl = 0;
     do {
-        size_t laenge = std::strlen(treffer.name);
+        size_t laenge = treffer.laenge;
         if (treffer.name[0] == '.' || praefix + laenge >= Pfadgrenze)
             continue;
         std::memcpy(pfad + praefix, treffer.name, laenge + 1);
@@ -122,7 +121,7 @@ int Verzeichnis_listen(Baumgang *gang, const char *verzeichnis, const char *must
         if (!Wird_gelistet(treffer.verzeichnis, flags))
             continue;
         ++anzahl;
-        if (!Pfad_anhaengen(pfad, liste)) {
+        if (!Pfad_anhaengen(pfad, static_cast<uint32_t>(praefix + laenge), liste)) {
             anzahl = -1;
             break;
         }

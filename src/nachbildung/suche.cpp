@@ -20,6 +20,7 @@
 struct Sucheintrag {
     uint64_t schluessel;  // the name's first 8 bytes, big-endian, zeros after its end
     size_t anfang;        // offset of the name in `namen`
+    uint16_t laenge;      // of the name, shorter than Suchtreffer::name
     bool verzeichnis;
 };
 
@@ -77,9 +78,10 @@ void Sortieren(Verzeichnissuche *s)
 
 void Treffer_geben(const Verzeichnissuche *s, size_t i, Suchtreffer *treffer)
 {
-    const char *name = s->namen + s->eintrag[i].anfang;
-    std::memcpy(treffer->name, name, std::strlen(name) + 1);
-    treffer->verzeichnis = s->eintrag[i].verzeichnis;
+    const Sucheintrag &e = s->eintrag[i];
+    std::memcpy(treffer->name, s->namen + e.anfang, e.laenge + 1u);
+    treffer->laenge = e.laenge;
+    treffer->verzeichnis = e.verzeichnis;
 }
 
 } // namespace
@@ -100,6 +102,7 @@ bool Suche_eintragen(Verzeichnissuche *s, const char *name, bool verzeichnis)
     std::memcpy(s->namen + s->fuellstand, name, n + 1);
     s->eintrag[s->anzahl].schluessel = Schluessel(name, n);
     s->eintrag[s->anzahl].anfang = s->fuellstand;
+    s->eintrag[s->anzahl].laenge = static_cast<uint16_t>(n);
     s->eintrag[s->anzahl].verzeichnis = verzeichnis;
     ++s->anzahl;
     s->fuellstand += n + 1;

@@ -136,6 +136,7 @@ struct Verzeichnissuche;
 // directory here, whatever it points to.
 struct Suchtreffer {
     char name[260];
+    size_t laenge; // of the name
     bool verzeichnis;
 };
 

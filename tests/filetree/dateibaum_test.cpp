@@ -87,7 +87,7 @@ TEST(Suche, MusterSortiertNachBytes)
         const std::string pfad = t.pfad().string() + (*muster == '/' ? "" : posix ? "/" : "\\") + muster;
         Verzeichnissuche *v = Suche_beginnen(pfad.c_str(), true, &s);
         for (bool weiter = v != nullptr; weiter; weiter = Suche_weiter(v, &s))
-            gefunden.push_back(std::string(s.name) + (s.verzeichnis ? "/" : ""));
+            gefunden.push_back(std::string(s.name, s.laenge) + (s.verzeichnis ? "/" : ""));
         Suche_beenden(v);
         EXPECT_EQ(gefunden, namen) << muster;
     }
