@@ -1,17 +1,12 @@
 // bench_werkzeug.cpp - the whole-process side of the benchmarks: generates
-// the trees, runs one Korvan operation per process, and times a command.
+// the trees and times a command (the Korvan operations are bench_aufrufer's).
 //
 //   bench_werkzeug baum DIR N          a tree of about N files in DIR
 //   bench_werkzeug einbinden DIR MB    an include tree of about MB megabytes
-//   bench_werkzeug liste DIR           KR_FileTree, the paths to stdout
-//   bench_werkzeug loeschen DIR        KR_DelTree
-//   bench_werkzeug preprozess IN OUT   KR_Preprozess
 //   bench_werkzeug zeit FILE CMD...    runs CMD; appends "wall user sys status"
 //                                      in microseconds to FILE
 //
 // It uses the system's headers directly; it is no library code.
-#include "korvan.h"
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -107,36 +102,6 @@ int Einbinden(const std::string &wurzel, double mb)
     return 0;
 }
 
-// The listing as find prints it: one path a line, then the count on stderr.
-int Liste(const char *verzeichnis)
-{
-    char *liste = nullptr;
-    int anzahl = KR_FileTree(verzeichnis, "*.*", &liste, KR_BAUM_VERZEICHNISSE);
-    if (anzahl < 0)
-        return 1;
-    const char *p = liste;
-    for (int i = 0; i < anzahl; ++i) {
-        size_t n = std::strlen(p);
-        std::fwrite(p, 1, n, stdout);
-        std::putc('\n', stdout);
-        p += n + 1;
-    }
-    KR_FileTreefree(liste);
-    std::fflush(stdout);
-    std::fprintf(stderr, "%d\n", anzahl);
-    return 0;
-}
-
-int Preprozess(const char *ein, const char *aus)
-{
-    Preprozess_Fehler f{};
-    if (KR_Preprozess(ein, aus, &f))
-        return 0;
-    std::fprintf(stderr, "bench_werkzeug: KR_Preprozess: code %d in %s line %d (%s)\n", f.code, f.datei, f.zeile,
-                 f.fehlername);
-    return 1;
-}
-
 long long Mikro(const timeval &t)
 {
     return static_cast<long long>(t.tv_sec) * 1000000 + t.tv_usec;
@@ -175,14 +140,8 @@ int main(int argc, char **argv)
         return Baum(argv[2], std::atol(argv[3]));
     if (befehl == "einbinden" && argc == 4)
         return Einbinden(argv[2], std::atof(argv[3]));
-    if (befehl == "liste" && argc == 3)
-        return Liste(argv[2]);
-    if (befehl == "loeschen" && argc == 3)
-        return KR_DelTree(argv[2]) == 1 ? 0 : 1;
-    if (befehl == "preprozess" && argc == 4)
-        return Preprozess(argv[2], argv[3]);
     if (befehl == "zeit" && argc >= 4)
         return Zeit(argv[2], argv + 3);
-    std::fprintf(stderr, "usage: bench_werkzeug baum|einbinden|liste|loeschen|preprozess|zeit ...\n");
+    std::fprintf(stderr, "usage: bench_werkzeug baum|einbinden|zeit ...\n");
     return 2;
 }

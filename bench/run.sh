@@ -50,14 +50,16 @@ if [ "$build" = 1 ]; then
   cmake --preset bench >/dev/null
   cmake --build --preset bench -j"$(nproc)" >/dev/null
 fi
-w=$b/bench_werkzeug
+w=$b/bench_werkzeug a=$b/bench_aufrufer
 # The programs must load the shared libraries, as a caller's program does.
-bibliotheken=$(ldd "$b/bench_konfig" | awk '/libkorvan/ { print $1 " => " $3 }')
-for l in libkorvan.so libkorvan-quidel32.so libkorvan-tamsel.so; do
-  if ! grep -q "^$l" <<<"$bibliotheken"; then
-    echo "$b/bench_konfig does not load $l" >&2
-    exit 1
-  fi
+for prog in bench_konfig bench_aufrufer; do
+  bibliotheken=$(ldd "$b/$prog" | awk '/libkorvan/ { print $1 " => " $3 }')
+  for l in libkorvan.so libkorvan-quidel32.so libkorvan-tamsel.so; do
+    if ! grep -q "^$l" <<<"$bibliotheken"; then
+      echo "$b/$prog does not load $l" >&2
+      exit 1
+    fi
+  done
 done
 
 arbeit=$(mktemp -d "$ort/korvan-run-XXXXXX")
@@ -143,15 +145,15 @@ for n in $((dateien / 4)) $((dateien / 2)) $dateien; do
   schritt "tree of $n files: listing and deleting"
   baum=$arbeit/baum_$n
   "$w" baum "$baum" "$n"
-  k=$("$w" liste "$baum" 2>&1 >/dev/null)
+  k=$("$a" liste "$baum" 2>&1 >/dev/null)
   f=$(find "$baum" | wc -l)
   if [ "$k" -ne $((f - 1)) ]; then
     echo "KR_FileTree listed $k entries, find $((f - 1))" >&2
     exit 1
   fi
-  "$w" liste "$baum" >/dev/null 2>&1 && find "$baum" >/dev/null  # warm
+  "$a" liste "$baum" >/dev/null 2>&1 && find "$baum" >/dev/null  # warm
   for ((i = 0; i < reps; i++)); do
-    zeit "$arbeit/liste_k_$n" "$w" liste "$baum" >/dev/null 2>&1
+    zeit "$arbeit/liste_k_$n" "$a" liste "$baum" >/dev/null 2>&1
     zeit "$arbeit/liste_f_$n" find "$baum" >/dev/null
   done
   echo "liste $n $(zwei $(wand "$arbeit/liste_k_$n") $(wand "$arbeit/liste_f_$n"))" >>"$zahlen"
@@ -167,9 +169,9 @@ for n in $((dateien / 4)) $((dateien / 2)) $dateien; do
     fi
     if ((i % 2)); then
       zeit "$arbeit/del_r_$n" rm -rf "$arbeit/del_r"
-      zeit "$arbeit/del_k_$n" "$w" loeschen "$arbeit/del_k"
+      zeit "$arbeit/del_k_$n" "$a" loeschen "$arbeit/del_k"
     else
-      zeit "$arbeit/del_k_$n" "$w" loeschen "$arbeit/del_k"
+      zeit "$arbeit/del_k_$n" "$a" loeschen "$arbeit/del_k"
       zeit "$arbeit/del_r_$n" rm -rf "$arbeit/del_r"
     fi
     if [ -e "$arbeit/del_k" ] || [ -e "$arbeit/del_r" ]; then
@@ -189,7 +191,7 @@ for g in $(groessen_mb "$pp_mb"); do
     # The shell empties cat's output before cat starts; the outputs of the
     # other two, which empty them themselves, are removed before they start.
     rm -f "$arbeit/aus_k.i" "$arbeit/aus_c.i"
-    zeit "$arbeit/pp_k_$g" "$w" preprozess "$ein/haupt.c" "$arbeit/aus_k.i"
+    zeit "$arbeit/pp_k_$g" "$a" preprozess "$ein/haupt.c" "$arbeit/aus_k.i"
     zeit "$arbeit/pp_c_$g" cpp -P "$ein/haupt.c" -o "$arbeit/aus_c.i"
     zeit "$arbeit/pp_t_$g" cat "${blaetter[@]}" >"$arbeit/aus_t.i"
   done
