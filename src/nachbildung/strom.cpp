@@ -302,18 +302,29 @@ size_t Strom_schreiben(Plattform_Strom *strom, const void *quelle, size_t n)
 {
     if (!strom->schreiben || strom->fehler)
         return 0;
-    if (strom->naechstes + n > Blockgroesse) {
-        if (!Block_leeren(strom))
+    // The block is filled to its end before it is written, so that the file
+    // is written in whole blocks at whole-block offsets.
+    auto *q = static_cast<const unsigned char *>(quelle);
+    size_t rest = n;
+    while (rest > 0) {
+        if (strom->naechstes == Blockgroesse && !Block_leeren(strom))
             return 0;
-        if (n >= Blockgroesse) {
-            if (Systemdatei_schreiben(strom->datei, quelle, n))
-                return n;
-            strom->fehler = true;
-            return 0;
+        if (strom->naechstes == 0 && rest >= Blockgroesse) {
+            size_t ganz = rest - rest % Blockgroesse;
+            if (!Systemdatei_schreiben(strom->datei, q, ganz)) {
+                strom->fehler = true;
+                return 0;
+            }
+            q += ganz;
+            rest -= ganz;
+            continue;
         }
+        size_t k = Blockgroesse - strom->naechstes < rest ? Blockgroesse - strom->naechstes : rest;
+        std::memcpy(strom->block + strom->naechstes, q, k);
+        strom->naechstes += k;
+        q += k;
+        rest -= k;
     }
-    std::memcpy(strom->block + strom->naechstes, quelle, n);
-    strom->naechstes += n;
     return n;
 }
 
