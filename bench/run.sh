@@ -7,7 +7,8 @@
 # In-process figures come from the Google Benchmark programs in bench/ (CPU
 # time, repetitions interleaved at random); whole-process figures (listing,
 # deleting, preprocessing) are wall-clock times of one process each, Korvan's
-# and its peer's runs alternating.  --smoke runs everything once at tiny sizes
+# and its peer's runs alternating, three times as many as --reps (cpp -P's
+# as many), their ratio the median of the ratios of paired runs.  --smoke runs everything once at tiny sizes
 # and only checks that it works.  Files and trees are made in DIR, by default
 # /dev/shm where it is a memory file system (so that the disk traffic of
 # other programs on the machine does not swamp the figures), else $TMPDIR or
@@ -138,8 +139,19 @@ wand() {
   sort -n "$1" | awk '{ a[NR] = $1 } END { printf "%s ", a[int((NR + 1) / 2)] }'
   awk '{ print $2 + $3 }' "$1" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'
 }
+# paare K P: the medians of the ratios of the runs of K to the runs of P
+# made right after or before them (the files' lines in pairs), wall clock,
+# then CPU: what the machine's drift between runs moves does not reach them.
+paare() {
+  paste -d' ' "$1" "$2" | awk 'NF >= 8 && $5 > 0 { print $1 / $5, ($6 + $7 > 0 ? ($2 + $3) / ($6 + $7) : 0) }' >"$arbeit/paare"
+  echo "$(cut -d' ' -f1 "$arbeit/paare" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')" \
+    "$(cut -d' ' -f2 "$arbeit/paare" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')"
+}
 # zwei K P: "korvan_wall peer_wall korvan_cpu peer_cpu" from two wand results.
 zwei() { echo "$1 $3 $2 $4"; }
+# Whole processes are short: their Korvan and peer runs are repeated three
+# times as often as the in-process figures (cpp -P, which takes seconds, not).
+wreps=$((reps * 3))
 
 for n in $((dateien / 4)) $((dateien / 2)) $dateien; do
   schritt "tree of $n files: listing and deleting"
@@ -152,13 +164,13 @@ for n in $((dateien / 4)) $((dateien / 2)) $dateien; do
     exit 1
   fi
   "$a" liste "$baum" >/dev/null 2>&1 && find "$baum" >/dev/null  # warm
-  for ((i = 0; i < reps; i++)); do
+  for ((i = 0; i < wreps; i++)); do
     zeit "$arbeit/liste_k_$n" "$a" liste "$baum" >/dev/null 2>&1
     zeit "$arbeit/liste_f_$n" find "$baum" >/dev/null
   done
-  echo "liste $n $(zwei $(wand "$arbeit/liste_k_$n") $(wand "$arbeit/liste_f_$n"))" >>"$zahlen"
+  echo "liste $n $(zwei $(wand "$arbeit/liste_k_$n") $(wand "$arbeit/liste_f_$n")) $(paare "$arbeit/liste_k_$n" "$arbeit/liste_f_$n")" >>"$zahlen"
   rm -rf "$baum"
-  for ((i = 0; i < reps; i++)); do
+  for ((i = 0; i < wreps; i++)); do
     # Which tree is made first, and which tool goes first, alternate.
     if ((i % 2)); then
       "$w" baum "$arbeit/del_r" "$n"
@@ -179,7 +191,7 @@ for n in $((dateien / 4)) $((dateien / 2)) $dateien; do
       exit 1
     fi
   done
-  echo "loeschen $n $(zwei $(wand "$arbeit/del_k_$n") $(wand "$arbeit/del_r_$n"))" >>"$zahlen"
+  echo "loeschen $n $(zwei $(wand "$arbeit/del_k_$n") $(wand "$arbeit/del_r_$n")) $(paare "$arbeit/del_k_$n" "$arbeit/del_r_$n")" >>"$zahlen"
 done
 
 for g in $(groessen_mb "$pp_mb"); do
@@ -187,12 +199,14 @@ for g in $(groessen_mb "$pp_mb"); do
   ein=$arbeit/pp_$g
   "$w" einbinden "$ein" "${g%MB}"
   mapfile -t blaetter <"$ein/reihenfolge.txt"
-  for ((i = 0; i < reps; i++)); do
+  for ((i = 0; i < wreps; i++)); do
     # The shell empties cat's output before cat starts; the outputs of the
     # other two, which empty them themselves, are removed before they start.
     rm -f "$arbeit/aus_k.i" "$arbeit/aus_c.i"
     zeit "$arbeit/pp_k_$g" "$a" preprozess "$ein/haupt.c" "$arbeit/aus_k.i"
-    zeit "$arbeit/pp_c_$g" cpp -P "$ein/haupt.c" -o "$arbeit/aus_c.i"
+    if ((i < reps)); then
+      zeit "$arbeit/pp_c_$g" cpp -P "$ein/haupt.c" -o "$arbeit/aus_c.i"
+    fi
     zeit "$arbeit/pp_t_$g" cat "${blaetter[@]}" >"$arbeit/aus_t.i"
   done
   # Korvan's output is the leaf files' text between its line markers.
@@ -201,8 +215,8 @@ for g in $(groessen_mb "$pp_mb"); do
     exit 1
   fi
   k=$(wand "$arbeit/pp_k_$g")
-  echo "pp_cpp $g $(zwei $k $(wand "$arbeit/pp_c_$g"))" >>"$zahlen"
-  echo "pp_cat $g $(zwei $k $(wand "$arbeit/pp_t_$g"))" >>"$zahlen"
+  echo "pp_cpp $g $(zwei $k $(wand "$arbeit/pp_c_$g")) $(paare "$arbeit/pp_k_$g" "$arbeit/pp_c_$g")" >>"$zahlen"
+  echo "pp_cat $g $(zwei $k $(wand "$arbeit/pp_t_$g")) $(paare "$arbeit/pp_k_$g" "$arbeit/pp_t_$g")" >>"$zahlen"
   rm -rf "$ein" "$arbeit"/aus_*.i
 done
 
@@ -241,8 +255,9 @@ tabelle() {
   }
   {
     split(t[$1], teil, "|")
-    r = $4 > 0 ? $3 / $4 : 0
-    cpu = NF >= 6 && $6 > 0 ? sprintf("%.2f", $5 / $6) : "-"
+    # Whole processes: the median of the ratios of paired runs.
+    r = NF >= 8 ? $7 : $4 > 0 ? $3 / $4 : 0
+    cpu = NF >= 8 ? sprintf("%.2f", $8) : NF >= 6 && $6 > 0 ? sprintf("%.2f", $5 / $6) : "-"
     ziel = z[$1]
     if (ziel == "") urteil = "-"
     else urteil = sprintf("≤ %.2f: %s", ziel, r <= ziel + 1e-9 ? "met" : "missed")
