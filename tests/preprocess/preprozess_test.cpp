@@ -209,10 +209,11 @@ TEST_F(Preprozess, EingabeOderAusgabeScheitert)
         fehler(2, 0, "", ein.substr(0, 259), "");
         EXPECT_EQ(aus, "bleibt");
     }
-    // Nothing can be created below a file, even by root; on a full device the write fails at the close.
+    // Nothing can be created below a file, even by root; on a full device the write fails at the close; a pipe
+    // without a reader fails the open at once.
     kt::Datei_schreiben(pfad("main.c"), "x\n");
-    for (std::string a : {pfad("alt.i/out.i"), std::string("/dev/full")}) {
-        if (!fs::exists(a) && a == "/dev/full")
+    for (std::string a : {pfad("alt.i/out.i"), std::string("/dev/full"), pfad("rohr")}) {
+        if (!fs::exists(a) && a != pfad("alt.i/out.i"))
             continue;
         EXPECT_EQ(KR_Preprozess(pfad("main.c").c_str(), a.c_str(), &f), 0);
         fehler(3, 0, "", a, "");

@@ -19,12 +19,18 @@ intptr_t Systemdatei_oeffnen(const char *pfad, Strommodus modus, Dateikennung *k
     // itself, for ever.  The open never waits (O_NONBLOCK), and fstat looks
     // at the file opened, so nothing swapped in after a check gets through.
     // A regular file's reads never wait, so the flag changes nothing after.
+    // An output that is a pipe without a reader fails the open at once
+    // instead of waiting in it; the writes to one with a reader wait again.
     bool schreiben = modus == Strommodus::schreiben_binaer;
     bool nur_datei = modus == Strommodus::lesen_text || modus == Strommodus::lesen_datei;
-    int fd = schreiben ? ::open(sys.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)
+    int fd = schreiben ? ::open(sys.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666)
                        : ::open(sys.c_str(), O_RDONLY | O_CLOEXEC | (nur_datei ? O_NONBLOCK | O_NOCTTY : 0));
     if (fd < 0)
         return -1;
+    if (schreiben && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
     // A folder opens for reading here but not on Windows; refuse it alike.
     struct stat st;
     if (!schreiben && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (nur_datei && !S_ISREG(st.st_mode)))) {
