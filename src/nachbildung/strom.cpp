@@ -2,6 +2,7 @@
 // the files of the system layer; the same code on every system.
 #include "../platform/system.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -319,7 +320,7 @@ size_t Strom_schreiben(Plattform_Strom *strom, const void *quelle, size_t n)
             rest -= ganz;
             continue;
         }
-        size_t k = Blockgroesse - strom->naechstes < rest ? Blockgroesse - strom->naechstes : rest;
+        size_t k = std::min(Blockgroesse - strom->naechstes, rest);
         std::memcpy(strom->block + strom->naechstes, q, k);
         strom->naechstes += k;
         q += k;

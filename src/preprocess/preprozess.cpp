@@ -151,17 +151,18 @@ bool Direktive(const char *zeile)
     return *zeile == '#';
 }
 
-// The line feeds among the 32 bytes at p, one bit each.
 constexpr size_t Fensterbreite = 32;
 
+// The line feeds among the Fensterbreite bytes at p, one bit each.
 uint32_t Zeilenvorschuebe(const char *p)
 {
 #ifdef __SSE2__
     const __m128i lf = _mm_set1_epi8('\n');
-    __m128i vorn = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-    __m128i hinten = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16));
-    auto maske = [&](__m128i bytes) { return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf))); };
-    return maske(vorn) | maske(hinten) << 16;
+    auto maske = [&](const char *q) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
+        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf)));
+    };
+    return maske(p) | maske(p + 16) << 16;
 #else
     uint32_t maske = 0;
     for (unsigned i = 0; i < Fensterbreite; ++i)

@@ -110,7 +110,7 @@ TEST_F(Preprozess, Faelle)
 {
     std::string a518 = std::string(518, 'a'), b519(519, 'b'), c519(519, 'c'), d600(600, ' '), kurz;
     for (int k = 1; k <= 40; ++k)
-        kurz += std::string(k, static_cast<char>('a' + k % 26)) + "\n"; // 860 bytes: lines across 32-byte windows
+        kurz += std::string(k, static_cast<char>('a' + k % 26)) + "\n"; // 860 bytes across 32-byte windows
     std::vector<Fall> faelle = {
         {"ohne Direktiven", {{"main.c", "a\r\n  b\n\tc"}}, "<1 main.c>a\r\n  b\n\tc\r\n"},
         {"CR LF bis zum ersten Einbinden, danach Textmodus",
@@ -209,8 +209,8 @@ TEST_F(Preprozess, EingabeOderAusgabeScheitert)
         fehler(2, 0, "", ein.substr(0, 259), "");
         EXPECT_EQ(aus, "bleibt");
     }
-    // Nothing can be created below a file, even by root; on a full device the write fails at the close; a pipe
-    // without a reader fails the open at once.
+    // Nothing can be created below a file, even by root; on a full device the write fails at the close;
+    // a pipe without a reader fails the open at once.
     kt::Datei_schreiben(pfad("main.c"), "x\n");
     for (std::string a : {pfad("alt.i/out.i"), std::string("/dev/full"), pfad("rohr")}) {
         if (!fs::exists(a) && a != pfad("alt.i/out.i"))
