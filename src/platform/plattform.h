@@ -267,6 +267,9 @@ const char *Umgebungsvariable(const char *name);
 bool Verzeichnis_vorhanden(const char *pfad);
 // True when the path itself is a symbolic link (on Windows also a junction).
 bool Ist_Verweis(const char *pfad);
+// True when the path names a pipe, a device or a socket (through a link, as
+// an open goes): something that cannot be read back as it was written.
+bool Ist_Geraet_oder_Pipe(const char *pfad);
 // An exclusive lock for an edit of a file (read, change, save), held in a
 // lock file beside it that goes when the lock is freed or its holder ends.
 // Waits up to `millisekunden` for it; null when it cannot be had, with

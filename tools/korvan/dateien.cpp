@@ -3,10 +3,14 @@
 #include "befehl.h"
 
 #include "korvan.h"
+#include "platform/ganzdatei.h"
 #include "platform/plattform.h"
 #include "system/system.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -134,30 +138,40 @@ std::string Temporaere_Datei()
     return {};
 }
 
-// The output file read whole, its line markers with '/' when `schraeg`.
-bool Ausgabe_lesen(const std::string &pfad, bool schraeg, std::string *text)
+// A file the library wrote, read back whole, its line markers with '/'
+// when `schraeg`.  Only a regular file loads, and never by waiting for a
+// pipe's writer: OUT may have been swapped for a pipe while the library
+// wrote it.
+bool Ausgabe_laden(const std::string &pfad, bool schraeg, std::string *text)
 {
-    std::FILE *d = std::fopen(pfad.c_str(), "rb");
-    if (!d)
+    unsigned char *daten = nullptr;
+    uint32_t laenge = 0;
+    if (Datei_laden(pfad.c_str(), &daten, &laenge, UINT32_MAX) != Dateistatus::ok)
         return false;
-    char puffer[8192];
-    for (size_t n; (n = std::fread(puffer, 1, sizeof puffer, d)) > 0;)
-        text->append(puffer, n);
-    bool gut = !std::ferror(d);
-    std::fclose(d);
-    if (!schraeg)
-        return gut;
-    std::string aus;
-    for (size_t a = 0; a < text->size();) {
-        size_t e = text->find('\n', a);
-        e = e == std::string::npos ? text->size() : e + 1;
-        std::string zeile = text->substr(a, e - a);
-        Marke_schraeg(zeile);
-        aus += zeile;
+    const char *z = reinterpret_cast<const char *>(daten);
+    text->clear();
+    for (size_t a = 0; a < laenge;) {
+        const void *lf = std::memchr(z + a, '\n', laenge - a);
+        size_t e = lf ? static_cast<size_t>(static_cast<const char *>(lf) - z) + 1 : laenge;
+        std::string zeile(z + a, e - a);
+        if (schraeg)
+            Marke_schraeg(zeile);
+        *text += zeile;
         a = e;
     }
-    *text = std::move(aus);
-    return gut;
+    std::free(daten);
+    return true;
+}
+
+// Writes the whole text to OUT, a pipe or device: a pipe without a reader
+// fails at once instead of waiting for one.
+bool In_Strom_schreiben(const std::string &ziel, const std::string &text)
+{
+    Plattform_Strom *s = Strom_oeffnen(ziel.c_str(), Strommodus::schreiben_binaer);
+    if (!s)
+        return false;
+    bool gut = Strom_schreiben(s, text.data(), text.size()) == text.size();
+    return Strom_schliessen(s) == 0 && gut;
 }
 
 bool Schreiben(std::FILE *d, const std::string &text)
@@ -181,39 +195,52 @@ std::string Mit_Ordner(const std::string &ein)
     return ".\\" + ein;
 }
 
+// OUT a file: the library writes it, and refuses it when it is one of the
+// inputs.  Its markers then get their '/' in a replacement of the whole
+// file that keeps its owner and mode and never leaves it half written.
+int In_Datei(const Unterbefehl &b, const std::string &ein, const Werte &w, bool schraeg)
+{
+    std::string ziel = w.operand(1), text;
+    Preprozess_Fehler f;
+    if (!KR_Preprozess(ein.c_str(), ziel.c_str(), &f))
+        return Fehler(b, Status_Fehler, Preprozess_Meldung(f, w.operand(0), schraeg));
+    if (schraeg && (!Ausgabe_laden(ziel, true, &text) ||
+                    Datei_ersetzen(ziel.c_str(), text.data(), text.size()) != Dateistatus::ok))
+        return Fehler(b, Status_Fehler, "cannot write " + ziel);
+    return Status_ok;
+}
+
+// No OUT, or one that cannot be read back (a pipe, a device): the library
+// writes a temporary file, and the output goes on from there, only when
+// the whole run succeeded.  Such an OUT cannot be one of the inputs, which
+// are regular files.
+int Ueber_Zwischendatei(const Unterbefehl &b, const std::string &ein, const Werte &w, bool schraeg)
+{
+    std::string aus = Temporaere_Datei(), text;
+    if (aus.empty())
+        return Fehler(b, Status_Fehler, "cannot make a temporary file for the output");
+    Preprozess_Fehler f;
+    int status = Status_ok;
+    bool nach_ziel = w.operanden.size() > 1;
+    if (!KR_Preprozess(ein.c_str(), aus.c_str(), &f))
+        status = Fehler(b, Status_Fehler, Preprozess_Meldung(f, w.operand(0), schraeg));
+    else if (!Ausgabe_laden(aus, schraeg, &text))
+        status = Fehler(b, Status_Fehler, "cannot read the output again");
+    else if (nach_ziel ? !In_Strom_schreiben(w.operand(1), text) : !Schreiben(stdout, text))
+        status = Fehler(b, Status_Fehler, nach_ziel ? "cannot write " + w.operand(1) : "cannot write the output");
+    std::remove(aus.c_str());
+    return status;
+}
+
 } // namespace
 
 int Befehl_preprocess(const Unterbefehl &b, const Werte &w)
 {
     bool schraeg = Schraeg(w);
-    std::string ein = Mit_Ordner(w.operand(0)), text;
-    Preprozess_Fehler f;
-    if (w.operanden.size() > 1) {
-        // The library writes OUT; its markers get their '/' after.
-        std::string ziel = w.operand(1);
-        if (!KR_Preprozess(ein.c_str(), ziel.c_str(), &f))
-            return Fehler(b, Status_Fehler, Preprozess_Meldung(f, w.operand(0), schraeg));
-        if (!schraeg)
-            return Status_ok;
-        std::FILE *d = nullptr;
-        bool gut = Ausgabe_lesen(ziel, true, &text) && (d = std::fopen(ziel.c_str(), "wb")) && Schreiben(d, text);
-        if (d)
-            gut = std::fclose(d) == 0 && gut;
-        return gut ? Status_ok : Fehler(b, Status_Fehler, "cannot write " + ziel);
-    }
-
-    // Without OUT the output goes through a temporary file to standard
-    // output, and only when the whole run succeeded.
-    std::string aus = Temporaere_Datei();
-    if (aus.empty())
-        return Fehler(b, Status_Fehler, "cannot make a temporary file for the output");
-    int status = Status_ok;
-    if (!KR_Preprozess(ein.c_str(), aus.c_str(), &f))
-        status = Fehler(b, Status_Fehler, Preprozess_Meldung(f, w.operand(0), schraeg));
-    else if (!Ausgabe_lesen(aus, schraeg, &text) || !Schreiben(stdout, text))
-        status = Fehler(b, Status_Fehler, "cannot write the output");
-    std::remove(aus.c_str());
-    return status;
+    std::string ein = Mit_Ordner(w.operand(0));
+    if (w.operanden.size() > 1 && !(schraeg && Ist_Geraet_oder_Pipe(w.operand(1).c_str())))
+        return In_Datei(b, ein, w, schraeg);
+    return Ueber_Zwischendatei(b, ein, w, schraeg);
 }
 
 int Befehl_tree(const Unterbefehl &b, const Werte &w)

@@ -28,6 +28,13 @@ bool Ist_Verweis(const char *pfad)
     return p.gut && p.text[0] && lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+bool Ist_Geraet_oder_Pipe(const char *pfad)
+{
+    Posix_Pfad p(pfad);
+    struct stat st;
+    return p.gut && p.text[0] && stat(p.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
 void Fehlercode_Text(uint32_t code, char *ziel, size_t groesse)
 {
     if (!ziel || groesse == 0)

@@ -32,6 +32,20 @@ bool Ist_Verweis(const char *pfad)
            (daten.dwReserved0 == IO_REPARSE_TAG_SYMLINK || daten.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
 }
 
+// Opened without access rights, only to ask what kind of file it is.
+bool Ist_Geraet_oder_Pipe(const char *pfad)
+{
+    if (!pfad || !*pfad)
+        return false;
+    HANDLE h = CreateFileA(pfad, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    bool anders = GetFileType(h) != FILE_TYPE_DISK;
+    CloseHandle(h);
+    return anders;
+}
+
 void Fehlercode_Text(uint32_t code, char *ziel, size_t groesse)
 {
     if (!ziel || groesse == 0)
