@@ -8,6 +8,7 @@
 #include "handle/strom.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace konfig {
 
@@ -38,6 +39,18 @@ struct Ablage {
             return false;
         puffer[benutzt++] = static_cast<char>(c);
         return true;
+    }
+
+    // Stores as many of the n bytes as fit.
+    void speichern(const unsigned char *bytes, int32_t n)
+    {
+        int32_t platz = groesse - benutzt;
+        if (n > platz)
+            n = platz;
+        if (n > 0) {
+            std::memcpy(puffer + benutzt, bytes, static_cast<size_t>(n));
+            benutzt += n;
+        }
     }
 };
 

@@ -33,9 +33,11 @@ int Naechste_Zeile(Leser &l)
     int c;
     do {
         // 1. The rest of the current line, and the character after its end.
-        do
+        int32_t n;
+        do {
+            strom::Zeilenrest(l, &n);
             c = Lesen(l);
-        while (c != Ende && !Ist_Zeilenende(c));
+        } while (c != Ende && !Ist_Zeilenende(c));
         if (c == LF)
             c = Lesen(l);
         // 2. Empty lines and leading blanks.
@@ -79,7 +81,10 @@ int KR_CALL KR_Zeile_lesen(Zugriffshandle *h, char *puffer, unsigned int groesse
     int anzahl = 0;
     while (c != Ende && !Ist_Zeilenende(c)) {
         a.speichern(c);
-        ++anzahl;
+        int32_t n;
+        const unsigned char *rest = strom::Zeilenrest(l, &n);
+        a.speichern(rest, n);
+        anzahl += 1 + n;
         c = Lesen(l);
     }
 
@@ -119,6 +124,9 @@ unsigned int KR_CALL KR_Abschnittszeile_lesen(Zugriffshandle *h, char *puffer, u
     // 4. The line's text up to its end, which is consumed but not stored.
     while (c != Ende && !Ist_Zeilenende(c)) {
         a.speichern(c);
+        int32_t n;
+        const unsigned char *rest = strom::Zeilenrest(l, &n);
+        a.speichern(rest, n);
         c = Lesen(l);
     }
     if (c != Ende)

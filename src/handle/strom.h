@@ -81,6 +81,32 @@ inline int Byte(Leser &l)
     return Nachladen(l);
 }
 
+// The rest of a line in the window, taken at once: the bytes from the
+// position up to the next CR or LF or the window's end, read as that many
+// calls of Lesen would read them, the start returned and their number in
+// *n.  Only where none of them can open a comment line: after a character
+// that was no LF, in a column that a take-back did not leave at -1, with
+// no read callback; otherwise, and before a line end, nothing (*n 0).
+inline const unsigned char *Zeilenrest(Leser &l, int32_t *n)
+{
+    Zugriffshandle *h = l.h;
+    int32_t p = h->position;
+    *n = 0;
+    if (h->lesefunktion || h->letztes_zeichen == LF || h->spalte < 0 || p < l.anfang || p >= l.ende)
+        return nullptr;
+    const unsigned char *s = l.bytes + (p - l.anfang);
+    int32_t k = 0, rest = l.ende - p;
+    while (k < rest && (s[k] > CR || (s[k] != LF && s[k] != CR)))
+        ++k;
+    if (k > 0) {
+        h->position = p + k;
+        h->spalte += k;
+        h->letztes_zeichen = s[k - 1];
+    }
+    *n = k;
+    return s;
+}
+
 // KR_Zeichen_lesen.
 inline int Lesen(Leser &l)
 {

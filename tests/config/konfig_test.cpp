@@ -224,6 +224,38 @@ TEST_P(Konfig, Lesen)
     }
 }
 
+// A line longer than a memory object's window (1 KB), a '#' inside it, read whole by each line reader:
+// what it gives, and the counts as reading it byte by byte gives them, at the end of the text and
+// after the character that follows the line (the readers take back the one they read past it).
+TEST_P(Konfig, LangeZeileWieZeichenweise)
+{
+    const std::string zeile = std::string(1500, 'x') + "#" + std::string(1500, 'y');
+    for (const std::string &text : {zeile, zeile + "\n#c\nz"}) {
+        bool ende = text == zeile;
+        for (char op : {'l', 's', 'z'}) {
+            SCOPED_TRACE(std::string(1, op) + (ende ? " at the end" : " before z"));
+            kt::Testhandle t(GetParam(), text), r(GetParam(), text);
+            char b[64] = "";
+            unsigned n = op == 'l'   ? KR_Zeile_lesen(t.get(), b, sizeof b)
+                         : op == 's' ? KR_Abschnittszeile_lesen(t.get(), b, sizeof b)
+                                     : static_cast<unsigned>(KR_naechste_Zeile(t.get()));
+            EXPECT_EQ(n, op == 'l' ? 3001u + !ende : op == 's' ? 64u : !ende);
+            EXPECT_EQ(std::string(b), op == 'z' ? "" : std::string(63, 'x'));
+            for (int i = 0; i < 3001 + !ende; ++i)
+                KR_Zeichen_lesen(r.get());
+            // A file source hands on the comment line that the memory sources drop.
+            if (!ende) {
+                EXPECT_EQ(KR_Zeichen_lesen(t.get()), GetParam() == Quelle::Datei ? '#' : 'z');
+                EXPECT_EQ(KR_Zeichen_lesen(r.get()), GetParam() == Quelle::Datei ? '#' : 'z');
+            }
+            EXPECT_EQ(t.get()->zeile, r.get()->zeile);
+            EXPECT_EQ(t.get()->spalte, r.get()->spalte);
+            EXPECT_EQ(t.get()->position, r.get()->position);
+            EXPECT_EQ(t.get()->letztes_zeichen, r.get()->letztes_zeichen);
+        }
+    }
+}
+
 TEST(Bearbeiten, AnNeuesObjekt)
 {
     Zugriffshandle h{};
