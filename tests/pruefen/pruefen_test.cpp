@@ -49,6 +49,10 @@ TEST(Pruefen, JedeArtVonZeile)
          "f:7:1: the readers skip the leading '}' as a separator and read no entry\n"
          "f:8:1: the readers end the name 'foo' at a blank and skip the line\n"
          "f:9:1: the readers end the name 'a' at ';' and skip the line\n"},
+        // Only a line feed starts a line for the comment rule; CR LF does, a lone CR does not.
+        {"[s]\na=1\r#b=2\r\n#c=3\n\r#\n",
+         "f:3:1: '#' after a lone CR: the readers take it as text, not a comment, here as the entry '#b'\n"
+         "f:6:1: '#' after a lone CR: the readers take it as text, not a comment\n"},
     };
     for (const auto &[text, erwartet] : faelle) {
         testing::internal::CaptureStdout();

@@ -234,11 +234,13 @@ bool Schliesst(std::string_view z)
     return false;
 }
 
-void Zeile_pruefen(Pruefung &p, std::string_view z, bool erste)
+// nach_cr: the line began after a lone CR, which the character reader does
+// not take as the start of a line.
+void Zeile_pruefen(Pruefung &p, std::string_view z, bool erste, bool nach_cr)
 {
     // A '#' in the first column opens a comment line, but not in the
     // text's first byte; the first line is stepped over anyway.
-    if (!erste && !z.empty() && z[0] == '#')
+    if (!erste && !nach_cr && !z.empty() && z[0] == '#')
         return;
     size_t k = z.find_first_not_of(" \t");
     if (k == Keins)
@@ -264,7 +266,8 @@ void Zeile_pruefen(Pruefung &p, std::string_view z, bool erste)
     }
     if (z[k] == '#') {
         Element e = Element_lesen(z, k);
-        p.melden(k, "'#' not in the first column: the readers take it as text, not a comment" +
+        p.melden(k, std::string(k == 0 ? "'#' after a lone CR" : "'#' not in the first column") +
+                        ": the readers take it as text, not a comment" +
                         (e.eintrag() ? ", here as the entry " + Zitat(e.name) : std::string()));
         return;
     }
@@ -283,14 +286,17 @@ std::vector<Befund> Pruefen(std::string_view text)
         p.vorne_gemeldet = true;
         von = 3;
     }
+    bool nach_cr = false;
     for (p.zeile = 1; von <= text.size(); ++p.zeile) {
         size_t bis = std::min(text.find_first_of("\r\n", von), text.size());
         // Columns count from the line's start, a byte-order mark included.
         size_t anfang = p.zeile == 1 ? 0 : von;
-        Zeile_pruefen(p, text.substr(anfang, bis - anfang), p.zeile == 1);
+        Zeile_pruefen(p, text.substr(anfang, bis - anfang), p.zeile == 1, nach_cr);
         if (bis == text.size())
             break;
-        von = bis + (text[bis] == '\r' && bis + 1 < text.size() && text[bis + 1] == '\n' ? 2 : 1);
+        bool crlf = text[bis] == '\r' && bis + 1 < text.size() && text[bis + 1] == '\n';
+        nach_cr = text[bis] == '\r' && !crlf;
+        von = bis + (crlf ? 2 : 1);
     }
     return p.befunde;
 }
