@@ -220,7 +220,7 @@ int KR_CALL KR_DelTree(const char *verzeichnis)
     // tells each entry's kind; where there was no room to keep it, every
     // entry is reset and asked.  The first pass deletes only files and the
     // second only directories, so neither changes what the other would ask.
-    Eintrag_normal_setzen(verzeichnis);
+    Wurzel_normal_setzen(gang, verzeichnis);
     const char *pfad = liste;
     for (int i = 0; i < anzahl; ++i, pfad = Naechster_Pfad(pfad)) {
         if (arten && arten[i] == Datei)
@@ -251,11 +251,11 @@ int KR_CALL KR_DelTree(const char *verzeichnis)
             ergebnis = 0;
     }
     std::free(artenliste.arten);
-    Baumgang_beenden(gang);
 
     // Steps 6 and 7
-    if (Verzeichnis_entfernen(verzeichnis) != 0)
+    if (Wurzel_entfernen(gang, verzeichnis) != 0)
         ergebnis = 0;
+    Baumgang_beenden(gang);
     KR_FileTreefree(liste);
     return ergebnis;
 }

@@ -185,6 +185,13 @@ bool Eintrag_Status(Baumgang *gang, const char *pfad, bool *verzeichnis);
 bool Eintrag_normal_setzen(Baumgang *gang, const char *pfad, bool *verzeichnis);
 int Datei_loeschen(Baumgang *gang, const char *pfad);
 int Verzeichnis_entfernen(Baumgang *gang, const char *pfad);
+// The root of a walk begun without following links, `pfad` its path: its
+// attributes reset as Eintrag_normal_setzen does, and its removal once
+// empty (0 or -1).  On POSIX both go through the folder that held the root
+// when the walk began, and only while its name there still names the root
+// walked, so a folder swapped in above or in its place is never touched.
+bool Wurzel_normal_setzen(Baumgang *gang, const char *pfad);
+int Wurzel_entfernen(Baumgang *gang, const char *pfad);
 // Deletes a file of a walk, its attributes reset as far as they would keep
 // it: 0 deleted; 1 nothing to delete (the entry is gone, or is a directory
 // now); -1 the deletion failed, the attributes reset.  Where a file's own

@@ -227,6 +227,39 @@ TEST(Loeschen, OrdnerGegenVerweisGetauscht)
     }
     EXPECT_GE(runden, 10);
 }
+
+// The folder above the named one swapped for a link, there and back, while the
+// tree is deleted: the empty folder of that name outside stays.
+TEST(Loeschen, ObenGegenVerweisGetauscht)
+{
+    kt::Tempordner t;
+    const fs::path aussen = t.pfad() / "aussen", w = t.pfad() / "w", weg = t.pfad() / "weg";
+    fs::create_directories(aussen / "d");
+    const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    int runden = 0;
+    for (; runden < 300 && std::chrono::steady_clock::now() < ende; ++runden) {
+        for (int i = 0; i < 20; ++i)
+            Baum(w / "d", {"f" + std::to_string(i)});
+        std::atomic<bool> halt{false};
+        std::thread tauscher([&] {
+            std::error_code ec;
+            while (!halt) {
+                fs::rename(w, weg, ec);
+                fs::create_directory_symlink(aussen, w, ec);
+                std::this_thread::yield();
+                fs::remove(w, ec);
+                fs::rename(weg, w, ec);
+            }
+        });
+        KR_DelTree((w / "d").string().c_str());
+        halt = true;
+        tauscher.join();
+        fs::remove_all(w);
+        fs::remove_all(weg);
+        ASSERT_TRUE(fs::is_directory(aussen / "d")) << "round " << runden;
+    }
+    EXPECT_GE(runden, 10);
+}
 #endif
 
 } // namespace

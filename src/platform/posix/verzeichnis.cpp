@@ -102,6 +102,8 @@ constexpr int Tiefe_max = 130;
 // the part of the chain that differs.
 struct Baumgang {
     int wurzel;                // the root, or -1 when it did not open
+    int eltern;                // the folder holding the root, or -1: see Wurzel_oeffnen
+    char wurzelname[NAME_MAX + 1];
     size_t wurzellaenge;       // its path's length, trailing '/' left out
     char wurzelpfad[PATH_MAX]; // its path in the system's form
     int tiefe;
@@ -194,6 +196,42 @@ int Ort(Baumgang *g, const Posix_Pfad &sys, const char **name)
     return Ordner_erreichen(g, rel, n);
 }
 
+// A root that is not followed is opened from the folder holding it, which
+// stays open, so that its attributes and its removal after the walk reach
+// the folder that was walked, whatever happens to the path above it.  "/",
+// and a path ending in "." or "..", are opened by their path.
+void Wurzel_oeffnen(Baumgang *g)
+{
+    const char *schnitt = std::strrchr(g->wurzelpfad, '/');
+    const char *name = schnitt ? schnitt + 1 : g->wurzelpfad;
+    size_t n = std::strlen(name);
+    if (n == 0 || n > NAME_MAX || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
+        g->wurzel = ::open(g->wurzelpfad, Ordnermodus);
+        return;
+    }
+    std::memcpy(g->wurzelname, name, n + 1);
+    if (!schnitt) {
+        g->eltern = ::open(".", Ordnermodus & ~O_NOFOLLOW);
+    } else {
+        char oben[PATH_MAX];
+        size_t m = schnitt == g->wurzelpfad ? 1 : static_cast<size_t>(schnitt - g->wurzelpfad);
+        std::memcpy(oben, g->wurzelpfad, m);
+        oben[m] = '\0';
+        g->eltern = ::open(oben, Ordnermodus & ~O_NOFOLLOW);
+    }
+    if (g->eltern >= 0)
+        g->wurzel = ::openat(g->eltern, g->wurzelname, Ordnermodus);
+}
+
+// Whether the root's name in its folder still names the folder walked.
+bool Wurzel_unveraendert(const Baumgang *g, struct stat *st)
+{
+    struct stat offen;
+    return g->wurzel >= 0 && ::fstat(g->wurzel, &offen) == 0 &&
+           ::fstatat(g->eltern, g->wurzelname, st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st->st_mode) &&
+           st->st_dev == offen.st_dev && st->st_ino == offen.st_ino;
+}
+
 } // namespace
 
 Baumgang *Baumgang_beginnen(const char *wurzel, bool folgen)
@@ -202,6 +240,8 @@ Baumgang *Baumgang_beginnen(const char *wurzel, bool folgen)
     if (!g)
         return nullptr;
     g->wurzel = -1;
+    g->eltern = -1;
+    g->wurzelname[0] = '\0';
     g->tiefe = 0;
     Posix_Pfad sys(wurzel);
     size_t n = std::strlen(sys.text);
@@ -211,8 +251,10 @@ Baumgang *Baumgang_beginnen(const char *wurzel, bool folgen)
     std::memcpy(g->wurzelpfad, sys.text, n);
     g->wurzelpfad[n] = '\0';
     g->wurzellaenge = n == 1 && sys.text[0] == '/' ? 0 : n;
-    if (sys.gut && n > 0)
-        g->wurzel = ::open(g->wurzelpfad, folgen ? Ordnermodus & ~O_NOFOLLOW : Ordnermodus);
+    if (sys.gut && n > 0 && folgen)
+        g->wurzel = ::open(g->wurzelpfad, Ordnermodus & ~O_NOFOLLOW);
+    else if (sys.gut && n > 0)
+        Wurzel_oeffnen(g);
     return g;
 }
 
@@ -223,7 +265,30 @@ void Baumgang_beenden(Baumgang *gang)
     Kette_kuerzen(gang, 0);
     if (gang->wurzel >= 0)
         ::close(gang->wurzel);
+    if (gang->eltern >= 0)
+        ::close(gang->eltern);
     std::free(gang);
+}
+
+bool Wurzel_normal_setzen(Baumgang *gang, const char *pfad)
+{
+    if (!gang || gang->eltern < 0)
+        return Eintrag_normal_setzen(pfad);
+    struct stat st;
+    if (!Wurzel_unveraendert(gang, &st))
+        return false;
+    mode_t modus = (st.st_mode & 07777) | S_IWUSR | S_IXUSR;
+    return modus == (st.st_mode & 07777) ||
+           ::fchmodat(gang->eltern, gang->wurzelname, modus, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+int Wurzel_entfernen(Baumgang *gang, const char *pfad)
+{
+    if (!gang || gang->eltern < 0)
+        return Verzeichnis_entfernen(pfad);
+    struct stat st;
+    bool weg = Wurzel_unveraendert(gang, &st) && ::unlinkat(gang->eltern, gang->wurzelname, AT_REMOVEDIR) == 0;
+    return weg ? 0 : -1;
 }
 
 bool Ordner_auflisten(Baumgang *gang, const char *muster, const Eintragsnehmer &nehmer)

@@ -168,6 +168,16 @@ int Verzeichnis_entfernen(Baumgang *, const char *pfad)
     return pfad && _rmdir(pfad) == 0 ? 0 : -1;
 }
 
+bool Wurzel_normal_setzen(Baumgang *, const char *pfad)
+{
+    return Eintrag_normal_setzen(pfad);
+}
+
+int Wurzel_entfernen(Baumgang *, const char *pfad)
+{
+    return Verzeichnis_entfernen(pfad);
+}
+
 // A read-only file cannot be deleted here: the attributes go first.
 int Datei_normal_loeschen(Baumgang *gang, const char *pfad)
 {
