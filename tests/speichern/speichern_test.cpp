@@ -81,6 +81,14 @@ TEST(Speichern, BytesRechteVerweiseUndAblehnungen)
     EXPECT_EQ(KR_Konfig_Datei_schreiben(ziel.c_str(), o.get()), 7213);
     EXPECT_EQ(kt::Datei_lesen(ziel), "neu");
     EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 2);
+
+    // A chain of links to a file not there yet creates it, each link read against its own folder.
+    fs::create_directory(d / "daten");
+    fs::create_symlink("daten/weiter", d / "spaeter.cfg");
+    fs::create_symlink("spaeter.cfg", d / "daten/weiter");
+    ASSERT_EQ(KR_Konfig_Datei_schreiben((d / "spaeter.cfg").c_str(), p.get()), 0);
+    EXPECT_TRUE(fs::is_symlink(d / "spaeter.cfg") && fs::is_symlink(d / "daten/weiter"));
+    EXPECT_EQ(kt::Datei_lesen(d / "daten/spaeter.cfg"), "neu");
 }
 
 // Each call of each kind fails in turn: the old file keeps every byte, no temporary file is left.

@@ -72,13 +72,27 @@ ptrdiff_t Lesen(intptr_t datei, void *ziel, size_t n)
 }
 
 // Where the target is a symbolic link, the file it names is replaced, so the
-// link survives the save.
-void Ziel_aufloesen(Posix_Pfad &ziel)
+// link survives the save; a link to a file not there yet creates that file.
+// A relative link is read against the link's folder.  False for a chain of
+// too many links (errno ELOOP) or one whose path does not fit.
+bool Ziel_aufloesen(Posix_Pfad &ziel)
 {
-    struct stat st;
-    char echt[PATH_MAX];
-    if (::lstat(ziel.text, &st) == 0 && S_ISLNK(st.st_mode) && ::realpath(ziel.text, echt))
-        std::memcpy(ziel.text, echt, std::strlen(echt) + 1);
+    for (int sprung = 0; sprung < 40; ++sprung) {
+        char verweis[PATH_MAX];
+        ssize_t n = ::readlink(ziel.text, verweis, sizeof verweis);
+        if (n < 0)
+            return true; // no link (or nothing there): the path is the target
+        if (n == 0 || static_cast<size_t>(n) >= sizeof verweis)
+            return false;
+        const char *schnitt = std::strrchr(ziel.text, '/');
+        size_t ordner = verweis[0] == '/' || !schnitt ? 0 : static_cast<size_t>(schnitt - ziel.text) + 1;
+        if (ordner + static_cast<size_t>(n) >= sizeof ziel.text)
+            return false;
+        std::memcpy(ziel.text + ordner, verweis, static_cast<size_t>(n));
+        ziel.text[ordner + static_cast<size_t>(n)] = '\0';
+    }
+    errno = ELOOP;
+    return false;
 }
 
 // The target's folder, opened for the calls relative to it; the name is
@@ -252,7 +266,8 @@ Dateistatus Datei_ersetzen(const char *pfad, const void *daten, size_t laenge)
     Posix_Pfad ziel(pfad);
     if (!ziel.gut)
         return Dateistatus::nicht_anlegbar;
-    Ziel_aufloesen(ziel);
+    if (!Ziel_aufloesen(ziel))
+        return Dateistatus::nicht_anlegbar;
     const char *name;
     int ordner = Ordner_oeffnen(ziel.text, &name);
     if (ordner < 0 || !*name) {
