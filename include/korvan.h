@@ -180,8 +180,9 @@ KR_API void KR_CALL KR_Konfig_Datei_schliessen(Zugriffshandle *h);
  * forbids a new file is the target written in place.  Returns 0; 7213
  * (KR_STATUS_SCHREIBGESCHUETZT) when the file exists and has no write
  * permission bit; 101 for a null argument; 104 when h holds no memory object;
- * 108 the file cannot be created, 109 writing, flushing or renaming failed.
- * h is not changed. */
+ * 108 the file cannot be created or (on POSIX) is no regular file, such as a
+ * device, a FIFO or a folder, left as it is; 109 writing, flushing or renaming
+ * failed.  h is not changed. */
 KR_API int KR_CALL KR_Konfig_Datei_schreiben(const char *pfad, Zugriffshandle *h);
 /* Makes h a reader over a new memory object holding only the first line
  * bytes 0x1A 0x00 CR LF, which no reader takes for a header; blocks are then

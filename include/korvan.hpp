@@ -903,7 +903,7 @@ public:
         case QUIDEL_STATUS_BEREICH: return "outside the memory object";
         case QUIDEL_STATUS_NICHT_LESBAR: return "the file cannot be opened or read";
         case QUIDEL_STATUS_ZU_GROSS: return "the file is longer than 2147483647 bytes";
-        case QUIDEL_STATUS_NICHT_ANLEGBAR: return "the file cannot be created or written";
+        case QUIDEL_STATUS_NICHT_ANLEGBAR: return "the file cannot be created or written, or is no regular file";
         case QUIDEL_STATUS_SCHREIBFEHLER: return "writing, flushing or replacing the file failed";
         default: return "status " + std::to_string(s);
         }

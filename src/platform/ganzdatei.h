@@ -31,7 +31,8 @@ Dateistatus Datei_laden(const char *pfad, unsigned char **daten, uint32_t *laeng
 // renamed over the target; then the folder is flushed.  Temporary files of
 // saves of the same target whose process has ended are removed first.  A
 // target that is a symbolic link keeps it: the file it names is replaced,
-// or created when it is not there yet.
+// or created when it is not there yet.  A target that is no regular file
+// (on POSIX: a device, a FIFO, a folder) is left as it is (nicht_anlegbar).
 // Only where the directory forbids the temporary file is the target written
 // in place.
 Dateistatus Datei_ersetzen(const char *pfad, const void *daten, size_t laenge);

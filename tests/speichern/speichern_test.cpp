@@ -13,7 +13,7 @@
 namespace fs = std::filesystem;
 
 extern "C" int fork(), kill(int pid, int signal), waitpid(int pid, int *status, int optionen),
-    chown(const char *pfad, unsigned uid, unsigned gid);
+    chown(const char *pfad, unsigned uid, unsigned gid), mkfifo(const char *pfad, unsigned modus);
 extern "C" unsigned geteuid(), umask(unsigned maske);
 extern "C" void _exit(int status);
 
@@ -89,6 +89,14 @@ TEST(Speichern, BytesRechteVerweiseUndAblehnungen)
     ASSERT_EQ(KR_Konfig_Datei_schreiben((d / "spaeter.cfg").c_str(), p.get()), 0);
     EXPECT_TRUE(fs::is_symlink(d / "spaeter.cfg") && fs::is_symlink(d / "daten/weiter"));
     EXPECT_EQ(kt::Datei_lesen(d / "daten/spaeter.cfg"), "neu");
+    // No FIFO, device or folder becomes a file, not through a link either; a loop of links fails.
+    ASSERT_EQ(mkfifo((d / "fifo").c_str(), 0600), 0);
+    fs::create_symlink("fifo", d / "zur_fifo");
+    fs::create_symlink("schleife", d / "schleife");
+    for (const char *name : {"fifo", "zur_fifo", "daten", "schleife"})
+        EXPECT_EQ(KR_Konfig_Datei_schreiben((d / name).c_str(), p.get()), QUIDEL_STATUS_NICHT_ANLEGBAR) << name;
+    EXPECT_TRUE(fs::is_fifo(d / "fifo") && fs::is_directory(d / "daten"));
+    EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 7);
 }
 
 // Each call of each kind fails in turn: the old file keeps every byte, no temporary file is left.

@@ -182,6 +182,9 @@ Dateistatus Ersetzen_in(int ordner, const char *name, const void *daten, size_t 
 {
     struct stat alt;
     bool vorhanden = ::fstatat(ordner, name, &alt, 0) == 0;
+    // A device, a FIFO or a folder stays what it is; only files are replaced.
+    if (vorhanden && !S_ISREG(alt.st_mode))
+        return Dateistatus::nicht_anlegbar;
     // Temporary names are ".<hash of the name>.kr~<pid>.<n>": short whatever
     // the target's name, and telling which process made them.
     char praefix[32], temp[64];
