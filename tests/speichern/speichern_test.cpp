@@ -13,7 +13,7 @@
 namespace fs = std::filesystem;
 
 extern "C" int fork(), kill(int pid, int signal), waitpid(int pid, int *status, int optionen),
-    chown(const char *pfad, unsigned uid, unsigned gid), mkfifo(const char *pfad, unsigned modus);
+    chown(const char *pfad, unsigned uid, unsigned gid), mkfifo(const char *pfad, unsigned modus), setuid(unsigned uid);
 extern "C" unsigned geteuid(), umask(unsigned maske);
 extern "C" void _exit(int status);
 
@@ -97,6 +97,47 @@ TEST(Speichern, BytesRechteVerweiseUndAblehnungen)
         EXPECT_EQ(KR_Konfig_Datei_schreiben((d / name).c_str(), p.get()), QUIDEL_STATUS_NICHT_ANLEGBAR) << name;
     EXPECT_TRUE(fs::is_fifo(d / "fifo") && fs::is_directory(d / "daten"));
     EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 7);
+}
+
+// A save into a folder that forbids a new file; as root in a child that runs as nobody.
+int An_Ort_speichern(const kt::Tempordner &d, const std::string &ziel, Zugriffshandle *h)
+{
+    int status = -1;
+    if (geteuid() != 0) {
+        fs::permissions(d.pfad(), fs::perms::owner_read | fs::perms::owner_exec);
+        status = KR_Konfig_Datei_schreiben(ziel.c_str(), h);
+        fs::permissions(d.pfad(), fs::perms::owner_all);
+        return status;
+    }
+    int kind = fork();
+    if (kind == 0)
+        _exit(setuid(65534) == 0 ? KR_Konfig_Datei_schreiben(ziel.c_str(), h) & 0xFF : 0xFF);
+    waitpid(kind, &status, 0);
+    return status >> 8 & 0xFF;
+}
+
+// In place, the bytes beyond the old length are written first: a write that fails there leaves the
+// old file whole; shorter text is cut to its length.  A second link to the file sees the change.
+TEST(Speichern, AnOrtErstDasNeueEnde)
+{
+    kt::Tempordner d;
+    const std::string ziel = d / "fest.cfg", lang(100000, 'n');
+    kt::Testhandle o(Objekt, lang), kurz(Objekt, "neu");
+    kt::Datei_schreiben(ziel, "alt");
+    fs::create_hard_link(ziel, d / "zweiter");
+    fs::permissions(d.pfad(), static_cast<fs::perms>(0755));
+    ASSERT_TRUE(geteuid() != 0 || chown(ziel.c_str(), 65534, 65534) == 0);
+    for (int n = 0; n < 25; ++n) { // 25 short writes take the new end
+        bis_fehler[Schreiben] = n;
+        EXPECT_EQ(An_Ort_speichern(d, ziel, o.get()), QUIDEL_STATUS_SCHREIBFEHLER) << n;
+        EXPECT_EQ(kt::Datei_lesen(ziel), "alt") << n;
+    }
+    bis_fehler[Schreiben] = -1;
+    EXPECT_EQ(An_Ort_speichern(d, ziel, o.get()), 0);
+    EXPECT_EQ(kt::Datei_lesen(d / "zweiter"), lang);
+    EXPECT_EQ(An_Ort_speichern(d, ziel, kurz.get()), 0);
+    EXPECT_EQ(kt::Datei_lesen(d / "zweiter"), "neu");
+    EXPECT_EQ(Dateien_im_Ordner(d.pfad()), 2);
 }
 
 // Each call of each kind fails in turn: the old file keeps every byte, no temporary file is left.

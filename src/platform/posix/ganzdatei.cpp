@@ -167,15 +167,36 @@ bool Rechte_uebertragen(int fd, bool vorhanden, const struct stat &alt)
     return dateiaufrufe.rechte_setzen(fd, modus) == 0;
 }
 
+// Writes the new bytes over the old ones.  Those beyond the old length go
+// first and are cut off again when they fail: a full disk then leaves the
+// old text whole, as no old byte is written before all space is had.
+bool Ueberschreiben(int fd, off_t alt, const void *daten, size_t laenge)
+{
+    auto *p = static_cast<const unsigned char *>(daten);
+    size_t vorne = alt < static_cast<off_t>(laenge) ? static_cast<size_t>(alt) : laenge;
+    if (vorne < laenge && (::lseek(fd, alt, SEEK_SET) != alt || !Alles_schreiben(fd, p + vorne, laenge - vorne))) {
+        (void)::ftruncate(fd, alt);
+        return false;
+    }
+    return ::lseek(fd, 0, SEEK_SET) == 0 && Alles_schreiben(fd, p, vorne) &&
+           (alt <= static_cast<off_t>(laenge) || ::ftruncate(fd, static_cast<off_t>(laenge)) == 0) &&
+           dateiaufrufe.sichern(fd) == 0;
+}
+
+// The target itself, where the folder takes no new file; only a regular
+// file, and never through a link put there meanwhile.
 Dateistatus An_Ort_schreiben(int ordner, const char *name, const void *daten, size_t laenge)
 {
-    int fd = ::openat(ordner, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    int fd = ::openat(ordner, name, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0)
         return Dateistatus::nicht_anlegbar;
-    bool gut = Alles_schreiben(fd, daten, laenge) && dateiaufrufe.sichern(fd) == 0;
-    if (dateiaufrufe.schliessen(fd) != 0)
-        gut = false;
-    return gut ? Dateistatus::ok : Dateistatus::schreibfehler;
+    struct stat st;
+    Dateistatus status = Dateistatus::nicht_anlegbar;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        status = Ueberschreiben(fd, st.st_size, daten, laenge) ? Dateistatus::ok : Dateistatus::schreibfehler;
+    if (dateiaufrufe.schliessen(fd) != 0 && status == Dateistatus::ok)
+        status = Dateistatus::schreibfehler;
+    return status;
 }
 
 Dateistatus Ersetzen_in(int ordner, const char *name, const void *daten, size_t laenge)
