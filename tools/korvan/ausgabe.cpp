@@ -162,6 +162,14 @@ void Fortschritt::melden(const std::string &text)
     zeigen(text, "");
 }
 
+void Fortschritt::jetzt(const std::string &text)
+{
+    if (!an_)
+        return;
+    zuletzt_ = Millisekunden();
+    zeigen(text, "");
+}
+
 void Fortschritt::beenden(const std::string &text)
 {
     if (an_)

@@ -95,6 +95,8 @@ public:
     bool an() const { return an_; }
     // Reports the text when the last report is 100 ms old.
     void melden(const std::string &text);
+    // Reports the text at once, before work that reports nothing itself.
+    void jetzt(const std::string &text);
     // Writes the last line.
     void beenden(const std::string &text);
 

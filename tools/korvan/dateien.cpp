@@ -7,6 +7,7 @@
 #include "platform/plattform.h"
 #include "system/system.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -53,37 +54,6 @@ bool Auflisten(const std::string &ordner, const std::string &muster, unsigned in
     }
     KR_FileTreefree(liste);
     return n >= 0;
-}
-
-// The listing that one KR_FileTree call over the whole tree gives, made
-// one folder at a time so that progress can count the entries: each
-// folder's entries, then the folder itself where it is listed, as the
-// library orders them.  False when a listing failed or the user
-// interrupted.
-bool Baum_gehen(const std::string &ordner, const std::string &muster, unsigned int flags, Fortschritt &f,
-                std::vector<std::string> *pfade)
-{
-    std::vector<std::string> alle, unten, gelistet;
-    if (Unterbrochen() ||
-        !Auflisten(ordner, muster, KR_BAUM_NICHT_ABSTEIGEN | KR_BAUM_VERZEICHNISSE, &alle) ||
-        !Auflisten(ordner, muster, KR_BAUM_NICHT_ABSTEIGEN | KR_BAUM_NUR_VERZEICHNISSE, &unten) ||
-        !Auflisten(ordner, muster, flags | KR_BAUM_NICHT_ABSTEIGEN, &gelistet))
-        return false;
-    // All three come in the same order, the search's.
-    size_t o = 0, g = 0;
-    for (const std::string &e : alle) {
-        if (o < unten.size() && unten[o] == e) {
-            ++o;
-            if (!(flags & KR_BAUM_NICHT_ABSTEIGEN) && !Baum_gehen(e, muster, flags, f, pfade))
-                return false;
-        }
-        if (g < gelistet.size() && gelistet[g] == e) {
-            ++g;
-            pfade->push_back(e);
-            f.melden("tree: " + std::to_string(pfade->size()) + " entries");
-        }
-    }
-    return true;
 }
 
 // A line marker of preprocess's output, # N "PATH", with '/' in its path.
@@ -232,6 +202,17 @@ int Ueber_Zwischendatei(const Unterbefehl &b, const std::string &ein, const Wert
     return status;
 }
 
+// DIR stayed after deltree, holding the entries `rest`.
+int Rest_Fehler(const Unterbefehl &b, const std::string &dir, const std::vector<std::string> &rest)
+{
+    if (rest.empty())
+        return Fehler(b, Status_Fehler, "could not delete " + dir +
+                                            ": it holds names that begin with '.', which are never deleted");
+    return Fehler(b, Status_Fehler, "could not delete all of " + dir + ": " + std::to_string(rest.size()) +
+                                        (rest.size() == 1 ? " entry" : " entries") +
+                                        " left (names that begin with '.' are never deleted)");
+}
+
 } // namespace
 
 int Befehl_preprocess(const Unterbefehl &b, const Werte &w)
@@ -259,15 +240,15 @@ int Befehl_tree(const Unterbefehl &b, const Werte &w)
     if (Ist_Verweis(ordner.c_str()))
         return Fehler(b, Status_Fehler, dir + " is a symbolic link; name the folder it points to");
 
-    // Without progress the library lists the tree in one call.
+    // One listing from DIR, progress or not: a folder below it is never
+    // opened by its path again, which another user may have made a link.
     std::vector<std::string> pfade;
     Fortschritt f(w);
-    if (f.an())
-        Unterbrechung_abfangen();
-    bool gut = f.an() ? Baum_gehen(ordner, muster, flags, f, &pfade) : Auflisten(ordner, muster, flags, &pfade);
+    f.jetzt("tree: listing");
+    bool gut = Auflisten(ordner, muster, flags, &pfade);
     f.beenden("tree: " + std::to_string(pfade.size()) + " entries");
     if (!gut)
-        return Fehler(b, Status_Fehler, Unterbrochen() ? "interrupted" : "out of memory while listing " + dir);
+        return Fehler(b, Status_Fehler, "out of memory while listing " + dir);
     for (const std::string &p : pfade)
         Zeile_ausgeben(Pfadform(p, Schraeg(w)));
     return Status_ok;
@@ -289,43 +270,23 @@ int Befehl_deltree(const Unterbefehl &b, const Werte &w)
     if (!Verzeichnis_vorhanden(ordner.c_str()))
         return Fehler(b, Status_fehlt, "no folder " + dir);
 
-    // With progress every folder goes at its place in the listing, after
-    // its entries, so that the count of entries gone grows as they go;
-    // the last call takes the files of the top level and tells whether
-    // everything went.
+    // The library deletes the whole tree in one walk from DIR that never
+    // names a folder below it by its path; progress tells the count of
+    // entries before, and how many of them went.
     Fortschritt f(w);
-    if (f.an()) {
-        Unterbrechung_abfangen();
-        std::vector<std::string> alle, ordner_alle;
-        Auflisten(ordner, "*.*", KR_BAUM_VERZEICHNISSE, &alle);
-        Auflisten(ordner, "*.*", KR_BAUM_NUR_VERZEICHNISSE, &ordner_alle);
-        const std::string von = std::string("/").append(std::to_string(alle.size())) + " entries";
-        size_t i = 0;
-        for (size_t o = 0; i < alle.size() && !Unterbrochen(); ++i) {
-            if (o < ordner_alle.size() && ordner_alle[o] == alle[i]) {
-                ++o;
-                KR_DelTree(alle[i].c_str());
-            }
-            f.melden("deltree: " + std::to_string(i + 1) + von);
-        }
-        f.beenden("deltree: " + std::to_string(i) + von);
-        if (Unterbrochen())
-            return Fehler(b, Status_Fehler, "interrupted");
-    }
+    std::vector<std::string> vorher, rest;
+    if (f.an())
+        Auflisten(ordner, "*.*", KR_BAUM_VERZEICHNISSE, &vorher);
+    const std::string von = std::string("/").append(std::to_string(vorher.size())) + " entries";
+    f.jetzt("deltree: 0" + von);
     KR_DelTree(ordner.c_str());
     // The library leaves a folder that it finds empty (or holding only
     // names that begin with '.'); an empty one goes here.
     if (Verzeichnis_vorhanden(ordner.c_str()))
         Verzeichnis_entfernen(ordner.c_str());
-    if (!Verzeichnis_vorhanden(ordner.c_str()))
-        return Status_ok;
-
-    std::vector<std::string> rest;
-    Auflisten(ordner, "*.*", KR_BAUM_VERZEICHNISSE, &rest);
-    if (rest.empty())
-        return Fehler(b, Status_Fehler, "could not delete " + dir +
-                                            ": it holds names that begin with '.', which are never deleted");
-    return Fehler(b, Status_Fehler, "could not delete all of " + dir + ": " + std::to_string(rest.size()) +
-                                        (rest.size() == 1 ? " entry" : " entries") +
-                                        " left (names that begin with '.' are never deleted)");
+    bool geblieben = Verzeichnis_vorhanden(ordner.c_str());
+    if (geblieben)
+        Auflisten(ordner, "*.*", KR_BAUM_VERZEICHNISSE, &rest);
+    f.beenden("deltree: " + std::to_string(vorher.size() - std::min(rest.size(), vorher.size())) + von);
+    return geblieben ? Rest_Fehler(b, dir, rest) : Status_ok;
 }

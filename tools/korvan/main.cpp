@@ -93,8 +93,9 @@ const std::vector<Unterbefehl> Tabelle = {
      "before the folder.  Only folders that match PATTERN are entered; names\n"
      "that begin with '.' are left out.  Links below DIR are listed as files\n"
      "and never entered; a DIR that is itself a symbolic link is refused (name\n"
-     "the folder it points to).  Progress counts the entries, on a terminal.\n"
-     "Exit status 1 when DIR is no folder, 2 when it is a link.\n",
+     "the folder it points to).  DIR is listed in one walk; progress, on a\n"
+     "terminal, tells the count of entries when the walk is done.  Exit status\n"
+     "1 when DIR is no folder, 2 when it is a link.\n",
      {{"dirs", nullptr, "list folders too"},
       {"dirs-only", nullptr, "list only folders"},
       {"no-descend", nullptr, "stay in DIR"},
@@ -105,9 +106,10 @@ const std::vector<Unterbefehl> Tabelle = {
      "that begin with '.' are never deleted, so a folder that holds one stays,\n"
      "and so do the folders above it.  Links are deleted as links, never\n"
      "entered; a DIR that is itself a symbolic link is deleted as the link,\n"
-     "what it points to is left alone.  Progress counts the entries, on a\n"
-     "terminal.  Exit status 1 when DIR is no folder, 2 when not everything\n"
-     "could be deleted.\n",
+     "what it points to is left alone.  DIR is deleted in one walk from it;\n"
+     "progress, on a terminal, tells the count of entries before, and how many\n"
+     "of them went when the walk is done, not while it runs.  Exit status 1\n"
+     "when DIR is no folder, 2 when not everything could be deleted.\n",
      {Opt_progress}, false, Befehl_deltree},
     {"run", "COMMAND [ARGUMENT...]", "run a program and wait for it",
      "Runs the program with its arguments, found in PATH and never through a\n"

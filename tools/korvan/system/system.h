@@ -1,6 +1,6 @@
 // system.h - what the korvan command asks of the operating system itself,
 // beyond the library: whether standard error is a terminal, standard
-// streams that carry their bytes unchanged, an interruption noticed, and
+// streams that carry their bytes unchanged, and
 // the options of the shell's arguments read as the C library reads them.
 // posix.cpp and win32.cpp implement it, optionen.cpp on both; nothing else
 // in the command includes a system header.
@@ -15,12 +15,6 @@
 void Stroeme_einrichten();
 // True when standard error is a terminal: progress is shown only there.
 bool Fehlerausgabe_ist_Terminal();
-// From here on an interruption (Ctrl-C, a termination request) sets a flag
-// instead of ending the process, so that long work can stop cleanly and
-// leave its progress line finished.
-void Unterbrechung_abfangen();
-// True once an interruption has come.
-bool Unterbrochen();
 
 // A long option of a scan: its name, and whether it takes a value.
 struct Langoption {

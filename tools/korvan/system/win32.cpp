@@ -7,27 +7,10 @@
 #include <fcntl.h>
 #include <io.h>
 
-namespace {
-
-volatile LONG unterbrochen = 0;
-
-BOOL WINAPI Bei_Strg_C(DWORD)
-{
-    InterlockedExchange(&unterbrochen, 1);
-    return TRUE;
-}
-
-} // namespace
-
 void Stroeme_einrichten()
 {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-}
-
-void Unterbrechung_abfangen()
-{
-    SetConsoleCtrlHandler(Bei_Strg_C, TRUE);
 }
 
 // A console answers for its mode; a file or a pipe does not.
@@ -38,7 +21,3 @@ bool Fehlerausgabe_ist_Terminal()
     return h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &modus) != 0;
 }
 
-bool Unterbrochen()
-{
-    return InterlockedCompareExchange(&unterbrochen, 0, 0) != 0;
-}
