@@ -89,8 +89,8 @@ std::string Preprozess_Meldung(const Preprozess_Fehler &f, const std::string &ei
     return ort + "no include file " + name + ": " + text;
 }
 
-// A new, empty file in the temporary folder that nobody else can have
-// opened; "" when none can be made.
+// A new, empty file in the temporary folder that only this user may read;
+// "" when none can be made.
 std::string Temporaere_Datei()
 {
     std::error_code ec;
@@ -100,10 +100,8 @@ std::string Temporaere_Datei()
     std::random_device zufall;
     for (int versuch = 0; versuch < 100; ++versuch) {
         std::string name = (ordner / ("korvan-" + std::to_string(zufall()) + ".tmp")).string();
-        if (std::FILE *d = std::fopen(name.c_str(), "wbx")) {
-            std::fclose(d);
+        if (Datei_neu_privat(name.c_str()))
             return name;
-        }
     }
     return {};
 }

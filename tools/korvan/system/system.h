@@ -1,6 +1,6 @@
 // system.h - what the korvan command asks of the operating system itself,
 // beyond the library: whether standard error is a terminal, standard
-// streams that carry their bytes unchanged, and
+// streams that carry their bytes unchanged, a private temporary file, and
 // the options of the shell's arguments read as the C library reads them.
 // posix.cpp and win32.cpp implement it, optionen.cpp on both; nothing else
 // in the command includes a system header.
@@ -15,6 +15,10 @@
 void Stroeme_einrichten();
 // True when standard error is a terminal: progress is shown only there.
 bool Fehlerausgabe_ist_Terminal();
+// Makes a new, empty file by that name that only this user may read or
+// write, never through a link; false when the name exists or no file can be
+// made.
+bool Datei_neu_privat(const char *pfad);
 
 // A long option of a scan: its name, and whether it takes a value.
 struct Langoption {

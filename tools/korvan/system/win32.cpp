@@ -21,3 +21,10 @@ bool Fehlerausgabe_ist_Terminal()
     return h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &modus) != 0;
 }
 
+// The file takes the rights of the temporary folder, the user's own; an
+// existing name, a link's too, is never opened.
+bool Datei_neu_privat(const char *pfad)
+{
+    HANDLE h = CreateFileA(pfad, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return h != INVALID_HANDLE_VALUE && CloseHandle(h) != 0;
+}
