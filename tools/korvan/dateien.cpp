@@ -247,8 +247,12 @@ int Befehl_tree(const Unterbefehl &b, const Werte &w)
     f.beenden("tree: " + std::to_string(pfade.size()) + " entries");
     if (!gut)
         return Fehler(b, Status_Fehler, "out of memory while listing " + dir);
-    for (const std::string &p : pfade)
-        Zeile_ausgeben(Pfadform(p, Schraeg(w)));
+    const char ende = w.gegeben("null") ? '\0' : '\n';
+    for (const std::string &p : pfade) {
+        std::string pfad = Pfadform(p, Schraeg(w));
+        std::fwrite(pfad.data(), 1, pfad.size(), stdout);
+        std::fputc(ende, stdout);
+    }
     return Status_ok;
 }
 

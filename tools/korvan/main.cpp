@@ -93,12 +93,14 @@ const std::vector<Unterbefehl> Tabelle = {
      "before the folder.  Only folders that match PATTERN are entered; names\n"
      "that begin with '.' are left out.  Links below DIR are listed as files\n"
      "and never entered; a DIR that is itself a symbolic link is refused (name\n"
-     "the folder it points to).  DIR is listed in one walk; progress, on a\n"
+     "the folder it points to).  A name may hold a line feed: --null ends each\n"
+     "path with a zero byte instead.  DIR is listed in one walk; progress, on a\n"
      "terminal, tells the count of entries when the walk is done.  Exit status\n"
      "1 when DIR is no folder, 2 when it is a link.\n",
      {{"dirs", nullptr, "list folders too"},
       {"dirs-only", nullptr, "list only folders"},
       {"no-descend", nullptr, "stay in DIR"},
+      {"null", nullptr, "end each path with a zero byte, not a line feed"},
       Opt_progress, Opt_backslash},
      false, Befehl_tree},
     {"deltree", "DIR", "delete a directory tree",
