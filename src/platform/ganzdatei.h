@@ -37,6 +37,28 @@ Dateistatus Datei_laden(const char *pfad, unsigned char **daten, uint32_t *laeng
 // in place.
 Dateistatus Datei_ersetzen(const char *pfad, const void *daten, size_t laenge);
 
+// The same replacement written piece by piece, for an output too large to
+// hold whole (the preprocessor's): the temporary file is made at the start,
+// written through Ersetzung_Datei, and takes the target's place only at the
+// end.  It is not flushed, so that it costs no more than a plain write.
+struct Ersetzung;
+// Null on failure, with *selbst true where the target is to be written
+// itself instead: it exists and is no regular file (a pipe, a device), or
+// its folder forbids a temporary file (as Datei_ersetzen writes in place).
+Ersetzung *Ersetzung_beginnen(const char *pfad, bool *selbst);
+// The temporary file, as the streams take a file (a descriptor; on Windows
+// the runtime's).
+intptr_t Ersetzung_Datei(const Ersetzung *ersetzung);
+// The identity of the file that will be replaced (the one a link names):
+// device and inode, on Windows volume serial and file index.  False for a
+// new target or when the system cannot tell.
+bool Ersetzung_Ziel(const Ersetzung *ersetzung, uint64_t *geraet, uint64_t *knoten);
+// With `uebernehmen` the temporary file gets the target's bits (owner and
+// group where the process may) and is renamed over it; without, or when a
+// step fails, it is removed and the target stays as it was.  Closes the file
+// and frees the replacement; true when the target was replaced.
+bool Ersetzung_beenden(Ersetzung *ersetzung, bool uebernehmen);
+
 // ---------------------------------------------------------------------------
 // The system calls of a load and a replace (POSIX), in one table that a test
 // build changes to make them fail on demand, on every target alike.  Each

@@ -75,21 +75,21 @@ ptrdiff_t Lesen(intptr_t datei, void *ziel, size_t n)
 // link survives the save; a link to a file not there yet creates that file.
 // A relative link is read against the link's folder.  False for a chain of
 // too many links (errno ELOOP) or one whose path does not fit.
-bool Ziel_aufloesen(Posix_Pfad &ziel)
+bool Ziel_aufloesen(char (&ziel)[PATH_MAX])
 {
     for (int sprung = 0; sprung < 40; ++sprung) {
         char verweis[PATH_MAX];
-        ssize_t n = ::readlink(ziel.text, verweis, sizeof verweis);
+        ssize_t n = ::readlink(ziel, verweis, sizeof verweis);
         if (n < 0)
             return true; // no link (or nothing there): the path is the target
         if (n == 0 || static_cast<size_t>(n) >= sizeof verweis)
             return false;
-        const char *schnitt = std::strrchr(ziel.text, '/');
-        size_t ordner = verweis[0] == '/' || !schnitt ? 0 : static_cast<size_t>(schnitt - ziel.text) + 1;
-        if (ordner + static_cast<size_t>(n) >= sizeof ziel.text)
+        const char *schnitt = std::strrchr(ziel, '/');
+        size_t ordner = verweis[0] == '/' || !schnitt ? 0 : static_cast<size_t>(schnitt - ziel) + 1;
+        if (ordner + static_cast<size_t>(n) >= sizeof ziel)
             return false;
-        std::memcpy(ziel.text + ordner, verweis, static_cast<size_t>(n));
-        ziel.text[ordner + static_cast<size_t>(n)] = '\0';
+        std::memcpy(ziel + ordner, verweis, static_cast<size_t>(n));
+        ziel[ordner + static_cast<size_t>(n)] = '\0';
     }
     errno = ELOOP;
     return false;
@@ -199,21 +199,16 @@ Dateistatus An_Ort_schreiben(int ordner, const char *name, const void *daten, si
     return status;
 }
 
-Dateistatus Ersetzen_in(int ordner, const char *name, const void *daten, size_t laenge)
+// Creates the temporary file for the target `name` in the folder, 0600 from
+// the start: nobody else reads the new bytes before the target's own bits
+// are on them.  Temporary names are ".<hash of the name>.kr~<pid>.<n>":
+// short whatever the target's name, and telling which process made them.
+// -1 with errno as the create left it.
+int Temp_anlegen(int ordner, const char *name, char (&temp)[64])
 {
-    struct stat alt;
-    bool vorhanden = ::fstatat(ordner, name, &alt, 0) == 0;
-    // A device, a FIFO or a folder stays what it is; only files are replaced.
-    if (vorhanden && !S_ISREG(alt.st_mode))
-        return Dateistatus::nicht_anlegbar;
-    // Temporary names are ".<hash of the name>.kr~<pid>.<n>": short whatever
-    // the target's name, and telling which process made them.
-    char praefix[32], temp[64];
+    char praefix[32];
     std::snprintf(praefix, sizeof praefix, ".%08x.kr~", static_cast<unsigned>(Namenshash(name)));
     Reste_entfernen(ordner, praefix);
-
-    // 0600 from the start: nobody else reads the new bytes before the
-    // target's own bits are on them.
     int fd = -1;
     for (int versuch = 0; versuch < 100 && fd < 0; ++versuch) {
         std::snprintf(temp, sizeof temp, "%s%ld.%d", praefix, static_cast<long>(::getpid()), versuch);
@@ -221,25 +216,61 @@ Dateistatus Ersetzen_in(int ordner, const char *name, const void *daten, size_t 
         if (fd < 0 && errno != EEXIST)
             break;
     }
-    if (fd < 0) {
-        if (errno == EACCES || errno == EPERM || errno == EROFS)
-            return An_Ort_schreiben(ordner, name, daten, laenge);
-        return Dateistatus::nicht_anlegbar;
-    }
-    bool gut = Alles_schreiben(fd, daten, laenge) &&
-               Rechte_uebertragen(fd, vorhanden, alt) && dateiaufrufe.sichern(fd) == 0;
+    return fd;
+}
+
+// The written temporary file takes the target's place, or goes when `gut`
+// is false or a step fails; false then.  With `sichern` it is flushed before
+// the rename and the folder after it.
+bool Uebernehmen(int ordner, int fd, const char *temp, const char *name, bool gut, bool vorhanden,
+                 const struct stat &alt, bool sichern)
+{
+    gut = gut && Rechte_uebertragen(fd, vorhanden, alt) && (!sichern || dateiaufrufe.sichern(fd) == 0);
     if (dateiaufrufe.schliessen(fd) != 0)
         gut = false;
     if (gut)
         gut = dateiaufrufe.umbenennen(ordner, temp, ordner, name) == 0;
     if (!gut) {
         ::unlinkat(ordner, temp, 0);
-        return Dateistatus::schreibfehler;
+        return false;
     }
     // The rename is done; a folder that cannot be flushed (some file
     // systems refuse it) changes nothing of the result.
-    (void)dateiaufrufe.sichern(ordner);
-    return Dateistatus::ok;
+    if (sichern)
+        (void)dateiaufrufe.sichern(ordner);
+    return true;
+}
+
+Dateistatus Ersetzen_in(int ordner, const char *name, const void *daten, size_t laenge)
+{
+    struct stat alt;
+    bool vorhanden = ::fstatat(ordner, name, &alt, 0) == 0;
+    // A device, a FIFO or a folder stays what it is; only files are replaced.
+    if (vorhanden && !S_ISREG(alt.st_mode))
+        return Dateistatus::nicht_anlegbar;
+    char temp[64];
+    int fd = Temp_anlegen(ordner, name, temp);
+    if (fd < 0) {
+        if (errno == EACCES || errno == EPERM || errno == EROFS)
+            return An_Ort_schreiben(ordner, name, daten, laenge);
+        return Dateistatus::nicht_anlegbar;
+    }
+    bool gut = Alles_schreiben(fd, daten, laenge);
+    return Uebernehmen(ordner, fd, temp, name, gut, vorhanden, alt, true) ? Dateistatus::ok : Dateistatus::schreibfehler;
+}
+
+// The folder and name of a target, its link resolved; -1 when the folder
+// does not open or the path names no file in it.
+int Ziel_oeffnen(char (&ziel)[PATH_MAX], const char **name)
+{
+    if (!Ziel_aufloesen(ziel))
+        return -1;
+    int ordner = Ordner_oeffnen(ziel, name);
+    if (ordner >= 0 && !**name) {
+        dateiaufrufe.schliessen(ordner);
+        return -1;
+    }
+    return ordner;
 }
 
 } // namespace
@@ -288,18 +319,67 @@ Dateistatus Datei_laden(const char *pfad, unsigned char **daten, uint32_t *laeng
 Dateistatus Datei_ersetzen(const char *pfad, const void *daten, size_t laenge)
 {
     Posix_Pfad ziel(pfad);
-    if (!ziel.gut)
-        return Dateistatus::nicht_anlegbar;
-    if (!Ziel_aufloesen(ziel))
-        return Dateistatus::nicht_anlegbar;
     const char *name;
-    int ordner = Ordner_oeffnen(ziel.text, &name);
-    if (ordner < 0 || !*name) {
-        if (ordner >= 0)
-            dateiaufrufe.schliessen(ordner);
+    int ordner = ziel.gut ? Ziel_oeffnen(ziel.text, &name) : -1;
+    if (ordner < 0)
         return Dateistatus::nicht_anlegbar;
-    }
     Dateistatus status = Ersetzen_in(ordner, name, daten, laenge);
     dateiaufrufe.schliessen(ordner);
     return status;
+}
+
+struct Ersetzung {
+    int ordner;
+    int datei;
+    bool vorhanden;
+    struct stat alt;
+    const char *name; // in ziel
+    char temp[64];
+    char ziel[PATH_MAX];
+};
+
+Ersetzung *Ersetzung_beginnen(const char *pfad, bool *selbst)
+{
+    *selbst = false;
+    Posix_Pfad ziel(pfad);
+    auto *e = ziel.gut ? static_cast<Ersetzung *>(heapaufrufe.belegen(sizeof(Ersetzung))) : nullptr;
+    if (!e)
+        return nullptr;
+    std::memcpy(e->ziel, ziel.text, sizeof e->ziel);
+    e->datei = -1;
+    e->ordner = Ziel_oeffnen(e->ziel, &e->name);
+    if (e->ordner >= 0) {
+        e->vorhanden = ::fstatat(e->ordner, e->name, &e->alt, 0) == 0;
+        *selbst = e->vorhanden && !S_ISREG(e->alt.st_mode);
+        if (!*selbst)
+            e->datei = Temp_anlegen(e->ordner, e->name, e->temp);
+        if (e->datei >= 0)
+            return e;
+        *selbst = *selbst || errno == EACCES || errno == EPERM || errno == EROFS;
+        dateiaufrufe.schliessen(e->ordner);
+    }
+    std::free(e);
+    return nullptr;
+}
+
+intptr_t Ersetzung_Datei(const Ersetzung *e)
+{
+    return e->datei;
+}
+
+bool Ersetzung_Ziel(const Ersetzung *e, uint64_t *geraet, uint64_t *knoten)
+{
+    if (!e->vorhanden)
+        return false;
+    *geraet = static_cast<uint64_t>(e->alt.st_dev);
+    *knoten = static_cast<uint64_t>(e->alt.st_ino);
+    return true;
+}
+
+bool Ersetzung_beenden(Ersetzung *e, bool uebernehmen)
+{
+    bool gut = Uebernehmen(e->ordner, e->datei, e->temp, e->name, uebernehmen, e->vorhanden, e->alt, false);
+    dateiaufrufe.schliessen(e->ordner);
+    std::free(e);
+    return gut;
 }

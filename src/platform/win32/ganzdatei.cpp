@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -149,6 +152,68 @@ void Reste_entfernen(const char *ordner, size_t ordnerlaenge, const char *praefi
     FindClose(suche);
 }
 
+// Creates the temporary file beside the target (ordner: the length of its
+// folder part), sharing nothing while it is written.  Temporary names are
+// ".<hash of the name>.kr~<process id>.<n>": short whatever the target's
+// name, and telling which process made them.  Its full path goes to temp;
+// INVALID_HANDLE_VALUE with the system's error in *fehler.
+HANDLE Temp_anlegen(const char *ziel, size_t ordner, char (&temp)[32768], DWORD *fehler)
+{
+    char praefix[32], kurz[Pfadgrenze + 64];
+    std::snprintf(praefix, sizeof praefix, ".%08x.kr~", static_cast<unsigned>(Namenshash(ziel + ordner)));
+    Reste_entfernen(ziel, ordner, praefix);
+    HANDLE h = INVALID_HANDLE_VALUE;
+    *fehler = ERROR_FILE_EXISTS;
+    for (int versuch = 0; versuch < 100 && h == INVALID_HANDLE_VALUE; ++versuch) {
+        std::snprintf(kurz, sizeof kurz, "%.*s%s%lu.%d", static_cast<int>(ordner), ziel, praefix,
+                      static_cast<unsigned long>(GetCurrentProcessId()), versuch);
+        if (!Voller_Pfad(kurz, temp, sizeof temp)) {
+            *fehler = ERROR_FILENAME_EXCED_RANGE;
+            break;
+        }
+        h = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        *fehler = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        if (*fehler != ERROR_FILE_EXISTS && *fehler != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    return h;
+}
+
+// The written and closed temporary file takes the target's place (alt: the
+// target's attributes before), or goes when `gut` is false or a step fails.
+bool Uebernehmen(const char *ziel, const char *temp, DWORD alt, bool gut)
+{
+    // The target's attributes are its permission bits here; read-only is
+    // left off, so that the file stays writable as before.
+    constexpr DWORD Behalten = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                               FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (gut && alt != INVALID_FILE_ATTRIBUTES && (alt & Behalten))
+        gut = SetFileAttributesA(temp, alt & Behalten) != 0;
+    // An existing target keeps its security (owner and access list) through
+    // ReplaceFile; a new one takes the folder's, as a plain create would.
+    if (gut && alt != INVALID_FILE_ATTRIBUTES)
+        gut = Ersetzen(ziel, temp);
+    else if (gut)
+        gut = MoveFileExA(temp, ziel, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!gut) {
+        SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(temp);
+    }
+    return gut;
+}
+
+// The target's path, its link resolved, and the length of its folder part;
+// false when it does not fit or names no file.
+bool Ziel_bestimmen(const char *pfad, char (&ziel)[Pfadgrenze], size_t *ordner)
+{
+    if (!pfad || std::strlen(pfad) >= sizeof ziel)
+        return false;
+    std::memcpy(ziel, pfad, std::strlen(pfad) + 1);
+    Ziel_aufloesen(ziel);
+    *ordner = Ordnerlaenge(ziel);
+    return ziel[*ordner] != '\0';
+}
+
 } // namespace
 
 // The C runtime's heap gives no say over its pages.
@@ -175,57 +240,95 @@ Dateistatus Datei_laden(const char *pfad, unsigned char **daten, uint32_t *laeng
 
 Dateistatus Datei_ersetzen(const char *pfad, const void *daten, size_t laenge)
 {
-    char ziel[Pfadgrenze];
-    if (!pfad || std::strlen(pfad) >= sizeof ziel)
+    char ziel[Pfadgrenze], temp[32768];
+    size_t ordner;
+    if (!Ziel_bestimmen(pfad, ziel, &ordner))
         return Dateistatus::nicht_anlegbar;
-    std::memcpy(ziel, pfad, std::strlen(pfad) + 1);
-    Ziel_aufloesen(ziel);
-    DWORD alt = GetFileAttributesA(ziel);
-    size_t ordner = Ordnerlaenge(ziel);
-    if (!ziel[ordner])
-        return Dateistatus::nicht_anlegbar;
-    // Temporary names are ".<hash of the name>.kr~<process id>.<n>": short
-    // whatever the target's name, and telling which process made them.
-    char praefix[32], kurz[Pfadgrenze + 64], temp[32768];
-    std::snprintf(praefix, sizeof praefix, ".%08x.kr~", static_cast<unsigned>(Namenshash(ziel + ordner)));
-    Reste_entfernen(ziel, ordner, praefix);
-
-    // The temporary file shares nothing while it is written.
-    HANDLE h = INVALID_HANDLE_VALUE;
-    DWORD fehler = ERROR_FILE_EXISTS;
-    for (int versuch = 0; versuch < 100 && h == INVALID_HANDLE_VALUE; ++versuch) {
-        std::snprintf(kurz, sizeof kurz, "%.*s%s%lu.%d", static_cast<int>(ordner), ziel, praefix,
-                      static_cast<unsigned long>(GetCurrentProcessId()), versuch);
-        if (!Voller_Pfad(kurz, temp, sizeof temp)) {
-            fehler = ERROR_FILENAME_EXCED_RANGE;
-            break;
-        }
-        h = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        fehler = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
-        if (fehler != ERROR_FILE_EXISTS && fehler != ERROR_ALREADY_EXISTS)
-            break;
-    }
+    DWORD alt = GetFileAttributesA(ziel), fehler;
+    HANDLE h = Temp_anlegen(ziel, ordner, temp, &fehler);
     if (h == INVALID_HANDLE_VALUE)
         return Ordner_verbietet(fehler) ? An_Ort_schreiben(ziel, daten, laenge) : Dateistatus::nicht_anlegbar;
     bool gut = Alles_schreiben(h, static_cast<const unsigned char *>(daten), laenge) && FlushFileBuffers(h);
     if (!CloseHandle(h))
         gut = false;
-    // The target's attributes are its permission bits here; read-only is
-    // left off, so that the file stays writable as before.
-    constexpr DWORD Behalten = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                               FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    if (gut && alt != INVALID_FILE_ATTRIBUTES && (alt & Behalten))
-        gut = SetFileAttributesA(temp, alt & Behalten) != 0;
-    // An existing target keeps its security (owner and access list) through
-    // ReplaceFile; a new one takes the folder's, as a plain create would.
-    if (gut && alt != INVALID_FILE_ATTRIBUTES)
-        gut = Ersetzen(ziel, temp);
-    else if (gut)
-        gut = MoveFileExA(temp, ziel, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!gut) {
-        SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(temp);
-        return Dateistatus::schreibfehler;
+    return Uebernehmen(ziel, temp, alt, gut) ? Dateistatus::ok : Dateistatus::schreibfehler;
+}
+
+struct Ersetzung {
+    int datei;
+    DWORD alt;
+    bool bekannt;
+    uint64_t geraet, knoten;
+    char ziel[Pfadgrenze];
+    char temp[32768];
+};
+
+namespace {
+
+// An existing target that is no file on disk (a pipe, a device) is not
+// replaced; one that is gives its identity.
+bool Ziel_pruefen(Ersetzung *e)
+{
+    e->bekannt = false;
+    e->geraet = e->knoten = 0;
+    HANDLE h = CreateFileA(e->ziel, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return e->alt == INVALID_FILE_ATTRIBUTES || !(e->alt & FILE_ATTRIBUTE_DIRECTORY);
+    BY_HANDLE_FILE_INFORMATION info;
+    bool datei = GetFileType(h) == FILE_TYPE_DISK && !(e->alt & FILE_ATTRIBUTE_DIRECTORY);
+    if (datei && GetFileInformationByHandle(h, &info)) {
+        e->geraet = info.dwVolumeSerialNumber;
+        e->knoten = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        e->bekannt = true;
     }
-    return Dateistatus::ok;
+    CloseHandle(h);
+    return datei;
+}
+
+} // namespace
+
+Ersetzung *Ersetzung_beginnen(const char *pfad, bool *selbst)
+{
+    *selbst = false;
+    auto *e = static_cast<Ersetzung *>(heapaufrufe.belegen(sizeof(Ersetzung)));
+    size_t ordner;
+    if (!e || !Ziel_bestimmen(pfad, e->ziel, &ordner)) {
+        std::free(e);
+        return nullptr;
+    }
+    e->alt = GetFileAttributesA(e->ziel);
+    DWORD fehler = ERROR_SUCCESS;
+    *selbst = !Ziel_pruefen(e);
+    HANDLE h = *selbst ? INVALID_HANDLE_VALUE : Temp_anlegen(e->ziel, ordner, e->temp, &fehler);
+    *selbst = *selbst || Ordner_verbietet(fehler);
+    e->datei = h == INVALID_HANDLE_VALUE ? -1 : _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    if (e->datei >= 0)
+        return e;
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        DeleteFileA(e->temp);
+    }
+    std::free(e);
+    return nullptr;
+}
+
+intptr_t Ersetzung_Datei(const Ersetzung *e)
+{
+    return e->datei;
+}
+
+bool Ersetzung_Ziel(const Ersetzung *e, uint64_t *geraet, uint64_t *knoten)
+{
+    *geraet = e->geraet;
+    *knoten = e->knoten;
+    return e->bekannt;
+}
+
+bool Ersetzung_beenden(Ersetzung *e, bool uebernehmen)
+{
+    bool gut = _close(e->datei) == 0 && uebernehmen;
+    gut = Uebernehmen(e->ziel, e->temp, e->alt, gut);
+    std::free(e);
+    return gut;
 }
