@@ -29,6 +29,7 @@ struct Plattform_Strom {
     size_t besonders;     // no zero byte (nor CR or 0x1A in text mode) in the block before this
     size_t direkt_bis;    // Strom_Zeichen takes the bytes from naechstes to here as they stand
     bool kennung_bekannt; // the identity came with the open
+    Ersetzung *ersetzung; // the stream writes a replacement
     Dateikennung kennung;
     unsigned char block[Blockgroesse];
 };
@@ -98,16 +99,29 @@ Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus)
         return nullptr;
     Dateikennung kennung{};
     bool bekannt = false;
-    intptr_t datei = Systemdatei_oeffnen(pfad, modus, &kennung, &bekannt);
+    bool selbst = true;
+    Ersetzung *ersetzung = modus == Strommodus::ersetzen ? Ersetzung_beginnen(pfad, &selbst) : nullptr;
+    intptr_t datei = -1;
+    if (ersetzung) {
+        datei = Ersetzung_Datei(ersetzung);
+        bekannt = Ersetzung_Ziel(ersetzung, &kennung.geraet, &kennung.knoten);
+    } else if (selbst) {
+        Strommodus m = modus == Strommodus::ersetzen ? Strommodus::schreiben_binaer : modus;
+        datei = Systemdatei_oeffnen(pfad, m, &kennung, &bekannt);
+    }
     if (datei < 0)
         return nullptr;
     auto *s = static_cast<Plattform_Strom *>(heapaufrufe.belegen(sizeof(Plattform_Strom)));
     if (!s) {
-        Systemdatei_schliessen(datei);
+        if (ersetzung)
+            Ersetzung_beenden(ersetzung, false);
+        else
+            Systemdatei_schliessen(datei);
         return nullptr;
     }
     s->datei = datei;
-    s->schreiben = modus == Strommodus::schreiben_binaer;
+    s->ersetzung = ersetzung;
+    s->schreiben = modus == Strommodus::schreiben_binaer || modus == Strommodus::ersetzen;
     s->text = modus == Strommodus::lesen_text;
     s->ende = s->fehler = false;
     s->zurueck = -1;
@@ -123,10 +137,22 @@ int Strom_schliessen(Plattform_Strom *strom)
     if (!strom)
         return 0;
     bool gut = !strom->schreiben || Block_leeren(strom);
-    if (Systemdatei_schliessen(strom->datei) != 0)
+    if (strom->ersetzung)
+        gut = Ersetzung_beenden(strom->ersetzung, gut && !strom->fehler);
+    else if (Systemdatei_schliessen(strom->datei) != 0)
         gut = false;
     std::free(strom);
     return gut ? 0 : -1;
+}
+
+void Strom_verwerfen(Plattform_Strom *strom)
+{
+    if (!strom || !strom->ersetzung) {
+        Strom_schliessen(strom);
+        return;
+    }
+    Ersetzung_beenden(strom->ersetzung, false);
+    std::free(strom);
 }
 
 namespace {

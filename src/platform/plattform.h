@@ -23,7 +23,11 @@ enum class Strommodus {
     lesen_binaer,    // "rb": bytes as stored
     lesen_text,      // "rt": CR LF arrives as LF, 0x1A ends the file
     lesen_datei,     // "rb" of a regular file only (the preprocessor's input)
-    schreiben_binaer // "wb": created or emptied, bytes as given
+    schreiben_binaer, // "wb": created or emptied, bytes as given
+    ersetzen          // "wb" into a replacement (ganzdatei.h) of a regular or new
+                      // file, which takes its place at Strom_schliessen; a pipe
+                      // or device, or a file whose folder takes no temporary
+                      // file, is written as by schreiben_binaer
 };
 
 // Opens a stream; null on failure (the system's error is then lost).  A
@@ -31,8 +35,12 @@ enum class Strommodus {
 // file that ends (no device, no pipe) opens, and the open never waits for a
 // pipe's writer.
 Plattform_Strom *Strom_oeffnen(const char *pfad, Strommodus modus);
-// Closes the stream; 0 on success, -1 when buffered data could not be written.
+// Closes the stream; 0 on success, -1 when buffered data could not be written
+// (a replacement then leaves its target as it was).
 int Strom_schliessen(Plattform_Strom *strom);
+// Closes a stream whose bytes are not wanted: a replacement's target stays as
+// it was; any other stream is closed as by Strom_schliessen.
+void Strom_verwerfen(Plattform_Strom *strom);
 // Next byte 0..255, or -1 at the end of the file or on a read error.
 int Strom_Zeichen(Plattform_Strom *strom);
 // Pushes one byte back so that the next read returns it; 1 or 0.
@@ -82,8 +90,9 @@ inline bool Gleiche_Datei(const Dateikennung &a, const Dateikennung &b)
 // The identity of the file that the path names, links followed as an open
 // follows them; false when nothing is there or the system cannot tell.
 bool Datei_Kennung(const char *pfad, Dateikennung *kennung);
-// The identity of the file under an open stream; false when the system
-// cannot tell (a device on Windows).
+// The identity of the file under an open stream, for a replacement the one
+// it replaces (else its temporary file); false when the system cannot tell
+// (a device on Windows).
 bool Strom_Kennung(Plattform_Strom *strom, Dateikennung *kennung);
 
 // ---------------------------------------------------------------------------
