@@ -406,7 +406,9 @@ void Aufraeumen(Lauf &l)
     }
     if (l.eingabe)
         Strom_schliessen(l.eingabe);
-    if (l.ausgabe && Strom_schliessen(l.ausgabe) != 0)
+    if (l.ausgabe && l.ergebnis == 0)
+        Strom_verwerfen(l.ausgabe);
+    else if (l.ausgabe && Strom_schliessen(l.ausgabe) != 0)
         Schreibfehler(l);
 }
 
@@ -450,11 +452,13 @@ extern "C" int KR_CALL KR_Preprozess(const char *eingabe, const char *ausgabe, P
         fehler->code = 0;
 
     // 2.-4. The top directory, the input, the output.  The input is a
-    // regular file, as include files are.  The output is not touched unless
-    // the input opened, nor when it is the input.
+    // regular file, as include files are.  The output is not opened unless
+    // the input opened, nor when it is the input; a regular or new output is
+    // written into a replacement that takes its place only when the whole
+    // run succeeded, and its identity is the file it replaces.
     if (!Oben_bestimmen(l, eingabe) || !(l.eingabe = Strom_oeffnen(eingabe, Strommodus::lesen_datei))) {
         Fehler_melden(l, 2, 0, "", eingabe, "");
-    } else if (Ausgabe_ist_Eingabe(l, ausgabe) || !(l.ausgabe = Strom_oeffnen(ausgabe, Strommodus::schreiben_binaer))) {
+    } else if (Ausgabe_ist_Eingabe(l, ausgabe) || !(l.ausgabe = Strom_oeffnen(ausgabe, Strommodus::ersetzen))) {
         Fehler_melden(l, 3, 0, "", ausgabe, "");
     } else {
         l.ausgabe_bekannt = Strom_Kennung(l.ausgabe, &l.ausgabekennung);

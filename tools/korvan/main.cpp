@@ -85,7 +85,7 @@ const std::vector<Unterbefehl> Tabelle = {
      "Include files are looked up beside IN; an IN named without a folder is\n"
      "read by its full path, as the markers say.  When an include file cannot\n"
      "be opened, tells the file and line of the directive, the name and the\n"
-     "line.\n",
+     "line.  OUT is changed only when the whole run succeeds.\n",
      {Opt_backslash}, false, Befehl_preprocess},
     {"tree", "DIR [PATTERN]", "list a directory tree",
      "Prints the files below DIR whose names match PATTERN (default *.*; '*'\n"
