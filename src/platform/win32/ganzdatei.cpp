@@ -271,12 +271,13 @@ bool Ziel_pruefen(Ersetzung *e)
 {
     e->bekannt = false;
     e->geraet = e->knoten = 0;
+    bool ordner = e->alt != INVALID_FILE_ATTRIBUTES && (e->alt & FILE_ATTRIBUTE_DIRECTORY);
     HANDLE h = CreateFileA(e->ziel, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
-        return e->alt == INVALID_FILE_ATTRIBUTES || !(e->alt & FILE_ATTRIBUTE_DIRECTORY);
+        return !ordner;
     BY_HANDLE_FILE_INFORMATION info;
-    bool datei = GetFileType(h) == FILE_TYPE_DISK && !(e->alt & FILE_ATTRIBUTE_DIRECTORY);
+    bool datei = GetFileType(h) == FILE_TYPE_DISK && !ordner;
     if (datei && GetFileInformationByHandle(h, &info)) {
         e->geraet = info.dwVolumeSerialNumber;
         e->knoten = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
