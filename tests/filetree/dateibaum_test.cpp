@@ -196,6 +196,28 @@ TEST(Attribut, NormalStatusUndEntfernen)
 }
 
 #ifndef _WIN32
+// Rounds of a deletion of `wurzel` while `tauschen` runs again and again in a
+// thread of its own; after each round `aufraeumen` and `pruefen` (false: a fault).
+template <class Anlegen, class Tauschen, class Pruefen>
+void Unter_Tausch_loeschen(const fs::path &wurzel, Anlegen anlegen, Tauschen tauschen, Pruefen pruefen)
+{
+    const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    int runden = 0;
+    for (; runden < 300 && std::chrono::steady_clock::now() < ende; ++runden) {
+        anlegen();
+        std::atomic<bool> halt{false};
+        std::thread tauscher([&] {
+            for (int n = 0; !halt; ++n)
+                tauschen(n);
+        });
+        KR_DelTree(wurzel.string().c_str());
+        halt = true;
+        tauscher.join();
+        ASSERT_TRUE(pruefen()) << "round " << runden;
+    }
+    EXPECT_GE(runden, 10);
+}
+
 // A folder and its subfolder swapped for links outside while the tree is deleted: nothing outside goes.
 TEST(Loeschen, OrdnerGegenVerweisGetauscht)
 {
@@ -203,29 +225,24 @@ TEST(Loeschen, OrdnerGegenVerweisGetauscht)
     const fs::path aussen = t.pfad() / "aussen", w = t.pfad() / "w";
     for (int i = 0; i < 40; ++i)
         Baum(aussen, {"sub/f" + std::to_string(i)});
-    const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    int runden = 0;
-    for (; runden < 300 && std::chrono::steady_clock::now() < ende; ++runden) {
-        for (int i = 0; i < 20; ++i)
-            Baum(w / "d", {"sub/f" + std::to_string(i)});
-        std::atomic<bool> halt{false};
-        std::thread tauscher([&] {
+    Unter_Tausch_loeschen(
+        w,
+        [&] {
+            for (int i = 0; i < 20; ++i)
+                Baum(w / "d", {"sub/f" + std::to_string(i)});
+        },
+        [&](int n) {
             std::error_code ec;
-            for (int n = 0; !halt; ++n) {
-                const fs::path ordner = n % 2 ? w / "d" : w / "d" / "sub", ziel = n % 2 ? aussen : aussen / "sub";
-                fs::rename(ordner, t.pfad() / ("weg" + std::to_string(n)), ec);
-                fs::create_directory_symlink(ziel, ordner, ec);
-                std::this_thread::yield();
-                fs::remove(ordner, ec);
-            }
+            const fs::path ordner = n % 2 ? w / "d" : w / "d" / "sub", ziel = n % 2 ? aussen : aussen / "sub";
+            fs::rename(ordner, t.pfad() / ("weg" + std::to_string(n)), ec);
+            fs::create_directory_symlink(ziel, ordner, ec);
+            std::this_thread::yield();
+            fs::remove(ordner, ec);
+        },
+        [&] {
+            fs::remove_all(w);
+            return Listen(aussen.string(), "*.*", 0).size() == 40u;
         });
-        KR_DelTree(w.string().c_str());
-        halt = true;
-        tauscher.join();
-        fs::remove_all(w);
-        ASSERT_EQ(Listen(aussen.string(), "*.*", 0).size(), 40u) << "round " << runden;
-    }
-    EXPECT_GE(runden, 10);
 }
 
 // The folder above the named one swapped for a link, there and back, while the
@@ -235,30 +252,25 @@ TEST(Loeschen, ObenGegenVerweisGetauscht)
     kt::Tempordner t;
     const fs::path aussen = t.pfad() / "aussen", w = t.pfad() / "w", weg = t.pfad() / "weg";
     fs::create_directories(aussen / "d");
-    const auto ende = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    int runden = 0;
-    for (; runden < 300 && std::chrono::steady_clock::now() < ende; ++runden) {
-        for (int i = 0; i < 20; ++i)
-            Baum(w / "d", {"f" + std::to_string(i)});
-        std::atomic<bool> halt{false};
-        std::thread tauscher([&] {
+    Unter_Tausch_loeschen(
+        w / "d",
+        [&] {
+            for (int i = 0; i < 20; ++i)
+                Baum(w / "d", {"f" + std::to_string(i)});
+        },
+        [&](int) {
             std::error_code ec;
-            while (!halt) {
-                fs::rename(w, weg, ec);
-                fs::create_directory_symlink(aussen, w, ec);
-                std::this_thread::yield();
-                fs::remove(w, ec);
-                fs::rename(weg, w, ec);
-            }
+            fs::rename(w, weg, ec);
+            fs::create_directory_symlink(aussen, w, ec);
+            std::this_thread::yield();
+            fs::remove(w, ec);
+            fs::rename(weg, w, ec);
+        },
+        [&] {
+            fs::remove_all(w);
+            fs::remove_all(weg);
+            return fs::is_directory(aussen / "d");
         });
-        KR_DelTree((w / "d").string().c_str());
-        halt = true;
-        tauscher.join();
-        fs::remove_all(w);
-        fs::remove_all(weg);
-        ASSERT_TRUE(fs::is_directory(aussen / "d")) << "round " << runden;
-    }
-    EXPECT_GE(runden, 10);
 }
 #endif
 
