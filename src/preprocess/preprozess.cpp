@@ -240,6 +240,14 @@ bool Ausgabe_ist_Eingabe(const Lauf &l, const char *ausgabe)
     return Datei_Kennung(ausgabe, &aus) && (!Strom_Kennung(l.eingabe, &ein) || Gleiche_Datei(ein, aus));
 }
 
+// An existing output that this process may not write.  The output is
+// replaced by renaming, which a read-only file would not stop; it is
+// refused as opening it for writing would refuse it.
+bool Ausgabe_schreibgeschuetzt(const char *ausgabe)
+{
+    return Datei_existiert(ausgabe) && !Datei_beschreibbar(ausgabe);
+}
+
 // Saves the current file: its recorded name, the directive's line and the
 // position after it.
 bool Ablegen(Lauf &l)
@@ -458,7 +466,7 @@ extern "C" int KR_CALL KR_Preprozess(const char *eingabe, const char *ausgabe, P
     // run succeeded, and its identity is the file it replaces.
     if (!Oben_bestimmen(l, eingabe) || !(l.eingabe = Strom_oeffnen(eingabe, Strommodus::lesen_datei))) {
         Fehler_melden(l, 2, 0, "", eingabe, "");
-    } else if (Ausgabe_ist_Eingabe(l, ausgabe) || !(l.ausgabe = Strom_oeffnen(ausgabe, Strommodus::ersetzen))) {
+    } else if (Ausgabe_ist_Eingabe(l, ausgabe) || Ausgabe_schreibgeschuetzt(ausgabe) || !(l.ausgabe = Strom_oeffnen(ausgabe, Strommodus::ersetzen))) {
         Fehler_melden(l, 3, 0, "", ausgabe, "");
     } else {
         l.ausgabe_bekannt = Strom_Kennung(l.ausgabe, &l.ausgabekennung);

@@ -280,6 +280,13 @@ TEST_F(Preprozess, AusgabeErstZumSchluss)
     EXPECT_EQ(namen(), alle);
 #ifndef _WIN32
     EXPECT_EQ(fs::status(aus).permissions() & fs::perms::all, fs::perms(0640));
+    // A read-only output is refused, as opening it for writing would be, though a rename could replace it.
+    const std::string vorher = kt::Datei_lesen(aus);
+    fs::permissions(aus, fs::perms(0444));
+    EXPECT_EQ(KR_Preprozess(ein.c_str(), aus.c_str(), &f), 0);
+    fehler(3, 0, "", aus, "");
+    EXPECT_EQ(kt::Datei_lesen(aus), vorher);
+    EXPECT_EQ(namen(), alle);
 #endif
 }
 
