@@ -466,7 +466,8 @@ extern "C" int KR_CALL KR_Preprozess(const char *eingabe, const char *ausgabe, P
     // run succeeded, and its identity is the file it replaces.
     if (!Oben_bestimmen(l, eingabe) || !(l.eingabe = Strom_oeffnen(eingabe, Strommodus::lesen_datei))) {
         Fehler_melden(l, 2, 0, "", eingabe, "");
-    } else if (Ausgabe_ist_Eingabe(l, ausgabe) || Ausgabe_schreibgeschuetzt(ausgabe) || !(l.ausgabe = Strom_oeffnen(ausgabe, Strommodus::ersetzen))) {
+    } else if (Ausgabe_ist_Eingabe(l, ausgabe) || Ausgabe_schreibgeschuetzt(ausgabe) ||
+               !(l.ausgabe = Strom_oeffnen(ausgabe, Strommodus::ersetzen))) {
         Fehler_melden(l, 3, 0, "", ausgabe, "");
     } else {
         l.ausgabe_bekannt = Strom_Kennung(l.ausgabe, &l.ausgabekennung);

@@ -256,7 +256,8 @@ Dateistatus Ersetzen_in(int ordner, const char *name, const void *daten, size_t 
         return Dateistatus::nicht_anlegbar;
     }
     bool gut = Alles_schreiben(fd, daten, laenge);
-    return Uebernehmen(ordner, fd, temp, name, gut, vorhanden, alt, true) ? Dateistatus::ok : Dateistatus::schreibfehler;
+    bool ersetzt = Uebernehmen(ordner, fd, temp, name, gut, vorhanden, alt, true);
+    return ersetzt ? Dateistatus::ok : Dateistatus::schreibfehler;
 }
 
 // The folder and name of a target, its link resolved; -1 when the folder
